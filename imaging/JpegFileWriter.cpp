@@ -1,0 +1,155 @@
+#include "JpegFileWriter.h"
+
+#include <QFile>
+#include <csetjmp>
+#include <cstring>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
+
+#include "platform/DibSection.h"
+#include "platform/FileOps.h"
+
+// Everything the library touches lives in this one plain struct, so that a longjmp out of
+// the library never skips a C++ destructor.
+struct JpegCompression {
+    jpeg_error_mgr errors;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+    jpeg_compress_struct cinfo;
+    bool created;
+};
+
+namespace {
+
+extern "C" void RecordMessage(j_common_ptr cinfo) {
+    auto* jpeg = static_cast<JpegCompression*>(cinfo->client_data);
+    (*cinfo->err->format_message)(cinfo, jpeg->message);
+}
+
+extern "C" [[noreturn]] void ReturnToCaller(j_common_ptr cinfo) {
+    RecordMessage(cinfo);
+    std::longjmp(static_cast<JpegCompression*>(cinfo->client_data)->jump, 1);
+}
+
+// The functions below arm the jump before calling the library and hold no C++ objects.
+
+bool Create(JpegCompression* jpeg) {
+    jpeg->cinfo.err = jpeg_std_error(&jpeg->errors);
+    jpeg->errors.error_exit = ReturnToCaller;
+    jpeg->errors.output_message = RecordMessage;
+    jpeg->cinfo.client_data = jpeg;
+    if (setjmp(jpeg->jump) != 0) {
+        return false;
+    }
+    jpeg_create_compress(&jpeg->cinfo);
+    jpeg->created = true;
+    // The section holds B, G, R bytes; this library takes them in that order as they are.
+    jpeg->cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg->cinfo.input_components = 3;
+    jpeg_set_defaults(&jpeg->cinfo);
+    return true;
+}
+
+bool SetLibraryQuality(JpegCompression* jpeg, int quality) {
+    if (setjmp(jpeg->jump) != 0) {
+        return false;
+    }
+    jpeg_set_quality(&jpeg->cinfo, quality, TRUE);
+    return true;
+}
+
+void Compress(jpeg_compress_struct* cinfo, std::FILE* file, const std::uint8_t* bits, int width,
+              int height, int resolution) {
+    jpeg_default_colorspace(cinfo);
+    cinfo->input_components = 3;
+    cinfo->in_color_space = JCS_EXT_BGR;
+    cinfo->data_precision = 8;
+    cinfo->image_width = static_cast<JDIMENSION>(width);
+    cinfo->image_height = static_cast<JDIMENSION>(height);
+    cinfo->write_JFIF_header = TRUE;
+    cinfo->JFIF_major_version = 1;
+    cinfo->JFIF_minor_version = 1;
+    cinfo->density_unit = resolution == 0 ? 0 : 1;
+    cinfo->X_density = static_cast<UINT16>(resolution == 0 ? 72 : resolution);
+    cinfo->Y_density = static_cast<UINT16>(resolution == 0 ? 72 : resolution);
+    jpeg_stdio_dest(cinfo, file);
+    jpeg_start_compress(cinfo, TRUE);
+    // The section is stored bottom-up: its last row is the picture's top row.
+    const std::size_t stride = static_cast<std::size_t>(DibSection::StrideFor(width));
+    const std::uint8_t* row = bits + (height - 1) * stride;
+    while (cinfo->next_scanline < cinfo->image_height) {
+        JSAMPROW rows[1] = {const_cast<JSAMPROW>(row)};
+        jpeg_write_scanlines(cinfo, rows, 1);
+        row -= stride;
+    }
+    jpeg_finish_compress(cinfo);
+}
+
+bool Encode(JpegCompression* jpeg, std::FILE* file, const std::uint8_t* bits, int width, int height,
+            int resolution) {
+    if (setjmp(jpeg->jump) != 0) {
+        jpeg_abort_compress(&jpeg->cinfo);
+        return false;
+    }
+    Compress(&jpeg->cinfo, file, bits, width, height, resolution);
+    return true;
+}
+
+}  // namespace
+
+JpegFileWriter::JpegFileWriter() : m_jpeg(std::make_unique<JpegCompression>()) {
+    Create(m_jpeg.get());
+}
+
+JpegFileWriter::~JpegFileWriter() {
+    if (m_jpeg->created) {
+        jpeg_destroy_compress(&m_jpeg->cinfo);
+    }
+}
+
+int JpegFileWriter::SetQuality(int quality) {
+    quality = quality < 0 ? 0 : quality > 100 ? 100 : quality;
+    if (m_jpeg->created) {
+        SetLibraryQuality(m_jpeg.get(), quality);
+    }
+    return quality;
+}
+
+void JpegFileWriter::SetDensity(int dpi, bool perInch) {
+    m_resolution = dpi;
+    m_perInch = perInch;
+}
+
+int JpegFileWriter::WriteStream(const std::uint8_t* bits, int width, int height, std::FILE* file) {
+    if (!m_jpeg->created) {
+        return WriteFailed;
+    }
+    if (bits == nullptr || width <= 0 || height <= 0) {
+        std::strncpy(m_jpeg->message, "nothing to encode", sizeof m_jpeg->message - 1);
+        return WriteFailed;
+    }
+    m_jpeg->message[0] = '\0';
+    return Encode(m_jpeg.get(), file, bits, width, height, m_resolution) ? Ok : WriteFailed;
+}
+
+int JpegFileWriter::WriteFile(const std::uint8_t* bits, int width, int height,
+                              const QString& path) {
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (file == nullptr) {
+        const QByteArray reason = LastSystemError().toLocal8Bit();
+        std::strncpy(m_jpeg->message, reason.constData(), sizeof m_jpeg->message - 1);
+        return CannotCreate;
+    }
+    int result = WriteStream(bits, width, height, file);
+    if (std::fclose(file) != 0 && result == Ok) {
+        const QByteArray reason = LastSystemError().toLocal8Bit();
+        std::strncpy(m_jpeg->message, reason.constData(), sizeof m_jpeg->message - 1);
+        result = WriteFailed;
+    }
+    return result;
+}
+
+QString JpegFileWriter::ErrorText() const {
+    return QString::fromLocal8Bit(m_jpeg->message);
+}

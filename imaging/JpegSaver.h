@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class CDC;
+
+// Saves the bitmap of a drawing context as a JPEG file. The file is written completely
+// under a new temporary name beside the target and then put in the target's place in one
+// step, so the target is always either the old file or the whole new one.
+class JpegSaver {
+public:
+    virtual ~JpegSaver() = default;
+
+    // maxHeight and maxWidth crop to the top-left region (-1: no limit); dpi 0 = no
+    // resolution. False, with the target untouched and no temporary file left, when
+    // nothing could be written.
+    bool SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, int maxHeight,
+                          int maxWidth, int dpi);
+
+    const QString& LastError() const { return m_lastError; }
+
+    // The temporary file's name for `path` and the given time: "<folder of path><hex time>.jpg".
+    static QString TemporaryName(const QString& path, long long time);
+
+private:
+    QString m_lastError;
+};

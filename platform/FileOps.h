@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <cstdio>
+
+// Creates a new file for binary writing, failing when the name exists already (so a file
+// that merely happens to carry the name is never overwritten). Null on failure.
+std::FILE* CreateNewFile(const QString& path);
+
+// Puts `from` in the place of `to` in one step: `to` is either its old or its new content,
+// never missing. Both must lie on one file system.
+bool ReplaceFile(const QString& from, const QString& to);
+
+bool RemoveFile(const QString& path);
+
+// Size in bytes, or -1 when the file does not exist or cannot be examined.
+long long FileSize(const QString& path);
+
+// The text of the last failed file operation of this thread, for messages.
+QString LastSystemError();

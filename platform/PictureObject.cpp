@@ -1,0 +1,148 @@
+#include "PictureObject.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+#include <mutex>
+
+#include "DrawingContext.h"
+#include "JpegFrame.h"
+#include "MulDiv.h"
+
+namespace {
+
+constexpr long long kDecodeLimitBytes = 1LL * PictureObject::kDecodeLimitMiB * 1024 * 1024;
+
+void SetReaderLimitOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(PictureObject::kDecodeLimitMiB); });
+}
+
+long long CeilEighth(int value) {
+    return (static_cast<long long>(value) + 7) / 8;
+}
+
+// Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but a
+// progressive one keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
+long long SmallestDecodingBytes(const QByteArray& bytes, QSize stored, bool jpeg) {
+    if (!jpeg) {
+        return 4LL * stored.width() * stored.height();
+    }
+    const JpegFrame frame = ReadJpegFrame(bytes);
+    const long long pixels = 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
+    return pixels + (frame.valid && frame.progressive ? frame.blocks * 128 : 0);
+}
+
+QImage Opaque(const QImage& image) {
+    if (!image.hasAlphaChannel()) {
+        return image.convertToFormat(QImage::Format_RGB32);
+    }
+    // Transparent parts show what lies below: the black of a fresh buffer.
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::black);
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, image);
+    return opaque;
+}
+
+}  // namespace
+
+std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error) {
+    SetReaderLimitOnce();
+    std::unique_ptr<PictureObject> picture(new PictureObject);
+    picture->m_bytes = bytes;
+    QBuffer buffer(&picture->m_bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    if (!reader.canRead() || !stored.isValid() || stored.isEmpty()) {
+        *error = reader.errorString();
+        return nullptr;
+    }
+    picture->m_format = reader.format();
+    picture->m_decodesScaled = picture->m_format == "jpeg";
+    picture->m_turnedByExif =
+        (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
+    picture->m_size = picture->m_turnedByExif ? stored.transposed() : stored;
+    if (SmallestDecodingBytes(bytes, stored, picture->m_decodesScaled) > kDecodeLimitBytes) {
+        *error =
+            QStringLiteral("the picture needs more than %1 MiB to decode").arg(kDecodeLimitMiB);
+        return nullptr;
+    }
+    if (!picture->m_decodesScaled) {
+        QImage image;
+        if (!reader.read(&image)) {
+            *error = reader.errorString();
+            return nullptr;
+        }
+        ++picture->m_decodes;
+        picture->m_whole = Opaque(image);
+        picture->m_size = picture->m_whole.size();
+    }
+    return picture;
+}
+
+int PictureObject::HimetricWidth() const {
+    return MulDiv(m_size.width(), 2540, 96);
+}
+
+int PictureObject::HimetricHeight() const {
+    return MulDiv(m_size.height(), 2540, 96);
+}
+
+bool PictureObject::DecodeScaled(QSize size, QString* error) {
+    QBuffer buffer(&m_bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, m_format);
+    reader.setAutoTransform(true);
+    if (size != m_size) {
+        // The reader scales the picture as stored, before it turns it upright.
+        reader.setScaledSize(m_turnedByExif ? size.transposed() : size);
+    }
+    QImage image;
+    if (!reader.read(&image)) {
+        *error = reader.errorString();
+        return false;
+    }
+    ++m_decodes;
+    if (image.size() != size) {
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    m_drawn = image.convertToFormat(QImage::Format_BGR888);
+    return !m_drawn.isNull();
+}
+
+bool PictureObject::Prepare(QSize size, QString* error) {
+    if (!m_drawn.isNull() && m_drawn.size() == size) {
+        return true;
+    }
+    m_drawn = QImage();
+    if (m_decodesScaled) {
+        return DecodeScaled(size, error);
+    }
+    const QImage scaled = size == m_whole.size() ? m_whole
+                                                 : m_whole.scaled(size, Qt::IgnoreAspectRatio,
+                                                                  Qt::SmoothTransformation);
+    m_drawn = scaled.convertToFormat(QImage::Format_BGR888);
+    if (m_drawn.isNull()) {
+        *error = QStringLiteral("out of memory");
+        return false;
+    }
+    return true;
+}
+
+bool PictureObject::Render(CDC& dc, int x, int y, int width, int height, QString* error) {
+    if (width <= 0 || height <= 0) {
+        return true;
+    }
+    if (dc.GetCurrentBitmap() == nullptr) {
+        *error = QStringLiteral("no bitmap to draw into");
+        return false;
+    }
+    if (!Prepare(QSize(width, height), error)) {
+        return false;
+    }
+    return dc.DrawBgrPixels(x, y, width, height, m_drawn.constBits(),
+                            static_cast<std::size_t>(m_drawn.bytesPerLine()));
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+class CDC;
+
+// The picture object behind CPicture: keeps the encoded bytes, knows the upright size, and
+// draws the whole picture scaled into any rectangle of a drawing context.
+//
+// JPEG files are decoded only when drawn, at the smallest DCT scale (1/8, 1/4, 1/2) that
+// still covers the rectangle, and then smoothed to its exact size; the last drawing is
+// kept, so drawing again at the same size costs no decoding. Other formats are decoded
+// once, completely, when loaded. A JPEG's EXIF orientation is applied: sizes and drawings
+// are those of the upright picture.
+class PictureObject {
+public:
+    // The most memory one picture may need to decode, pixels and the decoder's own buffers
+    // together. A picture that needs more even at its smallest decoding is refused when
+    // loaded, before anything large is allocated.
+    static constexpr int kDecodeLimitMiB = 512;
+
+    // Null, with the reason in `error`, when the bytes are no picture that can be decoded.
+    static std::unique_ptr<PictureObject> Load(const QByteArray& bytes, QString* error);
+
+    // Size in HIMETRIC units (0.01 mm), at 96 pixels per inch.
+    int HimetricWidth() const;
+    int HimetricHeight() const;
+
+    // Draws the whole picture, scaled to width × height, with its top-left corner at (x, y);
+    // parts outside the bitmap are clipped. An empty rectangle draws nothing.
+    bool Render(CDC& dc, int x, int y, int width, int height, QString* error);
+
+    // How often the encoded data has been decoded: a measure for tests and benchmarks.
+    int DecodeCount() const { return m_decodes; }
+
+private:
+    PictureObject() = default;
+    bool Prepare(QSize size, QString* error);
+    bool DecodeScaled(QSize size, QString* error);
+
+    QByteArray m_bytes;
+    QByteArray m_format;
+    bool m_decodesScaled = false;
+    bool m_turnedByExif = false;  // the upright picture is the stored one turned a quarter
+    QSize m_size;                 // upright
+    QImage m_whole;               // formats decoded once: the whole picture, opaque RGB32
+    QImage m_drawn;               // the last drawing, B, G, R bytes
+    int m_decodes = 0;
+};

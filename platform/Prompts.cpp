@@ -1,0 +1,31 @@
+#include "Prompts.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+class StandardErrorPrompts final : public Prompts {
+public:
+    Answer ShowMessage(const Message& message) override {
+        const QByteArray line =
+            (message.caption + QStringLiteral(": ") + message.text.trimmed()).toLocal8Bit();
+        std::fprintf(stderr, "%s\n", line.constData());
+        return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+    std::optional<QString> AskFileName(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+StandardErrorPrompts g_standardError;
+std::atomic<Prompts*> g_current{nullptr};
+
+}  // namespace
+
+Prompts& CurrentPrompts() {
+    Prompts* current = g_current.load();
+    return current != nullptr ? *current : g_standardError;
+}
+
+Prompts* InstallPrompts(Prompts* prompts) {
+    return g_current.exchange(prompts);
+}

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include "imaging/ImageBuffer.h"
+#include "imaging/Picture.h"
+#include "platform/MulDiv.h"
+#include "support/BufferImages.h"
+#include "support/RecordingPrompts.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+bool LoadBytes(CPicture& picture, const QByteArray& bytes) {
+    return picture.LoadFromMemory(bytes.constData(), bytes.size());
+}
+
+QImage DrawAt(CPicture& picture, int width, int height, CRect rect, bool keep, bool centre) {
+    ImageBuffer buffer;
+    EXPECT_TRUE(buffer.Create(width, height));
+    EXPECT_TRUE(picture.Draw(&buffer.Dc(), rect, keep, centre));
+    return ToImage(buffer.Dc());
+}
+
+bool IsBlack(QRgb pixel) {
+    return qRed(pixel) + qGreen(pixel) + qBlue(pixel) < 30;
+}
+
+int Brightness(QRgb pixel) {
+    return (qRed(pixel) + qGreen(pixel) + qBlue(pixel)) / 3;
+}
+
+}  // namespace
+
+TEST(Picture, SizesComeBackThroughHimetric) {
+    EXPECT_EQ(MulDiv(26458, 96, 2540), 1000);
+    EXPECT_EQ(MulDiv(19844, 96, 2540), 750);
+    EXPECT_EQ(MulDiv(-5, 1, 2), -3) << "halves away from zero";
+    EXPECT_EQ(MulDiv(1, 1, 0), -1);
+    for (int pixels : {1, 2, 3, 96, 367, 1000, 4000, 65535}) {
+        EXPECT_EQ(MulDiv(MulDiv(pixels, 2540, 96), 96, 2540), pixels);
+    }
+}
+
+TEST(Picture, LoadsEveryFormatTheDialogsOffer) {
+    const QImage pattern = QuarterPattern(120, 90);
+    for (const char* format : {"jpeg", "gif", "bmp", "png"}) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, Encode(pattern, format))) << format;
+        EXPECT_EQ(picture.Width(), 120) << format;
+        EXPECT_EQ(picture.Height(), 90) << format;
+        const QImage drawn = DrawAt(picture, 120, 90, {0, 0, 120, 90}, true, true);
+        EXPECT_GT(qRed(drawn.pixel(20, 20)), 200) << format;
+        EXPECT_GT(qBlue(drawn.pixel(20, 70)), 200) << format;
+    }
+}
+
+TEST(Picture, TheBuiltInSampleIsA320By240Jpeg) {
+    CPicture picture;
+    ASSERT_TRUE(picture.LoadFromResource(144, "JPG"));
+    EXPECT_EQ(picture.Width(), 320);
+    EXPECT_EQ(picture.Height(), 240);
+}
+
+TEST(Picture, KeepAspectFitsAndCentresWithTruncatingArithmetic) {
+    CPicture wide;
+    ASSERT_TRUE(LoadBytes(wide, Encode(Plain(1000, 667, qRgb(255, 255, 255)), "png")));
+    QImage drawn = DrawAt(wide, 368, 245, {0, 0, 368, 245}, true, false);
+    EXPECT_FALSE(IsBlack(drawn.pixel(366, 100)));
+    EXPECT_TRUE(IsBlack(drawn.pixel(367, 100))) << "245 x 1000 / 667 = 367 columns";
+
+    CPicture landscape;
+    ASSERT_TRUE(LoadBytes(landscape, Encode(Plain(1000, 750, qRgb(255, 255, 255)), "png")));
+    drawn = DrawAt(landscape, 368, 368, {0, 0, 368, 368}, true, true);
+    EXPECT_TRUE(IsBlack(drawn.pixel(100, 45)));
+    EXPECT_FALSE(IsBlack(drawn.pixel(100, 46)));
+    EXPECT_FALSE(IsBlack(drawn.pixel(100, 321)));
+    EXPECT_TRUE(IsBlack(drawn.pixel(100, 322)));
+
+    drawn = DrawAt(landscape, 40, 30, {0, 0, 40, 30}, true, true);
+    EXPECT_FALSE(IsBlack(drawn.pixel(0, 0))) << "exact proportions cover the whole rectangle";
+    EXPECT_FALSE(IsBlack(drawn.pixel(39, 29)));
+
+    drawn = DrawAt(landscape, 50, 50, {-10, 5, 30, 35}, false, false);
+    EXPECT_FALSE(IsBlack(drawn.pixel(0, 5))) << "drawing is clipped at the edges";
+    EXPECT_TRUE(IsBlack(drawn.pixel(30, 5)));
+}
+
+TEST(Picture, FailuresLeaveItEmptyAndSpeakOnlyWhereTheyShould) {
+    RecordingPrompts prompts;
+    TestFolder folder;
+    CPicture picture;
+    ASSERT_TRUE(picture.LoadFromResource(144, "JPG"));
+
+    EXPECT_FALSE(picture.LoadFromFile(folder.File("missing.jpg")));
+    EXPECT_TRUE(picture.IsEmpty()) << "the earlier picture was released first";
+    EXPECT_EQ(picture.Width(), 0);
+
+    WriteAll(folder.File("empty.jpg"), {});
+    EXPECT_FALSE(picture.LoadFromFile(folder.File("empty.jpg")));
+
+    WriteAll(folder.File("garbage.jpg"), QByteArray(5000, 'x'));
+    EXPECT_FALSE(picture.LoadFromFile(folder.File("garbage.jpg")));
+    EXPECT_EQ(picture.Height(), 0);
+
+    const QByteArray noise("\xFF\xD8\xFF\xE0 this is not a picture at all", 34);
+    EXPECT_FALSE(LoadBytes(picture, noise)) << "undecodable data is a failure here too";
+    EXPECT_TRUE(picture.IsEmpty());
+    EXPECT_TRUE(prompts.Messages().empty());
+
+    EXPECT_FALSE(picture.LoadFromResource(145, "JPG"));
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].caption, "CPicture Error");
+    EXPECT_EQ(prompts.Messages()[0].text, "FindResource() Failed\t");
+
+    ImageBuffer none;
+    EXPECT_FALSE(picture.Draw(&none.Dc(), {0, 0, 10, 10}, true, true)) << "no picture";
+    ASSERT_TRUE(picture.LoadFromResource(144, "JPG"));
+    EXPECT_FALSE(picture.Draw(&none.Dc(), {0, 0, 10, 10}, true, true)) << "no bitmap";
+    EXPECT_EQ(prompts.Texts().last(), "Can not allocate enough memory\t");
+    EXPECT_FALSE(picture.Draw(nullptr, {0, 0, 10, 10}, true, true));
+}
+
+TEST(Picture, ExifOrientationMakesThePictureUpright) {
+    const QByteArray stored = Encode(QuarterPattern(120, 90), "jpeg");
+    const struct {
+        int orientation;
+        int width, height;
+        QRgb topLeftChannel;  // which quarter ends up at the top-left
+    } cases[] = {{1, 120, 90, qRgb(255, 0, 0)},
+                 {3, 120, 90, qRgb(255, 255, 255)},
+                 {6, 90, 120, qRgb(0, 0, 255)},
+                 {8, 90, 120, qRgb(0, 255, 0)}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, WithExifOrientation(stored, c.orientation)));
+        EXPECT_EQ(picture.Width(), c.width) << c.orientation;
+        EXPECT_EQ(picture.Height(), c.height) << c.orientation;
+        for (const QSize size : {QSize(c.width, c.height), QSize(c.width / 3, c.height / 3)}) {
+            const QImage drawn = DrawAt(picture, size.width(), size.height(),
+                                        {0, 0, size.width(), size.height()}, true, true);
+            const QRgb p = drawn.pixel(2, 2);
+            EXPECT_EQ(qRed(p) > 128, qRed(c.topLeftChannel) > 128)
+                << c.orientation << " " << size.width();
+            EXPECT_EQ(qGreen(p) > 128, qGreen(c.topLeftChannel) > 128) << c.orientation;
+            EXPECT_EQ(qBlue(p) > 128, qBlue(c.topLeftChannel) > 128) << c.orientation;
+        }
+    }
+}
+
+TEST(Picture, DrawingAgainAtTheSameSizeDoesNotDecodeAgain) {
+    CPicture picture;
+    ASSERT_TRUE(LoadBytes(picture, Encode(QuarterPattern(800, 600), "jpeg")));
+    EXPECT_EQ(picture.DecodeCount(), 0) << "a JPEG is decoded when drawn, at the size drawn";
+    DrawAt(picture, 100, 75, {0, 0, 100, 75}, true, true);
+    DrawAt(picture, 100, 75, {0, 0, 100, 75}, true, false);
+    EXPECT_EQ(picture.DecodeCount(), 1);
+    DrawAt(picture, 200, 150, {0, 0, 200, 150}, true, true);
+    EXPECT_EQ(picture.DecodeCount(), 2);
+}
+
+TEST(Picture, ScalesByAveragingDownAndInterpolatingUp) {
+    QImage checker(800, 800, QImage::Format_RGB888);
+    for (int y = 0; y < 800; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            checker.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        }
+    }
+    for (const char* format : {"jpeg", "bmp"}) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, Encode(checker, format, 100)));
+        const QImage drawn = DrawAt(picture, 100, 100, {0, 0, 100, 100}, false, false);
+        for (int i = 5; i < 95; i += 9) {
+            const int grey = Brightness(drawn.pixel(i, (i * 7) % 100));
+            EXPECT_GT(grey, 80) << format
+                                << ": a fine checker shrinks to grey, not to black or white";
+            EXPECT_LT(grey, 175) << format;
+        }
+    }
+    QImage pair(2, 1, QImage::Format_RGB888);
+    pair.setPixel(0, 0, qRgb(0, 0, 0));
+    pair.setPixel(1, 0, qRgb(255, 255, 255));
+    CPicture small;
+    ASSERT_TRUE(LoadBytes(small, Encode(pair, "png")));
+    const QImage wide = DrawAt(small, 100, 1, {0, 0, 100, 1}, false, false);
+    const int middle = Brightness(wide.pixel(50, 0));
+    EXPECT_GT(middle, 40) << "enlarging interpolates";
+    EXPECT_LT(middle, 215);
+}
+
+TEST(Picture, TransparentPartsShowTheBlackBelow) {
+    QImage image(10, 10, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    image.setPixel(0, 0, qRgba(255, 255, 255, 255));
+    CPicture picture;
+    ASSERT_TRUE(LoadBytes(picture, Encode(image, "png")));
+    const QImage drawn = DrawAt(picture, 10, 10, {0, 0, 10, 10}, false, false);
+    EXPECT_EQ(drawn.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(drawn.pixel(5, 5), qRgb(0, 0, 0));
+}
+
+TEST(Picture, HugePicturesDecodeSmallOrNotAtAll) {
+    const QByteArray small = Encode(QuarterPattern(64, 48), "jpeg");
+    // A 100-megapixel photo: decoded at 1/8 scale when drawn small.
+    CPicture photo;
+    ASSERT_TRUE(LoadBytes(photo, WithFrameSize(small, 10000, 10000, false)));
+    EXPECT_EQ(photo.Width(), 10000);
+    ImageBuffer buffer;
+    ASSERT_TRUE(buffer.Create(368, 368));
+    EXPECT_TRUE(photo.Draw(&buffer.Dc(), {0, 0, 368, 368}, true, true));
+
+    // A progressive picture keeps all its coefficients while decoding: far too many here.
+    CPicture bomb;
+    EXPECT_FALSE(LoadBytes(bomb, WithFrameSize(small, 60000, 60000, true)));
+    EXPECT_FALSE(bomb.LastError().isEmpty());
+
+    // A bitmap is decoded whole: a header claiming 30000 x 30000 pixels is refused.
+    QByteArray bmp = Encode(Plain(4, 4, qRgb(1, 2, 3)), "bmp");
+    const qint32 side = 30000;
+    std::memcpy(bmp.data() + 18, &side, 4);
+    std::memcpy(bmp.data() + 22, &side, 4);
+    CPicture claimed;
+    EXPECT_FALSE(LoadBytes(claimed, bmp));
+}

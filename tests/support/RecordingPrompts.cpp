@@ -1,0 +1,63 @@
+#include "RecordingPrompts.h"
+
+#include <QStringList>
+
+RecordingPrompts::RecordingPrompts() : m_previous(InstallPrompts(this)) {}
+
+RecordingPrompts::~RecordingPrompts() {
+    InstallPrompts(m_previous);
+}
+
+Answer RecordingPrompts::ShowMessage(const Message& message) {
+    std::lock_guard lock(m_mutex);
+    m_messages.push_back(message);
+    if (!m_answers.empty()) {
+        const Answer answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+std::optional<QString> RecordingPrompts::AskFileName(const FileDialogRequest& request) {
+    std::lock_guard lock(m_mutex);
+    m_fileRequests.push_back(request);
+    if (m_choices.empty() || m_choices.front().isEmpty()) {
+        if (!m_choices.empty()) {
+            m_choices.pop_front();
+        }
+        return std::nullopt;
+    }
+    const QString choice = m_choices.front();
+    m_choices.pop_front();
+    return choice;
+}
+
+void RecordingPrompts::AnswerNext(Answer answer) {
+    std::lock_guard lock(m_mutex);
+    m_answers.push_back(answer);
+}
+
+void RecordingPrompts::ChooseNext(const QString& path) {
+    std::lock_guard lock(m_mutex);
+    m_choices.push_back(path);
+}
+
+std::vector<Message> RecordingPrompts::Messages() const {
+    std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+std::vector<FileDialogRequest> RecordingPrompts::FileRequests() const {
+    std::lock_guard lock(m_mutex);
+    return m_fileRequests;
+}
+
+QStringList RecordingPrompts::Texts() const {
+    std::lock_guard lock(m_mutex);
+    QStringList texts;
+    for (const Message& message : m_messages) {
+        texts << message.text;
+    }
+    return texts;
+}

@@ -1,0 +1,256 @@
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QProcess>
+#include <QStandardPaths>
+
+TestFolder::TestFolder() {
+    EXPECT_TRUE(m_dir.isValid());
+}
+
+QImage QuarterPattern(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool right = x >= width / 2;
+            const bool bottom = y >= height / 2;
+            const int shade = 40 * x / std::max(1, width - 1);
+            QRgb colour = !bottom ? (!right ? qRgb(255 - shade, 0, 0) : qRgb(0, 255 - shade, 0))
+                                  : (!right ? qRgb(0, 0, 255 - shade)
+                                            : qRgb(255 - shade, 255 - shade, 255 - shade));
+            image.setPixel(x, y, colour);
+        }
+    }
+    return image;
+}
+
+QImage Plain(int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(colour);
+    return image;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray Encode(const QImage& image, const char* format, int quality) {
+    if (qstrcmp(format, "gif") == 0) {
+        return EncodeGif(image);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    EXPECT_TRUE(writer.write(image)) << writer.errorString().toStdString();
+    return bytes;
+}
+
+namespace {
+
+class BitWriter {
+public:
+    void Put(int code, int bits) {
+        m_accumulator |= static_cast<quint32>(code) << m_count;
+        m_count += bits;
+        while (m_count >= 8) {
+            m_bytes.append(char(m_accumulator & 0xFF));
+            m_accumulator >>= 8;
+            m_count -= 8;
+        }
+    }
+    QByteArray Finish() {
+        if (m_count > 0) {
+            m_bytes.append(char(m_accumulator & 0xFF));
+        }
+        return m_bytes;
+    }
+
+private:
+    QByteArray m_bytes;
+    quint32 m_accumulator = 0;
+    int m_count = 0;
+};
+
+void PutLe16(QByteArray& bytes, int value);
+
+}  // namespace
+
+QByteArray EncodeGif(const QImage& image) {
+    const QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    QByteArray gif("GIF89a");
+    PutLe16(gif, indexed.width());
+    PutLe16(gif, indexed.height());
+    gif.append(char(0xF7)).append(char(0)).append(char(0));  // 256-entry global colour table
+    const QList<QRgb> colours = indexed.colorTable();
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < colours.size() ? colours[i] : 0;
+        gif.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    }
+    gif.append(char(0x2C));
+    PutLe16(gif, 0);
+    PutLe16(gif, 0);
+    PutLe16(gif, indexed.width());
+    PutLe16(gif, indexed.height());
+    gif.append(char(0)).append(char(8));  // no local table; 8-bit minimum code size
+    // Nine-bit literal codes, with a clear code before the table would need ten bits.
+    BitWriter bits;
+    int sinceClear = 0;
+    bits.Put(256, 9);
+    for (int y = 0; y < indexed.height(); ++y) {
+        for (int x = 0; x < indexed.width(); ++x) {
+            if (sinceClear == 250) {
+                bits.Put(256, 9);
+                sinceClear = 0;
+            }
+            bits.Put(indexed.constScanLine(y)[x], 9);
+            ++sinceClear;
+        }
+    }
+    bits.Put(257, 9);
+    const QByteArray data = bits.Finish();
+    for (qsizetype at = 0; at < data.size(); at += 255) {
+        const QByteArray block = data.mid(at, 255);
+        gif.append(char(block.size())).append(block);
+    }
+    gif.append(char(0)).append(char(0x3B));
+    return gif;
+}
+
+namespace {
+
+void PutWord(QByteArray& bytes, int value) {
+    bytes.append(char((value >> 8) & 0xFF));
+    bytes.append(char(value & 0xFF));
+}
+
+// Little-endian TIFF words inside the EXIF block.
+void PutLe16(QByteArray& bytes, int value) {
+    bytes.append(char(value & 0xFF));
+    bytes.append(char((value >> 8) & 0xFF));
+}
+
+void PutLe32(QByteArray& bytes, int value) {
+    PutLe16(bytes, value & 0xFFFF);
+    PutLe16(bytes, (value >> 16) & 0xFFFF);
+}
+
+}  // namespace
+
+QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation) {
+    QByteArray exif("Exif\0\0", 6);
+    exif += QByteArray("II*\0", 4);
+    PutLe32(exif, 8);       // offset of IFD0
+    PutLe16(exif, 1);       // one entry
+    PutLe16(exif, 0x0112);  // Orientation
+    PutLe16(exif, 3);       // SHORT
+    PutLe32(exif, 1);
+    PutLe16(exif, orientation);
+    PutLe16(exif, 0);
+    PutLe32(exif, 0);  // no next IFD
+    QByteArray segment("\xFF\xE1", 2);
+    PutWord(segment, exif.size() + 2);
+    segment += exif;
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height, bool progressive) {
+    QByteArray patched = jpeg;
+    for (qsizetype at = 2; at + 9 < patched.size();) {
+        const auto marker = static_cast<unsigned char>(patched[at + 1]);
+        const int length = (static_cast<unsigned char>(patched[at + 2]) << 8) |
+                           static_cast<unsigned char>(patched[at + 3]);
+        if (marker == 0xC0 || marker == 0xC2) {
+            patched[at + 1] = char(progressive ? 0xC2 : 0xC0);
+            patched[at + 5] = char(height >> 8);
+            patched[at + 6] = char(height & 0xFF);
+            patched[at + 7] = char(width >> 8);
+            patched[at + 8] = char(width & 0xFF);
+            return patched;
+        }
+        at += 2 + length;
+    }
+    ADD_FAILURE() << "no frame header";
+    return patched;
+}
+
+ProcessResult RunProgram(const QString& program, const QStringList& arguments,
+                         const QByteArray& input) {
+    QProcess process;
+    process.start(program, arguments);
+    ProcessResult result;
+    if (!process.waitForStarted(10000)) {
+        ADD_FAILURE() << "cannot start " << program.toStdString();
+        return result;
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        ADD_FAILURE() << program.toStdString() << " did not finish";
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+bool HaveProgram(const QString& program) {
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QImage ReadPpm(const QByteArray& ppm) {
+    // "P6 <w> <h> 255\n" then the pixels; djpeg writes exactly one blank between fields.
+    QList<QByteArray> fields;
+    qsizetype at = 0;
+    while (fields.size() < 4 && at < ppm.size()) {
+        while (at < ppm.size() && QChar(ppm[at]).isSpace()) {
+            ++at;
+        }
+        const qsizetype start = at;
+        while (at < ppm.size() && !QChar(ppm[at]).isSpace()) {
+            ++at;
+        }
+        fields.append(ppm.mid(start, at - start));
+    }
+    ++at;
+    if (fields.size() < 4 || fields[0] != "P6") {
+        return {};
+    }
+    const int width = fields[1].toInt();
+    const int height = fields[2].toInt();
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(image.scanLine(y), ppm.constData() + at + 3LL * width * y, 3 * width);
+    }
+    return image;
+}
+
+QByteArray ToPpm(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    QByteArray ppm =
+        QStringLiteral("P6\n%1 %2\n255\n").arg(rgb.width()).arg(rgb.height()).toLatin1();
+    for (int y = 0; y < rgb.height(); ++y) {
+        ppm.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), 3 * rgb.width());
+    }
+    return ppm;
+}
+
+QImage DecodeWithDjpeg(const QString& jpegPath) {
+    const ProcessResult result =
+        RunProgram(QStringLiteral("djpeg"), {QStringLiteral("-ppm"), jpegPath});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    return ReadPpm(result.out);
+}

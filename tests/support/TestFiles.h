@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A folder of its own for one test, removed afterwards.
+class TestFolder {
+public:
+    TestFolder();
+    QString Path() const { return m_dir.path(); }
+    QString File(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A picture whose every region is told apart by colour: a red top-left, green top-right,
+// blue bottom-left and white bottom-right quarter over a fine gradient.
+QImage QuarterPattern(int width, int height);
+// A picture filled with one colour.
+QImage Plain(int width, int height, QRgb colour);
+
+QByteArray ReadAll(const QString& path);
+void WriteAll(const QString& path, const QByteArray& bytes);
+// The encoded bytes of `image` in `format` ("jpeg", "gif", "bmp", "png").
+QByteArray Encode(const QImage& image, const char* format, int quality = 90);
+// Qt writes no GIF: a plain one of our own, at most 256 colours, literal LZW codes only.
+QByteArray EncodeGif(const QImage& image);
+
+// A JPEG with an EXIF block carrying the given orientation tag (1..8).
+QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation);
+// The same JPEG with the frame header claiming another size (and, if asked, progressive).
+QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height, bool progressive);
+
+struct ProcessResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+ProcessResult RunProgram(const QString& program, const QStringList& arguments,
+                         const QByteArray& input = {});
+bool HaveProgram(const QString& program);
+
+// Pixels of a PPM (P6) file as RGB888.
+QImage ReadPpm(const QByteArray& ppm);
+QByteArray ToPpm(const QImage& image);
+// The pixels libjpeg-turbo's djpeg decodes from a JPEG file.
+QImage DecodeWithDjpeg(const QString& jpegPath);
