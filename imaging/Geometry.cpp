@@ -36,22 +36,24 @@ void TurnQuarterClockwise(const unsigned char* in, std::size_t inStride, unsigne
     }
 }
 
-void RotateQuarterTurn(CDC& target, int outputWidth, int outputHeight, CPicture& picture,
+bool RotateQuarterTurn(CDC& target, int outputWidth, int outputHeight, CPicture& picture,
                        int orientation) {
     if ((orientation & Orientation::QuarterTurn) == 0) {
-        return;
+        return true;
     }
     BitmapInfo targetInfo;
     if (!target.GetBitmapInfo(targetInfo) || targetInfo.width != outputWidth ||
         targetInfo.height != outputHeight) {
-        return;
+        return false;
     }
     ImageBuffer upright;
     if (!upright.Create(outputHeight, outputWidth)) {
-        return;
+        return false;
     }
     upright.Dc().Rectangle(0, 0, outputHeight, outputWidth);
-    picture.Draw(&upright.Dc(), CRect{0, 0, outputHeight, outputWidth}, false, false);
+    if (!picture.Draw(&upright.Dc(), CRect{0, 0, outputHeight, outputWidth}, false, false)) {
+        return false;
+    }
 
     std::vector<unsigned char> from(static_cast<std::size_t>(outputWidth) *
                                     DibSection::StrideFor(outputHeight));
@@ -61,4 +63,5 @@ void RotateQuarterTurn(CDC& target, int outputWidth, int outputHeight, CPicture&
     TurnQuarterClockwise(from.data(), fromStride, to.data(), delivered / outputHeight, outputWidth,
                          outputHeight);
     target.SetBits(to.data(), delivered);
+    return true;
 }

@@ -17,7 +17,8 @@ OutputSize ComputeOutputSize(int pictureWidth, int pictureHeight, int targetSize
 // With the quarter-turn flag in `orientation`, replaces the whole content of the
 // outputWidth × outputHeight bitmap in `target` by `picture` turned 90° clockwise: the
 // picture is drawn afresh at the output scale in its own orientation and then turned.
-void RotateQuarterTurn(CDC& target, int outputWidth, int outputHeight, CPicture& picture,
+// False when the turn was asked for but could not be made.
+bool RotateQuarterTurn(CDC& target, int outputWidth, int outputHeight, CPicture& picture,
                        int orientation);
 
 // out(x, y) = in(y, outputWidth - 1 - x): the turn itself, on top-row-first B, G, R rows.

@@ -1,0 +1,25 @@
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <cstdio>
+
+#include "ConvertCommand.h"
+#include "ConvertOptions.h"
+
+// plenmar-convert: the program's conversion, from the command line.
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    // The decoders' own warnings about damaged data; failures are reported with their reasons.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    ConvertOptions options;
+    const QString problem = ParseConvertOptions(QCoreApplication::arguments().mid(1), options);
+    if (options.help) {
+        std::fputs(ConvertUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "plenmar-convert: %s\n\n%s", problem.toLocal8Bit().constData(),
+                     ConvertUsage().toLocal8Bit().constData());
+        return 2;
+    }
+    return RunConvert(options);
+}

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLocale>
+#include <thread>
+
+#include "platform/FileOps.h"
+#include "platform/TempFolder.h"
+#include "support/RecordingPrompts.h"
+#include "support/TestFiles.h"
+#include "workflow/Conversion.h"
+#include "workflow/ConversionTexts.h"
+#include "workflow/ConversionView.h"
+
+namespace {
+
+class RecordingView final : public ConversionView {
+public:
+    void InvalidatePreview() override { ++invalidations; }
+    void SetTitle(const QString& title) override { titles << title; }
+    bool PanelExists() const override { return panel; }
+    void SetInfoText(const QString& text) override { infoTexts << text; }
+
+    bool panel = true;
+    int invalidations = 0;
+    QStringList titles;
+    QStringList infoTexts;
+};
+
+QSize SizeOf(const QString& jpeg) {
+    return QImageReader(jpeg).size();
+}
+
+class ConversionTest : public ::testing::Test {
+protected:
+    QString Picture(const QString& name, const QImage& image, const char* format = "png") {
+        const QString path = folder.File(name);
+        WriteAll(path, Encode(image, format));
+        return path;
+    }
+
+    TestFolder folder;
+    RecordingPrompts prompts;
+    RecordingView view;
+    Conversion conversion{folder.File("Temppic.jpg"), &view};
+    ConversionParams params;
+};
+
+}  // namespace
+
+TEST_F(ConversionTest, OutputSizesFollowTheLongerSide) {
+    const struct {
+        int w, h, orientation, outW, outH;
+    } cases[] = {{800, 600, 0, 368, 276}, {800, 600, 1, 276, 368}, {600, 800, 0, 276, 368},
+                 {500, 500, 0, 368, 368}, {800, 600, 3, 276, 368}, {800, 600, 6, 368, 276}};
+    for (const auto& c : cases) {
+        params.Orientation = c.orientation;
+        const QString source = Picture("in.png", QuarterPattern(c.w, c.h));
+        const QString target = conversion.Recompute(params, source, {}, {}, source);
+        ASSERT_EQ(target, folder.File("Temppic.jpg"));
+        EXPECT_EQ(SizeOf(target), QSize(c.outW, c.outH))
+            << c.w << "x" << c.h << " o" << c.orientation;
+    }
+}
+
+TEST_F(ConversionTest, TheScaledPictureCoversTheWholeFile) {
+    for (const QSize size : {QSize(1000, 333), QSize(1000, 667), QSize(333, 1000)}) {
+        const QString source =
+            Picture("white.png", Plain(size.width(), size.height(), qRgb(255, 255, 255)));
+        const QString target = conversion.Recompute(params, source, {}, {}, source);
+        QImage written(target);
+        ASSERT_FALSE(written.isNull());
+        for (int y = 0; y < written.height(); ++y) {
+            ASSERT_GT(qGray(written.pixel(written.width() - 1, y)), 200) << "no black last column";
+        }
+        for (int x = 0; x < written.width(); ++x) {
+            ASSERT_GT(qGray(written.pixel(x, written.height() - 1)), 200) << "no black last row";
+        }
+    }
+}
+
+TEST_F(ConversionTest, TextsCountKilobytesOfThousandBytesAndPrintSizes) {
+    EXPECT_EQ(ConversionTexts::SourceSizeLine(1999), "Original Dateigrösse: 1 Kb");
+    EXPECT_EQ(ConversionTexts::SourceSizeLine(999), "Original Dateigrösse: 0 Kb");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(ConversionTexts::PrintSize(368, 276, 72), "13.0 x 9.7 cm");
+    EXPECT_EQ(ConversionTexts::PrintSize(368, 276, 96), "9.7 x 7.3 cm");
+    EXPECT_EQ(ConversionTexts::PrintSize(368, 276, 144), "6.5 x 4.9 cm");
+    EXPECT_EQ(ConversionTexts::PrintSize(368, 276, 0), "Automatisch");
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(ConversionTexts::Title("Urlaub.gif", 57), "Urlaub.gif (57 Kb)");
+    EXPECT_EQ(ConversionTexts::Title("100%1.gif", 5), "100%1.gif (5 Kb)");
+    EXPECT_EQ(ConversionTexts::FolderTargetName("/Ziel", "/Bilder/Urlaub.gif", 368, 276),
+              "/Ziel/Urlaub 368x276.jpg");
+    EXPECT_EQ(ConversionTexts::FolderTargetName("/Ziel/", "/Bilder/Urlaub.gif", 368, 276),
+              "/Ziel//Urlaub 368x276.jpg");
+    EXPECT_EQ(ConversionTexts::FolderTargetName("/Ziel", "/a.b/Urlaub.alt.gif", 368, 276),
+              "/Ziel/Urlaub.alt 368x276.jpg");
+    EXPECT_EQ(ConversionTexts::FolderTargetName("/Ziel", "/a.b/README", 5, 6),
+              "/Ziel/README 5x6.jpg");
+}
+
+TEST_F(ConversionTest, ARunReportsTitleAndInformationFromThePreviewFile) {
+    const QByteArray small = Encode(Plain(80, 60, qRgb(200, 10, 10)), "jpeg");
+    ASSERT_LT(small.size(), 999);
+    const QString source = folder.File("Urlaub.jpg");
+    WriteAll(source, small + QByteArray(1999 - small.size(), '\0'));  // trailing bytes are ignored
+
+    params.Resolution = 96;
+    const ConversionResult run = conversion.Run(params, source, {}, {}, source);
+    ASSERT_FALSE(run.target.isEmpty()) << run.error.toStdString();
+    const int kb = static_cast<int>(FileSize(folder.File("Temppic.jpg")) / 1000);
+    EXPECT_EQ(run.title, QStringLiteral("Urlaub.jpg (%1 Kb)").arg(kb));
+    EXPECT_EQ(run.infoText,
+              QStringLiteral("Original Dateigrösse: 1 Kb\r\nAngepasste Dateigrösse: %1 Kb\r\n"
+                             "Bildformat: 9.7 x 7.3 cm")
+                  .arg(kb));
+    EXPECT_EQ(view.titles, QStringList{run.title});
+    EXPECT_EQ(view.infoTexts, QStringList{run.infoText});
+    EXPECT_GE(view.invalidations, 1);
+
+    // Saving under another name: the title still tells the preview file, which stays as it was.
+    const QByteArray previewBefore = ReadAll(folder.File("Temppic.jpg"));
+    view.panel = false;
+    params.Quality = 20;
+    const ConversionResult saved =
+        conversion.Run(params, source, {}, folder.File("saved.jpg"), source);
+    EXPECT_EQ(saved.target, folder.File("saved.jpg"));
+    EXPECT_EQ(ReadAll(folder.File("Temppic.jpg")), previewBefore);
+    EXPECT_EQ(saved.title, run.title);
+    EXPECT_EQ(view.infoTexts.size(), 1) << "no panel, no information text";
+
+    // A folder run names the title after the converted file, and an explicit name wins.
+    const ConversionResult inFolder =
+        conversion.Run(params, source, folder.Path(), {}, "/else/Current.gif");
+    EXPECT_EQ(inFolder.target, folder.File("Urlaub 368x276.jpg"));
+    EXPECT_TRUE(inFolder.title.startsWith("Urlaub.jpg ("));
+    EXPECT_EQ(conversion.Recompute(params, source, folder.Path(), folder.File("x.jpg"), source),
+              folder.File("x.jpg"));
+}
+
+TEST_F(ConversionTest, AnUnreadableSourceBecomesTheSamplePicture) {
+    WriteAll(folder.File("Urlaub.alt.gif"), "not a picture");
+    const ConversionResult run =
+        conversion.Run(params, folder.File("Urlaub.alt.gif"), folder.Path(), {}, {});
+    EXPECT_TRUE(run.usedSample);
+    EXPECT_EQ(run.target, folder.File("Urlaub.alt 368x276.jpg"));
+    EXPECT_TRUE(run.infoText.startsWith("\r\nAngepasste")) << "no source size line";
+    EXPECT_EQ(SizeOf(run.target), QSize(368, 276)) << "320 x 240 sample";
+
+    // The command-line converter reports it instead.
+    conversion.SetSubstituteSample(false);
+    const ConversionResult refused =
+        conversion.Run(params, folder.File("Urlaub.alt.gif"), folder.Path(), "", {});
+    EXPECT_TRUE(refused.target.isEmpty());
+    EXPECT_FALSE(refused.error.isEmpty());
+}
+
+TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndEndsCleanly) {
+    const QString source = Picture("p.png", QuarterPattern(400, 300));
+    ASSERT_FALSE(conversion.Recompute(params, source, {}, {}, source).isEmpty());
+    const auto before = conversion.Preview();
+    ASSERT_EQ(before->pictureWidth, 368);
+
+    const ConversionResult failed =
+        conversion.Run(params, source, folder.File("missing"), {}, source);
+    EXPECT_TRUE(failed.target.isEmpty());
+    EXPECT_TRUE(failed.error.contains("missing")) << failed.error.toStdString();
+    EXPECT_EQ(conversion.Preview(), before) << "the preview keeps its last good picture";
+
+    conversion.OnParamChange(params, 200, 0, source);
+    EXPECT_EQ(params.CompanionSize, 150);
+    conversion.OnParamChange(params, 0, 2, source);
+    EXPECT_EQ(conversion.Preview()->pictureWidth, 368);
+}
+
+TEST_F(ConversionTest, SizeChangesClampAndWriteNothing) {
+    conversion.OnParamChange(params, 100, 0, {});
+    EXPECT_EQ(params.TargetSize, 100);
+    EXPECT_EQ(params.CompanionSize, 480) << "no picture yet: no proportions to follow";
+    conversion.OnParamChange(params, 2, 0, {});
+    EXPECT_EQ(params.TargetSize, 5);
+    conversion.OnParamChange(params, 4000, 0, {});
+    EXPECT_EQ(params.TargetSize, 3000);
+    conversion.OnParamChange(params, 50, 2, {});
+    conversion.OnParamChange(params, 50, 9, {});
+    EXPECT_FALSE(QFileInfo::exists(folder.File("Temppic.jpg")));
+
+    conversion.OnParamChange(params, 55, 1, {});
+    EXPECT_EQ(params.Quality, 55);
+    EXPECT_TRUE(QFileInfo::exists(folder.File("Temppic.jpg"))) << "kind 1 runs the conversion";
+    conversion.OnParamChange(params, 300, 0, {});
+    EXPECT_EQ(params.CompanionSize, 300 * 276 / 368) << "proportions of the written picture";
+}
+
+TEST_F(ConversionTest, QuickPreviewShowsWhatTheNextRunWillWriteWithoutWriting) {
+    const QString source = Picture("p.png", QuarterPattern(400, 300));
+    params.Brightness = 40;
+    params.Orientation = 4;
+    ASSERT_FALSE(conversion.Recompute(params, source, {}, {}, source).isEmpty());
+    const QImage afterRun = conversion.Preview()->image;
+    const QByteArray file = ReadAll(folder.File("Temppic.jpg"));
+
+    params.Brightness = -20;
+    conversion.OnParamChange(params, 0, 2, source);
+    EXPECT_NE(conversion.Preview()->image, afterRun);
+    params.Brightness = 40;
+    conversion.OnParamChange(params, 0, 3, source);
+    EXPECT_EQ(conversion.Preview()->image, afterRun) << "redrawn fresh, not adjusted twice";
+    EXPECT_EQ(ReadAll(folder.File("Temppic.jpg")), file);
+}
+
+TEST_F(ConversionTest, RunsFromSeveralThreadsDoNotOverlap) {
+    const QString a = Picture("a.png", QuarterPattern(640, 480));
+    const QString b = Picture("b.png", QuarterPattern(300, 500));
+    std::thread worker([&] {
+        ConversionParams own;
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_FALSE(conversion.Recompute(own, a, folder.Path(), {}, a).isEmpty());
+        }
+    });
+    for (int i = 0; i < 6; ++i) {
+        conversion.Recompute(params, b, {}, {}, b);
+        conversion.QuickPreview(params);
+        conversion.SetTargetSize(params, 368);
+        const auto frame = conversion.Preview();
+        EXPECT_EQ(frame->image.width(), frame->pictureWidth);
+    }
+    worker.join();
+    EXPECT_EQ(SizeOf(folder.File("a 368x276.jpg")), QSize(368, 276));
+}
+
+TEST(TempFolderTest, FallsBackFromTempToTmpdirToSlashTmp) {
+    const QByteArray temp = qgetenv("TEMP");
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TEMP", "/t1");
+    qputenv("TMPDIR", "/t2");
+    EXPECT_EQ(TempFolder(), "/t1");
+    qunsetenv("TEMP");
+    EXPECT_EQ(TempFolder(), "/t2");
+    qunsetenv("TMPDIR");
+    EXPECT_EQ(TempFolder(), "/tmp");
+    if (!temp.isNull()) {
+        qputenv("TEMP", temp);
+    }
+    if (!tmpdir.isNull()) {
+        qputenv("TMPDIR", tmpdir);
+    }
+}

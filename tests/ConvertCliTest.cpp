@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QProcessEnvironment>
+
+#include "support/TestFiles.h"
+#include "workflow/Conversion.h"
+
+namespace {
+
+class ConvertCli : public ::testing::Test {
+protected:
+    ProcessResult Convert(const QStringList& arguments) {
+        // Settings would land in this folder; the converter must write none.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.Path()));
+        return RunProgram(QStringLiteral(PLENMAR_CONVERT), arguments);
+    }
+    QString Put(const QString& name, const QByteArray& bytes) {
+        WriteAll(source.File(name), bytes);
+        return source.File(name);
+    }
+    static QStringList Lines(const QByteArray& out) {
+        return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+    }
+    static QStringList Names(const QString& folder) {
+        return QDir(folder).entryList(QDir::Files, QDir::Name);
+    }
+
+    TestFolder source;
+    TestFolder destination;
+    TestFolder config;
+};
+
+}  // namespace
+
+TEST_F(ConvertCli, ConvertsOnePictureToTheSameBytesAsTheProgramsSaveAs) {
+    const QString picture = Put("Urlaub.bmp", Encode(QuarterPattern(800, 600), "bmp"));
+    const QString output = destination.File("klein.jpg");
+    const ProcessResult run = Convert({"--quality", "55", "--brightness", "10", "--orientation",
+                                       "5", "--resolution", "96", picture, output});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(Lines(run.out), QStringList{output});
+    EXPECT_EQ(QImageReader(output).size(), QSize(276, 368));
+
+    ConversionParams params;
+    params.Quality = 55;
+    params.Brightness = 10;
+    params.Orientation = 5;
+    params.Resolution = 96;
+    Conversion program(destination.File("Temppic.jpg"));
+    const QString saved = destination.File("saved.jpg");
+    ASSERT_EQ(program.Recompute(params, picture, {}, saved, picture), saved);
+    EXPECT_EQ(ReadAll(output), ReadAll(saved));
+    EXPECT_TRUE(QDir(config.Path()).isEmpty()) << "no settings written";
+}
+
+TEST_F(ConvertCli, ClampsTheSizeAndRefusesWrongUsage) {
+    const QString picture = Put("p.png", Encode(QuarterPattern(80, 60), "png"));
+    ASSERT_EQ(Convert({"--size", "2", picture, destination.File("tiny.jpg")}).exitCode, 0);
+    EXPECT_EQ(QImageReader(destination.File("tiny.jpg")).size(), QSize(5, 3));
+    ASSERT_EQ(Convert({"--size", "4000", "--quiet", picture, destination.File("big.jpg")}).out, "");
+    EXPECT_EQ(QImageReader(destination.File("big.jpg")).size(), QSize(3000, 2250));
+
+    for (const QStringList& wrong : {QStringList{"--orientation", "8", picture, "x.jpg"},
+                                     QStringList{"--jobs", "0", "--folder", "a", "b"},
+                                     QStringList{"--quality", "high", picture, "x.jpg"},
+                                     QStringList{"--sharpen", picture, "x.jpg"},
+                                     QStringList{picture}, QStringList{"--size"}}) {
+        const ProcessResult run = Convert(wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("Usage: plenmar-convert")) << wrong.join(' ').toStdString();
+    }
+    const ProcessResult help = Convert({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--black-and-white"));
+}
+
+TEST_F(ConvertCli, NamesAPictureItCannotReadAndWritesNothingForIt) {
+    const QString broken = Put("broken.jpg", "\xFF\xD8 nothing but noise");
+    const QString output = destination.File("out.jpg");
+    const ProcessResult run = Convert({broken, output});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("broken.jpg")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(output));
+    EXPECT_TRUE(Names(destination.Path()).isEmpty()) << "no temporary file left";
+
+    const ProcessResult missing = Convert({source.File("missing.jpg"), output});
+    EXPECT_EQ(missing.exitCode, 1);
+}
+
+TEST_F(ConvertCli, FolderRunTakesThePatternsInOrderAndSkipsWhatItCannotRead) {
+    const QImage picture = QuarterPattern(800, 600);
+    Put("b.jpg", Encode(picture, "jpeg"));
+    Put("a.gif", Encode(picture, "gif"));
+    Put("c.bmp", Encode(picture, "bmp"));
+    Put("d.png", Encode(picture, "png"));
+    Put("UPPER.JPG", Encode(QuarterPattern(600, 800), "jpeg"));
+    Put("broken.jpeg", "not a picture");
+    QDir(source.Path()).mkpath("sub");
+    QDir(source.Path()).mkpath("folder.jpg");
+    WriteAll(source.File("sub/inner.jpg"), Encode(picture, "jpeg"));
+
+    const ProcessResult run = Convert({"--folder", source.Path(), destination.Path()});
+    EXPECT_EQ(run.exitCode, 1) << "one picture failed";
+    const QString d = destination.Path() + '/';
+    EXPECT_EQ(Lines(run.out), (QStringList{d + "UPPER 276x368.jpg", d + "b 368x276.jpg",
+                                           d + "a 368x276.jpg", d + "c 368x276.jpg"}));
+    EXPECT_TRUE(run.err.contains("broken.jpeg")) << run.err.toStdString();
+    EXPECT_EQ(Names(destination.Path()), (QStringList{"UPPER 276x368.jpg", "a 368x276.jpg",
+                                                      "b 368x276.jpg", "c 368x276.jpg"}));
+
+    // Into its own folder: the results are not converted a second time.
+    const ProcessResult again = Convert({"--folder", "--quiet", source.Path(), source.Path()});
+    EXPECT_EQ(again.out, "");
+    EXPECT_EQ(Names(source.Path()).size(), 6 + 4);
+}
+
+TEST_F(ConvertCli, ParallelFolderRunsGiveTheSameFilesAsOneAtATime) {
+    for (int i = 0; i < 6; ++i) {
+        Put(QStringLiteral("p%1.jpg").arg(i),
+            Encode(QuarterPattern(300 + 40 * i, 200 + 10 * i), "jpeg"));
+    }
+    // Same name and size: the later pass (the GIF) must win, however the work is shared out.
+    Put("x.jpg", Encode(Plain(400, 300, qRgb(250, 0, 0)), "jpeg"));
+    Put("x.gif", Encode(Plain(400, 300, qRgb(0, 0, 250)), "gif"));
+
+    TestFolder serial;
+    const ProcessResult one = Convert({"--folder", "--jobs", "1", source.Path(), serial.Path()});
+    const ProcessResult many =
+        Convert({"--folder", "--jobs", "3", source.Path(), destination.Path()});
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    ASSERT_EQ(many.exitCode, 0) << many.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(many.out).replace(destination.Path(), "D"),
+              QString::fromUtf8(one.out).replace(serial.Path(), "D"));
+    const QStringList names = Names(serial.Path());
+    ASSERT_EQ(names.size(), 7);
+    EXPECT_EQ(Names(destination.Path()), names);
+    for (const QString& name : names) {
+        EXPECT_EQ(ReadAll(destination.File(name)), ReadAll(serial.File(name)))
+            << name.toStdString();
+    }
+    EXPECT_GT(qBlue(QImage(destination.File("x 368x276.jpg")).pixel(5, 5)), 200);
+}
+
+TEST_F(ConvertCli, FolderRunNeedsBothFolders) {
+    Put("a.jpg", Encode(QuarterPattern(80, 60), "jpeg"));
+    const ProcessResult run = Convert({"--folder", source.Path(), destination.File("nowhere")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("nowhere"));
+    EXPECT_FALSE(QFileInfo::exists(destination.File("nowhere")));
+    EXPECT_EQ(Convert({"--folder", source.File("nothing"), destination.Path()}).exitCode, 1);
+
+    // An empty folder is converted without complaint.
+    TestFolder empty;
+    const ProcessResult none = Convert({"--folder", empty.Path(), destination.Path()});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "");
+}

@@ -1,0 +1,251 @@
+#include "Conversion.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ConversionTexts.h"
+#include "ConversionView.h"
+#include "imaging/Adjustments.h"
+#include "imaging/Geometry.h"
+#include "imaging/JpegSaver.h"
+#include "platform/FileOps.h"
+
+namespace {
+
+constexpr int kSampleId = 144;
+const QString kSampleType = QStringLiteral("JPG");
+
+QImage Snapshot(const ImageBuffer& buffer) {
+    const DibSection* section = buffer.Section();
+    if (section == nullptr) {
+        return {};
+    }
+    QImage image(section->Width(), section->Height(), QImage::Format_BGR888);
+    for (int y = 0; y < section->Height(); ++y) {
+        std::memcpy(image.scanLine(y), section->Row(y),
+                    3 * static_cast<std::size_t>(section->Width()));
+    }
+    return image;
+}
+
+}  // namespace
+
+Conversion::Conversion(QString previewPath, ConversionView* view, QSize initialPreview)
+    : m_previewPath(std::move(previewPath)),
+      m_view(view),
+      m_workPicture(std::make_unique<CPicture>()),
+      m_previewBuffer(std::make_unique<ImageBuffer>()) {
+    if (initialPreview.isValid() && !initialPreview.isEmpty()) {
+        m_previewBuffer->Create(initialPreview.width(), initialPreview.height());
+    }
+    auto frame = std::make_shared<PreviewFrame>();
+    frame->image = Snapshot(*m_previewBuffer);
+    m_frame = std::move(frame);
+}
+
+std::shared_ptr<const PreviewFrame> Conversion::Preview() const {
+    std::lock_guard lock(m_frameLock);
+    return m_frame;
+}
+
+void Conversion::Publish() {
+    auto frame = std::make_shared<PreviewFrame>();
+    frame->image = Snapshot(*m_previewBuffer);
+    frame->pictureWidth = m_workPicture->Width();
+    frame->pictureHeight = m_workPicture->Height();
+    {
+        std::lock_guard lock(m_frameLock);
+        m_frame = std::move(frame);
+    }
+    if (m_view != nullptr) {
+        m_view->InvalidatePreview();
+    }
+}
+
+QString Conversion::Recompute(const ConversionParams& params, const QString& picturePath,
+                              const QString& outputFolder, const QString& outputName,
+                              const QString& currentPicturePath) {
+    return Run(params, picturePath, outputFolder, outputName, currentPicturePath).target;
+}
+
+ConversionResult Conversion::Run(const ConversionParams& params, const QString& picturePath,
+                                 const QString& outputFolder, const QString& outputName,
+                                 const QString& currentPicturePath) {
+    std::lock_guard lock(m_runLock);
+    return RunLocked(params, picturePath, outputFolder, outputName, currentPicturePath);
+}
+
+bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool sample,
+                            ConversionResult& result, QString& sourceLine) {
+    if (!sample && source.LoadFromFile(picturePath)) {
+        sourceLine = ConversionTexts::SourceSizeLine(FileSize(picturePath));
+        return true;
+    }
+    if (!m_substituteSample) {
+        result.error =
+            picturePath.isEmpty() ? QStringLiteral("no picture given") : source.LastError();
+        return false;
+    }
+    // The sample takes the place of a picture that cannot be shown; no source size then.
+    result.usedSample = true;
+    sourceLine.clear();
+    if (!source.LoadFromResource(kSampleId, kSampleType)) {
+        result.error = source.LastError();
+        return false;
+    }
+    return true;
+}
+
+bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
+                            ConversionResult& result) {
+    if (params.Orientation & Orientation::QuarterTurn) {
+        source.ExchangeSides();
+    }
+    const OutputSize size = ComputeOutputSize(source.Width(), source.Height(), params.TargetSize);
+    result.width = size.width;
+    result.height = size.height;
+    if (!scaled.Create(size.width, size.height)) {
+        result.error =
+            QStringLiteral("no memory for a %1 x %2 picture").arg(size.width).arg(size.height);
+        return false;
+    }
+    bool drawn = false;
+    if (params.Orientation & Orientation::QuarterTurn) {
+        // The turn draws the picture afresh; a drawing made here would only be overwritten.
+        drawn = RotateQuarterTurn(scaled.Dc(), size.width, size.height, source, params.Orientation);
+    } else {
+        // The box has the picture's own proportions, truncated: the picture covers all of it,
+        // rather than leaving the last column or row black.
+        drawn = source.Draw(&scaled.Dc(), CRect{0, 0, size.width, size.height}, false, false);
+    }
+    if (!drawn) {
+        result.error = source.LastError();
+    }
+    return drawn;
+}
+
+ConversionResult Conversion::RunLocked(const ConversionParams& params, const QString& picturePath,
+                                       const QString& outputFolder, const QString& outputName,
+                                       const QString& currentPicturePath) {
+    ConversionResult result;
+    CPicture source;
+    QString sourceLine;
+    ImageBuffer scaled;
+    if (!LoadSource(source, picturePath, false, result, sourceLine)) {
+        return result;
+    }
+    if (!DrawScaled(source, params, scaled, result)) {
+        // A picture whose header reads but whose data does not decode counts as unreadable.
+        if (result.usedSample || !m_substituteSample ||
+            !LoadSource(source, picturePath, true, result, sourceLine) ||
+            !DrawScaled(source, params, scaled, result)) {
+            return result;
+        }
+        result.error.clear();
+    }
+
+    QString target = m_previewPath;
+    if (!outputFolder.isEmpty()) {
+        target = ConversionTexts::FolderTargetName(outputFolder, picturePath, result.width,
+                                                   result.height);
+    }
+    if (!outputName.isEmpty()) {
+        target = outputName;
+    }
+    JpegSaver saver;
+    if (target.isEmpty() ||
+        !saver.SaveBitmapAsJpeg(target, &scaled.Dc(), params.Quality, -1, -1, params.Resolution)) {
+        result.error = QStringLiteral("cannot write %1: %2").arg(target, saver.LastError());
+        return result;
+    }
+    scaled.Release();
+
+    // The preview shows the file as written, read back.
+    auto written = std::make_unique<CPicture>();
+    auto preview = std::make_unique<ImageBuffer>();
+    if (!written->LoadFromFile(target)) {
+        result.error = QStringLiteral("cannot read back %1: %2").arg(target, written->LastError());
+        return result;
+    }
+    if (!preview->Create(written->Width(), written->Height()) ||
+        !written->Draw(&preview->Dc(), CRect{0, 0, written->Width(), written->Height()}, true,
+                       true)) {
+        result.error = QStringLiteral("no memory for the preview");
+        return result;
+    }
+    ApplyAdjustments(preview->Dc(), params);
+    if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), params.Quality, -1, -1,
+                                params.Resolution)) {
+        result.error = QStringLiteral("cannot write %1: %2").arg(target, saver.LastError());
+        return result;
+    }
+    result.width = written->Width();
+    result.height = written->Height();
+    m_workPicture = std::move(written);
+    m_previewBuffer = std::move(preview);
+    Publish();
+
+    result.previewKb = m_previewPath.isEmpty() ? 0 : ConversionTexts::Kb(FileSize(m_previewPath));
+    const QString& named = outputFolder.isEmpty() ? currentPicturePath : picturePath;
+    result.title = ConversionTexts::Title(ConversionTexts::FileName(named), result.previewKb);
+    result.infoText = ConversionTexts::InfoText(
+        sourceLine, result.previewKb,
+        ConversionTexts::PrintSize(result.width, result.height, params.Resolution));
+    if (m_view != nullptr) {
+        m_view->SetTitle(result.title);
+        if (m_view->PanelExists()) {
+            m_view->SetInfoText(result.infoText);
+        }
+    }
+    result.target = target;
+    return result;
+}
+
+void Conversion::QuickPreview(const ConversionParams& params) {
+    std::lock_guard lock(m_runLock);
+    const int width = m_workPicture->Width();
+    const int height = m_workPicture->Height();
+    if (m_workPicture->IsEmpty() || m_previewBuffer->Width() != width ||
+        m_previewBuffer->Height() != height) {
+        return;
+    }
+    m_workPicture->Draw(&m_previewBuffer->Dc(), CRect{0, 0, width, height}, true, true);
+    ApplyAdjustments(m_previewBuffer->Dc(), params);
+    Publish();
+}
+
+void Conversion::SetTargetSize(ConversionParams& params, int size) {
+    if (m_busy.exchange(true)) {
+        return;
+    }
+    params.TargetSize = size;
+    // The last finished picture gives the proportions, so a size change never waits for a run.
+    const std::shared_ptr<const PreviewFrame> frame = Preview();
+    if (frame->pictureWidth > 0) {
+        params.CompanionSize = static_cast<int>(static_cast<long long>(size) *
+                                                frame->pictureHeight / frame->pictureWidth);
+    }
+    if (m_view != nullptr) {
+        m_view->InvalidatePreview();
+    }
+    m_busy = false;
+}
+
+void Conversion::OnParamChange(ConversionParams& params, int value, int kind,
+                               const QString& currentPicturePath) {
+    switch (kind) {
+        case 0:
+            SetTargetSize(params, std::clamp(value, 5, 3000));
+            break;
+        case 1:
+            params.Quality = value;
+            Recompute(params, currentPicturePath, {}, {}, currentPicturePath);
+            break;
+        case 2:
+        case 3:
+            QuickPreview(params);
+            break;
+        default:
+            break;
+    }
+}

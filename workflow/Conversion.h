@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "imaging/ConversionParams.h"
+#include "imaging/ImageBuffer.h"
+#include "imaging/Picture.h"
+
+class ConversionView;
+
+// The preview as it stood after the last finished run or quick preview.
+struct PreviewFrame {
+    QImage image;  // B, G, R bytes, top row first
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+};
+
+// What one run produced.
+struct ConversionResult {
+    QString target;  // the file written; empty when the run failed
+    QString error;   // why it failed
+    bool usedSample = false;
+    int width = 0;  // the written picture
+    int height = 0;
+    int previewKb = 0;
+    QString title;
+    QString infoText;
+};
+
+// The one conversion every result of the program comes from: load a picture, scale it, turn
+// it, encode it, read it back, adjust its colours, encode it again. It owns the working
+// picture and the preview buffer. Runs, quick previews and size changes from any thread are
+// serialised; painting takes the last finished preview and never waits for a run.
+class Conversion {
+public:
+    // `previewPath` is the preview file; an empty one means runs always name their target.
+    explicit Conversion(QString previewPath, ConversionView* view = nullptr,
+                        QSize initialPreview = {});
+
+    // A source that cannot be decoded is replaced by the built-in sample picture, unless
+    // this is switched off (the command-line converter reports it instead).
+    void SetSubstituteSample(bool substitute) { m_substituteSample = substitute; }
+
+    // Converts `picturePath` into the preview file, "<outputFolder>/<name> <w>x<h>.jpg" or
+    // `outputName` (which wins). `currentPicturePath` names the window's picture for the title.
+    // Returns the target, or an empty text when nothing could be written.
+    QString Recompute(const ConversionParams& params, const QString& picturePath,
+                      const QString& outputFolder, const QString& outputName,
+                      const QString& currentPicturePath);
+    ConversionResult Run(const ConversionParams& params, const QString& picturePath,
+                         const QString& outputFolder, const QString& outputName,
+                         const QString& currentPicturePath);
+
+    // Redraws the last written picture into the preview with the colour settings; no file.
+    void QuickPreview(const ConversionParams& params);
+    // Changes the output size and the preview box; no file.
+    void SetTargetSize(ConversionParams& params, int size);
+    // The control panel's one entry: 0 size, 1 quality and full run, 2 and 3 quick preview.
+    void OnParamChange(ConversionParams& params, int value, int kind,
+                       const QString& currentPicturePath);
+
+    std::shared_ptr<const PreviewFrame> Preview() const;
+    const QString& PreviewPath() const { return m_previewPath; }
+
+private:
+    ConversionResult RunLocked(const ConversionParams& params, const QString& picturePath,
+                               const QString& outputFolder, const QString& outputName,
+                               const QString& currentPicturePath);
+    bool LoadSource(CPicture& source, const QString& picturePath, bool sample,
+                    ConversionResult& result, QString& sourceLine);
+    bool DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
+                    ConversionResult& result);
+    void Publish();
+
+    const QString m_previewPath;
+    ConversionView* const m_view;
+    bool m_substituteSample = true;
+
+    std::mutex m_runLock;  // one run or quick preview at a time
+    // Between runs: the last written file, decoded, and the preview made of it.
+    std::unique_ptr<CPicture> m_workPicture;
+    std::unique_ptr<ImageBuffer> m_previewBuffer;
+
+    mutable std::mutex m_frameLock;  // guards only the published frame
+    std::shared_ptr<const PreviewFrame> m_frame;
+    std::atomic<bool> m_busy{false};
+};

@@ -1,0 +1,48 @@
+#include "ConversionTexts.h"
+
+namespace ConversionTexts {
+
+QString FileName(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString FolderTargetName(const QString& outputFolder, const QString& picturePath, int width,
+                         int height) {
+    QString name = FileName(picturePath);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        name.truncate(dot);
+    }
+    // Joined piece by piece: a '%' in a file name must stay a '%'.
+    return outputFolder + QLatin1Char('/') + name + QLatin1Char(' ') + QString::number(width) +
+           QLatin1Char('x') + QString::number(height) + QStringLiteral(".jpg");
+}
+
+int Kb(long long bytes) {
+    return bytes > 0 ? static_cast<int>(bytes / 1000) : 0;
+}
+
+QString Title(const QString& fileName, int previewKb) {
+    return fileName + QStringLiteral(" (") + QString::number(previewKb) + QStringLiteral(" Kb)");
+}
+
+QString SourceSizeLine(long long sourceBytes) {
+    return QStringLiteral("Original Dateigrösse: %1 Kb").arg(Kb(sourceBytes));
+}
+
+QString PrintSize(int width, int height, int resolution) {
+    if (resolution == 0) {
+        return QStringLiteral("Automatisch");
+    }
+    // QString::number formats without the locale: always a decimal point.
+    return QStringLiteral("%1 x %2 cm")
+        .arg(QString::number(width * 2.54 / resolution, 'f', 1),
+             QString::number(height * 2.54 / resolution, 'f', 1));
+}
+
+QString InfoText(const QString& sourceSizeLine, int previewKb, const QString& printSize) {
+    return QStringLiteral("%1\r\nAngepasste Dateigrösse: %2 Kb\r\nBildformat: %3")
+        .arg(sourceSizeLine, QString::number(previewKb), printSize);
+}
+
+}  // namespace ConversionTexts

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The names and texts a conversion produces. "Kb" always means 1000 bytes, truncated.
+namespace ConversionTexts {
+
+// "<folder>/<name without extension> <w>x<h>.jpg"; the folder text is used as it is.
+QString FolderTargetName(const QString& outputFolder, const QString& picturePath, int width,
+                         int height);
+// The text after the last folder separator.
+QString FileName(const QString& path);
+QString Title(const QString& fileName, int previewKb);
+QString SourceSizeLine(long long sourceBytes);
+// "13.0 x 9.7 cm" (with a decimal point in every locale), or "Automatisch" at 0 dpi.
+QString PrintSize(int width, int height, int resolution);
+QString InfoText(const QString& sourceSizeLine, int previewKb, const QString& printSize);
+int Kb(long long bytes);
+
+}  // namespace ConversionTexts
