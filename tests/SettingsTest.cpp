@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+
+#include "platform/TempFolder.h"
+#include "support/TestFiles.h"
+#include "workflow/MainSettings.h"
+#include "workflow/SettingsStore.h"
+
+namespace {
+
+// Each test gets a configuration folder of its own, as $XDG_CONFIG_HOME would give it.
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.Path());
+        QDir(config.Path()).mkpath("Weskamor");
+    }
+    QString File() const { return config.File("Weskamor/Plenmar.conf"); }
+    // The file as QSettings reads it back: section/key -> text.
+    QMap<QString, QString> Stored() const {
+        QSettings file(File(), QSettings::IniFormat);
+        QMap<QString, QString> values;
+        for (const QString& key : file.allKeys()) {
+            values[key] = file.value(key).toString();
+        }
+        return values;
+    }
+
+    TestFolder config;
+    ConversionParams params;
+    QString picture;
+    BatchMailSettings batchMail;
+    WindowPlacement window;
+};
+
+}  // namespace
+
+TEST_F(Settings, AFirstStartGetsTheDefaults) {
+    const SettingsStore store;
+    EXPECT_EQ(store.FileName(), File());
+    LoadSettings(store, params, picture, batchMail, window, QSize(1920, 1080));
+    EXPECT_EQ(params.TargetSize, 368);
+    EXPECT_EQ(params.CompanionSize, 480);
+    EXPECT_EQ(params.Quality, 70);
+    EXPECT_EQ(params.Resolution, 72);
+    EXPECT_EQ(picture, "");
+    EXPECT_EQ(batchMail.sourceFolder, QDir::currentPath());
+    EXPECT_EQ(batchMail.destinationFolder, TempFolder());
+    EXPECT_EQ(batchMail.mailSubject, "Beiliegend Ihre Bilder");
+    EXPECT_EQ(batchMail.mailText, "In der Beilage erhalten Sie die gewünschten Bilder");
+    EXPECT_EQ(batchMail.askPerFile, 0);
+    EXPECT_EQ(batchMail.sendByMail, 0);
+    EXPECT_EQ(window.left, 20);
+    EXPECT_EQ(window.top, 20);
+    EXPECT_EQ(window.right, 1880);
+    EXPECT_EQ(window.bottom, 1040);
+    EXPECT_FALSE(QFile::exists(File())) << "reading writes nothing";
+}
+
+TEST_F(Settings, StoredSizeAndQualityDoNotSurviveAStartButTheRestDoes) {
+    WriteAll(File(),
+             "[Setting]\nX=1000\nY=200\nQuality=85\nTestfile=/gone/Urlaub 1.jpg\n"
+             "Nachfragen=1\nMail%20senden=1\nPosition%20Left=-5\nSubject=\"Hallo, Welt\"\n"
+             "Mailtext=a,b\n");
+    const SettingsStore store;
+    params.Resolution = 300;
+    LoadSettings(store, params, picture, batchMail, window, QSize(800, 600));
+    EXPECT_EQ(params.TargetSize, 368);
+    EXPECT_EQ(params.Quality, 70);
+    EXPECT_EQ(params.Resolution, 72);
+    EXPECT_EQ(params.CompanionSize, 200) << "kept until the first size change";
+    EXPECT_EQ(picture, "/gone/Urlaub 1.jpg");
+    EXPECT_EQ(batchMail.askPerFile, 1);
+    EXPECT_EQ(batchMail.sendByMail, 1);
+    EXPECT_EQ(window.left, -5);
+    EXPECT_EQ(batchMail.mailSubject, "Hallo, Welt");
+    EXPECT_EQ(batchMail.mailText, "a,b");
+}
+
+TEST_F(Settings, ASaveHoldsAllFourteenValuesWithTheirTypes) {
+    {
+        SettingsStore store;
+        LoadSettings(store, params, picture, batchMail, window, QSize(800, 600));
+        picture = "/Bilder/Ferien, Meer.gif";
+        window = {21, 22, 761, 561};
+        SaveSettings(store, params, picture, batchMail, window);
+        SavePanelPosition(store, {600, 30, 900, 400});
+    }
+    const QMap<QString, QString> stored = Stored();
+    EXPECT_EQ(stored.size(), 14 + 4);
+    EXPECT_EQ(stored["Setting/X"], "368");
+    EXPECT_EQ(stored["Setting/Y"], "480");
+    EXPECT_EQ(stored["Setting/Quality"], "70");
+    EXPECT_EQ(stored["Setting/Testfile"], "/Bilder/Ferien, Meer.gif");
+    EXPECT_EQ(stored["Setting/Mail senden"], "0");
+    EXPECT_EQ(stored["Setting/Position Right"], "761");
+    EXPECT_EQ(stored["SettingSub1/Position Left"], "600");
+    EXPECT_EQ(stored["SettingSub1/Position Bottom"], "400");
+    for (const char* key : {"Source", "Destination", "Subject", "Mailtext", "Nachfragen",
+                            "Position Top", "Position Left", "Position Bottom"}) {
+        EXPECT_TRUE(stored.contains(QStringLiteral("Setting/") + key)) << key;
+    }
+
+    const SettingsStore again;
+    ConversionParams reread;
+    QString rereadPicture;
+    LoadSettings(again, reread, rereadPicture, batchMail, window, QSize(800, 600));
+    EXPECT_EQ(rereadPicture, "/Bilder/Ferien, Meer.gif");
+    EXPECT_EQ(window.right, 761);
+}
+
+TEST_F(Settings, ThePanelTakesOnlyItsStoredCorner) {
+    WriteAll(File(), "[SettingSub1]\nPosition%20Left=640\nPosition%20Top=33\nPosition%20Right=5\n");
+    const SettingsStore store;
+    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}), QPoint(640, 33));
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}), QPoint(640, 33));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.File("elsewhere"));
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}), QPoint(10, 20));
+}
+
+TEST_F(Settings, IntegersThatAreNoThirtyTwoBitNumbersReadAsDefaults) {
+    WriteAll(File(), "[S]\na=4294967296\nb=zwölf\nc=1,2\nd= 42 \ne=-2147483648\n");
+    const SettingsStore store;
+    EXPECT_EQ(store.ReadInt("S", "a", 7), 7);
+    EXPECT_EQ(store.ReadInt("S", "b", 7), 7);
+    EXPECT_EQ(store.ReadInt("S", "c", 7), 7);
+    EXPECT_EQ(store.ReadInt("S", "d", 7), 42);
+    EXPECT_EQ(store.ReadInt("S", "e", 7), -2147483647 - 1);
+    EXPECT_EQ(store.ReadInt("S", "missing", 7), 7);
+}
+
+TEST_F(Settings, AGarbageFileGivesDefaultsAndSurvivesUntilTheProgramWrites) {
+    const QByteArray garbage("\x01\x02[[[Setting\nX=1000\n=====\n\xff\xfe", 26);
+    WriteAll(File(), garbage);
+    {
+        const SettingsStore store;
+        LoadSettings(store, params, picture, batchMail, window, QSize(800, 600));
+        EXPECT_EQ(params.CompanionSize, 480);
+        EXPECT_EQ(picture, "");
+    }
+    EXPECT_EQ(ReadAll(File()), garbage) << "reading leaves the file alone";
+    {
+        SettingsStore store;
+        SaveSettings(store, params, picture, batchMail, window);
+    }
+    EXPECT_EQ(Stored().size(), 14) << "the program's own values replace it";
+    EXPECT_EQ(Stored()["Setting/Y"], "480");
+}
+
+TEST_F(Settings, AnUnreadableFileGivesDefaultsAndAFailedWriteIsQuiet) {
+    QDir(config.Path()).mkpath("Weskamor/Plenmar.conf");  // a folder where the file should be
+    SettingsStore store;
+    LoadSettings(store, params, picture, batchMail, window, QSize(800, 600));
+    EXPECT_EQ(params.CompanionSize, 480);
+    SaveSettings(store, params, picture, batchMail, window);
+    store.Flush();
+}

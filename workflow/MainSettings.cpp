@@ -1,0 +1,82 @@
+#include "MainSettings.h"
+
+#include <QDir>
+
+#include "SettingsStore.h"
+#include "platform/TempFolder.h"
+
+namespace {
+
+const QString kMain = QStringLiteral("Setting");
+const QString kPanel = QStringLiteral("SettingSub1");
+const QString kTop = QStringLiteral("Position Top");
+const QString kLeft = QStringLiteral("Position Left");
+const QString kRight = QStringLiteral("Position Right");
+const QString kBottom = QStringLiteral("Position Bottom");
+
+WindowPlacement ReadPlacement(const SettingsStore& store, const QString& section,
+                              const WindowPlacement& defaults) {
+    WindowPlacement placement;
+    placement.top = store.ReadInt(section, kTop, defaults.top);
+    placement.left = store.ReadInt(section, kLeft, defaults.left);
+    placement.right = store.ReadInt(section, kRight, defaults.right);
+    placement.bottom = store.ReadInt(section, kBottom, defaults.bottom);
+    return placement;
+}
+
+void WritePlacement(SettingsStore& store, const QString& section,
+                    const WindowPlacement& placement) {
+    store.WriteInt(section, kTop, placement.top);
+    store.WriteInt(section, kLeft, placement.left);
+    store.WriteInt(section, kRight, placement.right);
+    store.WriteInt(section, kBottom, placement.bottom);
+}
+
+}  // namespace
+
+void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
+                  BatchMailSettings& batchMail, WindowPlacement& window, QSize screen) {
+    params.TargetSize = store.ReadInt(kMain, QStringLiteral("X"), 640);
+    params.CompanionSize = store.ReadInt(kMain, QStringLiteral("Y"), 480);
+    params.Quality = store.ReadInt(kMain, QStringLiteral("Quality"), 60);
+    picturePath = store.ReadString(kMain, QStringLiteral("Testfile"), QString());
+    batchMail.sourceFolder = store.ReadString(kMain, QStringLiteral("Source"), QDir::currentPath());
+    batchMail.mailSubject = store.ReadString(kMain, QStringLiteral("Subject"),
+                                             QStringLiteral("Beiliegend Ihre Bilder"));
+    batchMail.mailText =
+        store.ReadString(kMain, QStringLiteral("Mailtext"),
+                         QStringLiteral("In der Beilage erhalten Sie die gewünschten Bilder"));
+    batchMail.destinationFolder =
+        store.ReadString(kMain, QStringLiteral("Destination"), TempFolder());
+    batchMail.sendByMail = store.ReadInt(kMain, QStringLiteral("Mail senden"), 0);
+    batchMail.askPerFile = store.ReadInt(kMain, QStringLiteral("Nachfragen"), 0);
+    window = ReadPlacement(store, kMain, {20, 20, screen.width() - 40, screen.height() - 40});
+    // Every start begins with these, whatever the last run used.
+    params.Resolution = 72;
+    params.Quality = 70;
+    params.TargetSize = 368;
+}
+
+void SaveSettings(SettingsStore& store, const ConversionParams& params, const QString& picturePath,
+                  const BatchMailSettings& batchMail, const WindowPlacement& window) {
+    store.WriteInt(kMain, QStringLiteral("X"), params.TargetSize);
+    store.WriteInt(kMain, QStringLiteral("Y"), params.CompanionSize);
+    store.WriteInt(kMain, QStringLiteral("Quality"), params.Quality);
+    store.WriteString(kMain, QStringLiteral("Testfile"), picturePath);
+    store.WriteString(kMain, QStringLiteral("Source"), batchMail.sourceFolder);
+    store.WriteString(kMain, QStringLiteral("Destination"), batchMail.destinationFolder);
+    store.WriteInt(kMain, QStringLiteral("Mail senden"), batchMail.sendByMail);
+    store.WriteInt(kMain, QStringLiteral("Nachfragen"), batchMail.askPerFile);
+    WritePlacement(store, kMain, window);
+    store.WriteString(kMain, QStringLiteral("Subject"), batchMail.mailSubject);
+    store.WriteString(kMain, QStringLiteral("Mailtext"), batchMail.mailText);
+}
+
+QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current) {
+    const WindowPlacement stored = ReadPlacement(store, kPanel, current);
+    return {stored.left, stored.top};
+}
+
+void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel) {
+    WritePlacement(store, kPanel, panel);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include "imaging/ConversionParams.h"
+
+class SettingsStore;
+
+// The folder run's and the mail's settings, kept by the main window.
+struct BatchMailSettings {
+    QString sourceFolder;
+    QString destinationFolder;
+    QString mailSubject;
+    QString mailText;
+    int askPerFile = 0;
+    int sendByMail = 0;
+};
+
+// A window's rectangle in screen coordinates, right and bottom edges excluded.
+struct WindowPlacement {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// Section "Setting": read at the main window's start, written at its end. Reading leaves
+// Resolution 72, Quality 70 and TargetSize 368 whatever was stored; the window is to be
+// placed where `window` says (defaults derive from the screen size).
+void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
+                  BatchMailSettings& batchMail, WindowPlacement& window, QSize screen);
+// Writes all 14 values, changed or not.
+void SaveSettings(SettingsStore& store, const ConversionParams& params, const QString& picturePath,
+                  const BatchMailSettings& batchMail, const WindowPlacement& window);
+
+// Section "SettingSub1": where the control panel goes. Only the stored left and top edge
+// count; the panel keeps its own size.
+QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current);
+void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel);
