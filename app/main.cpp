@@ -1,27 +1,20 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include <QApplication>
 
-#include "imaging/ImageBuffer.h"
-#include "imaging/JpegSaver.h"
-#include "imaging/Picture.h"
-#include "platform/TempFolder.h"
+#include "platform/WidgetPrompts.h"
+#include "workflow/MainDlg.h"
 
-// Until the main window exists, the program converts its built-in sample picture.
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    CPicture picture;
-    if (!picture.LoadFromResource(144, QStringLiteral("JPG"))) {
-        return 1;
+    QApplication app(argc, argv);
+    // Where the settings live: ~/.config/Weskamor/Plenmar.conf.
+    QCoreApplication::setOrganizationName(QStringLiteral("Weskamor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Plenmar"));
+    WidgetPrompts prompts;
+    InstallPrompts(&prompts);
+    int result = 0;
+    {
+        CMainDlg window;
+        result = window.exec();
     }
-    ImageBuffer buffer;
-    buffer.Create(368, 276);
-    picture.Draw(&buffer.Dc(), CRect{0, 0, 368, 276}, true, false);
-    const QString target = TempFolder() + QStringLiteral("/Temppic.jpg");
-    JpegSaver saver;
-    if (!saver.SaveBitmapAsJpeg(target, &buffer.Dc(), 70, -1, -1, 72)) {
-        QTextStream(stderr) << saver.LastError() << '\n';
-        return 1;
-    }
-    QTextStream(stdout) << "Wrote " << target << '\n';
-    return 0;
+    InstallPrompts(nullptr);
+    return result == QDialog::Rejected || result == QDialog::Accepted ? 0 : result;
 }

@@ -153,3 +153,13 @@ int JpegFileWriter::WriteFile(const std::uint8_t* bits, int width, int height,
 QString JpegFileWriter::ErrorText() const {
     return QString::fromLocal8Bit(m_jpeg->message);
 }
+
+QString JpegFileWriter::LibraryVersion() {
+#ifdef LIBJPEG_TURBO_VERSION
+#define PLENMAR_STRING(x) #x
+#define PLENMAR_VALUE(x) PLENMAR_STRING(x)
+    return QStringLiteral(PLENMAR_VALUE(LIBJPEG_TURBO_VERSION));
+#else
+    return QString::number(JPEG_LIB_VERSION);
+#endif
+}

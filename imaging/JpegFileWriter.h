@@ -32,6 +32,9 @@ public:
     // The library's or the system's words for the last failure.
     QString ErrorText() const;
 
+    // The version of the JPEG library the program was built with.
+    static QString LibraryVersion();
+
 private:
     int m_resolution = 0;
     bool m_perInch = false;

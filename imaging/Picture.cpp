@@ -55,6 +55,10 @@ bool CPicture::LoadFromFile(const QString& path) {
     if (m_picture) {
         Clear();
     }
+    if (path.isEmpty()) {
+        m_lastError = QStringLiteral("no file name");
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_lastError = file.errorString();

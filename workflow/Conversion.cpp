@@ -48,6 +48,13 @@ std::shared_ptr<const PreviewFrame> Conversion::Preview() const {
     return m_frame;
 }
 
+void Conversion::ReleasePreview() {
+    std::lock_guard lock(m_runLock);
+    m_previewBuffer->Release();
+    std::lock_guard frameLock(m_frameLock);
+    m_frame = std::make_shared<PreviewFrame>();
+}
+
 void Conversion::Publish() {
     auto frame = std::make_shared<PreviewFrame>();
     frame->image = Snapshot(*m_previewBuffer);

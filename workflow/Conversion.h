@@ -65,6 +65,8 @@ public:
                        const QString& currentPicturePath);
 
     std::shared_ptr<const PreviewFrame> Preview() const;
+    // Frees the preview buffer; the window does so when it closes.
+    void ReleasePreview();
     const QString& PreviewPath() const { return m_previewPath; }
 
 private:

@@ -1,0 +1,139 @@
+#include "DialogTemplate.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QFontMetrics>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "MulDiv.h"
+
+namespace {
+
+QStringList Strings(const QJsonValue& value) {
+    QStringList strings;
+    const QJsonArray array = value.toArray();
+    for (const QJsonValue& item : array) {
+        strings << item.toString();
+    }
+    return strings;
+}
+
+QRect UnitRect(const QJsonObject& object) {
+    return {object.value("x").toInt(), object.value("y").toInt(), object.value("width").toInt(),
+            object.value("height").toInt()};
+}
+
+QWidget* StandardControl(const ControlTemplate& control, QWidget* parent) {
+    if (control.kind == QLatin1String("scrollbar")) {
+        return new QScrollBar(control.style.contains("vertical") ? Qt::Vertical : Qt::Horizontal,
+                              parent);
+    }
+    if (control.kind == QLatin1String("static")) {
+        return new QLabel(control.text, parent);
+    }
+    if (control.kind == QLatin1String("edit")) {
+        auto* edit = new QLineEdit(control.text, parent);
+        edit->setReadOnly(control.style.contains("readonly"));
+        return edit;
+    }
+    if (control.kind == QLatin1String("checkbox")) {
+        return new QCheckBox(control.text, parent);
+    }
+    auto* button = new QPushButton(control.text, parent);
+    button->setAutoDefault(false);
+    button->setDefault(control.style.contains("default"));
+    return button;
+}
+
+}  // namespace
+
+std::optional<DialogTemplate> LoadDialogTemplate(int id) {
+    QFile file(QStringLiteral(":/dialogs/%1.json").arg(id));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonObject root = document.object();
+    DialogTemplate result;
+    result.id = id;
+    result.caption = root.value("caption").toString();
+    result.size = UnitRect(root).size();
+    const QJsonObject font = root.value("font").toObject();
+    result.font = QFont(font.value("family").toString(), font.value("points").toInt(8));
+    result.style = Strings(root.value("style"));
+    const QJsonArray controls = root.value("controls").toArray();
+    for (const QJsonValue& value : controls) {
+        const QJsonObject control = value.toObject();
+        result.controls.push_back({control.value("id").toInt(), control.value("kind").toString(),
+                                   control.value("text").toString(), UnitRect(control),
+                                   Strings(control.value("style"))});
+    }
+    return result;
+}
+
+DialogUnits::DialogUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    // The average width of the alphabet's 52 letters, rounded, as the system of the
+    // original design measures it.
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    m_baseX = (letters / 26 + 1) / 2;
+    m_baseY = metrics.height();
+}
+
+QRect DialogUnits::ToPixels(const QRect& units) const {
+    return {MulDiv(units.x(), m_baseX, 4), MulDiv(units.y(), m_baseY, 8),
+            MulDiv(units.width(), m_baseX, 4), MulDiv(units.height(), m_baseY, 8)};
+}
+
+QSize DialogUnits::ToPixels(const QSize& units) const {
+    return {MulDiv(units.width(), m_baseX, 4), MulDiv(units.height(), m_baseY, 8)};
+}
+
+QString ControlName(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
+
+QWidget* ControlById(const QWidget& dialog, int id) {
+    return dialog.findChild<QWidget*>(ControlName(id));
+}
+
+void ApplyDialogTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate,
+                         const ControlFactory& factory) {
+    dialog.setWindowTitle(dialogTemplate.caption);
+    dialog.setFont(dialogTemplate.font);
+    Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+    if (dialogTemplate.style.contains("sysmenu")) {
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
+    if (dialogTemplate.style.contains("minimizebox")) {
+        flags |= Qt::WindowMinimizeButtonHint;
+    }
+    if (dialogTemplate.style.contains("maximizebox")) {
+        flags |= Qt::WindowMaximizeButtonHint;
+    }
+    dialog.setWindowFlags(flags);
+    const DialogUnits units(dialogTemplate.font);
+    dialog.resize(units.ToPixels(dialogTemplate.size));
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* widget = factory ? factory(control, &dialog) : nullptr;
+        if (widget == nullptr) {
+            widget = StandardControl(control, &dialog);
+        }
+        widget->setObjectName(ControlName(control.id));
+        widget->setGeometry(units.ToPixels(control.rect));
+        if (control.style.contains("tabstop")) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+        }
+    }
+}

@@ -1,0 +1,124 @@
+#include "WidgetPrompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+
+namespace {
+
+// Runs `ask` on the GUI thread and hands back its result.
+template <typename Result, typename Ask>
+Result OnGuiThread(Ask ask) {
+    if (QThread::currentThread() == qApp->thread()) {
+        return ask();
+    }
+    Result result{};
+    QMetaObject::invokeMethod(
+        qApp, [&] { result = ask(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Answer Show(const Message& message) {
+    QMessageBox box(BoxIcon(message.icon), message.caption, message.text.trimmed());
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    QPushButton* cancel = nullptr;
+    if (message.buttons == MessageButtons::Ok) {
+        box.addButton(QMessageBox::Ok);
+    } else {
+        yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+        if (message.buttons == MessageButtons::YesNoCancel) {
+            cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        }
+        box.setDefaultButton(yes);
+    }
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    if (message.buttons == MessageButtons::Ok) {
+        return Answer::Ok;
+    }
+    if (clicked == yes) {
+        return Answer::Yes;
+    }
+    if (clicked == no || cancel == nullptr) {
+        return Answer::No;
+    }
+    return Answer::Cancel;
+}
+
+std::optional<QString> AskName(const FileDialogRequest& request) {
+    QFileDialog dialog;
+    const bool save = request.kind == FileDialogRequest::Kind::Save;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    dialog.setNameFilters(QtNameFilters(request.filter));
+    if (!(request.options & FileDialogOption::OverwritePrompt)) {
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    if (!request.initialName.isEmpty()) {
+        const QFileInfo initial(request.initialName);
+        dialog.setDirectory(initial.absolutePath());
+        dialog.selectFile(initial.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+QStringList QtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) {
+            break;
+        }
+        QString text = parts[i];
+        const qsizetype bracket = text.lastIndexOf(QLatin1String(" ("));
+        if (bracket >= 0) {
+            text.truncate(bracket);
+        }
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << text + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+Answer WidgetPrompts::ShowMessage(const Message& message) {
+    if (message.buttons == MessageButtons::Ok && QThread::currentThread() != qApp->thread()) {
+        // Nothing to wait for in a plain notice, and the GUI thread may itself be waiting for
+        // the worker that raised it.
+        QMetaObject::invokeMethod(
+            qApp, [message] { Show(message); }, Qt::QueuedConnection);
+        return Answer::Ok;
+    }
+    return OnGuiThread<Answer>([&] { return Show(message); });
+}
+
+std::optional<QString> WidgetPrompts::AskFileName(const FileDialogRequest& request) {
+    return OnGuiThread<std::optional<QString>>([&] { return AskName(request); });
+}

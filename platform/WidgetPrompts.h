@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+#include "Prompts.h"
+
+// The real dialogs: message boxes and file dialogs, always shown on the GUI thread; a worker
+// thread that asks waits for the answer.
+class WidgetPrompts final : public Prompts {
+public:
+    Answer ShowMessage(const Message& message) override;
+    std::optional<QString> AskFileName(const FileDialogRequest& request) override;
+};
+
+// "Bilder (*.jpg;*.gif)|*.jpg;*.gif||" becomes Qt's "Bilder (*.jpg *.gif)".
+QStringList QtNameFilters(const QString& filter);

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTest>
+
+#include "platform/DialogTemplate.h"
+#include "platform/WidgetPrompts.h"
+#include "support/RecordingPrompts.h"
+#include "support/TestFiles.h"
+#include "workflow/MainDlg.h"
+#include "workflow/PreviewLayout.h"
+
+TEST(PreviewLayoutTest, CentresASmallBoxAndScrollsALargeOne) {
+    PreviewLayout layout = LayOutPreview({600, 400}, 368, 276, 368, 276, 0, 0);
+    EXPECT_FALSE(layout.HorizontalShown());
+    EXPECT_FALSE(layout.VerticalShown());
+    EXPECT_EQ(layout.destination, QRect(116, 62, 368, 276)) << "drawn 1:1";
+
+    layout = LayOutPreview({600, 400}, 368, 480, 368, 276, 0, 0);
+    EXPECT_TRUE(layout.VerticalShown());
+    EXPECT_EQ(layout.verticalRange, 80);
+    EXPECT_EQ(layout.destination, QRect(116, 102, 368, 276)) << "1:1, centred in the box";
+
+    layout = LayOutPreview({600, 400}, 1000, 750, 1000, 750, 50, 20);
+    EXPECT_EQ(layout.horizontalRange, 400);
+    EXPECT_EQ(layout.verticalRange, 350);
+    EXPECT_EQ(layout.destination, QRect(-50, -20, 1000, 750));
+
+    layout = LayOutPreview({600, 400}, 368, 490, 276, 368, 7, 9);
+    EXPECT_EQ(layout.box, QSize(490, 368)) << "portrait pictures turn the box";
+    EXPECT_EQ(layout.scrollX, 0) << "a hidden bar resets its offset";
+    EXPECT_EQ(layout.destination, QRect(162, 16, 276, 368));
+
+    layout = LayOutPreview({600, 400}, 368, 480, 0, 0, 0, 0);
+    EXPECT_EQ(layout.destination.height(), 1) << "no picture yet: nothing to speak of";
+}
+
+TEST(PreviewLayoutTest, ScrollCodesMoveByLinesPagesAndTheThumb) {
+    EXPECT_EQ(ScrollTo(ScrollCode::LineDown, 0, 100, 400), 110);
+    EXPECT_EQ(ScrollTo(ScrollCode::LineUp, 0, 5, 400), 0);
+    EXPECT_EQ(ScrollTo(ScrollCode::PageDown, 0, 100, 400), 130);
+    EXPECT_EQ(ScrollTo(ScrollCode::PageUp, 0, 100, 400), 70);
+    EXPECT_EQ(ScrollTo(ScrollCode::Top, 0, 100, 400), 90);
+    EXPECT_EQ(ScrollTo(ScrollCode::Bottom, 0, 100, 400), 110);
+    EXPECT_EQ(ScrollTo(ScrollCode::ThumbTrack, 400, 100, 400), 399) << "one short of the maximum";
+    EXPECT_EQ(ScrollTo(ScrollCode::ThumbPosition, 50, 100, 400), std::nullopt);
+    EXPECT_EQ(ScrollTo(ScrollCode::EndScroll, 50, 100, 400), std::nullopt);
+    EXPECT_EQ(ScrollTo(42, 50, 100, 400), 100);
+}
+
+TEST(DialogTemplateTest, ConvertsDialogUnitsWithTheFontsBaseUnits) {
+    const DialogUnits units(6, 13);
+    EXPECT_EQ(units.ToPixels(QRect(7, 50, 431, 184)), QRect(11, 81, 647, 299));
+    const auto main = LoadDialogTemplate(130);
+    ASSERT_TRUE(main.has_value());
+    EXPECT_EQ(main->caption, "Ansicht");
+    EXPECT_EQ(main->size, QSize(468, 270));
+    ASSERT_EQ(main->controls.size(), 3u);
+    EXPECT_FALSE(LoadDialogTemplate(4711).has_value());
+    EXPECT_EQ(QtNameFilters("Bilder (*.jpg;*.jpeg;*.gif)|*.jpg;*.jpeg;*.gif||"),
+              QStringList{"Bilder (*.jpg *.jpeg *.gif)"});
+    EXPECT_EQ(QtNameFilters("Bilder (*.jpg)|*.jpg"), QStringList{"Bilder (*.jpg)"});
+}
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.Path());
+        qputenv("TEMP", QFile::encodeName(temp.Path()));
+    }
+    void TearDown() override { qunsetenv("TEMP"); }
+
+    // Shows a window as the program starts it and waits for its first conversion.
+    std::unique_ptr<CMainDlg> Start() {
+        auto window = std::make_unique<CMainDlg>();
+        window->show();
+        window->WaitForConversions();
+        return window;
+    }
+    // Sizes the window so that the preview control gets `preview` pixels.
+    static void SizePreview(CMainDlg& window, QSize preview) {
+        window.resize(preview.width() + 36, preview.height() + 36);
+    }
+    QMap<QString, QString> Stored() const {
+        QSettings file(config.File("Weskamor/Plenmar.conf"), QSettings::IniFormat);
+        QMap<QString, QString> values;
+        for (const QString& key : file.allKeys()) {
+            values[key] = file.value(key).toString();
+        }
+        return values;
+    }
+    QString PreviewFile() const { return temp.File("Temppic.jpg"); }
+    static QScrollBar* Bar(CMainDlg& window, int id) {
+        return qobject_cast<QScrollBar*>(ControlById(window, id));
+    }
+
+    TestFolder config;
+    TestFolder temp;
+    TestFolder pictures;
+    RecordingPrompts prompts;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, StartsWithTheSamplePictureAndItsSizeInTheTitle) {
+    auto window = Start();
+    ASSERT_TRUE(QFile::exists(PreviewFile()));
+    const int kb = static_cast<int>(QFileInfo(PreviewFile()).size() / 1000);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral(" (%1 Kb)").arg(kb));
+    EXPECT_EQ(window->Params().TargetSize, 368);
+    EXPECT_EQ(window->Converter().Preview()->pictureWidth, 368);
+    EXPECT_EQ(window->Converter().Preview()->pictureHeight, 276);
+    EXPECT_TRUE(prompts.Messages().empty());
+}
+
+TEST_F(MainWindow, LaysOutItsControlsOnEveryResize) {
+    auto window = Start();
+    window->resize(800, 600);
+    EXPECT_EQ(ControlById(*window, 1000)->geometry(), QRect(10, 10, 764, 564));
+    EXPECT_EQ(ControlById(*window, 1002)->geometry(), QRect(10, 574, 764, 16));
+    EXPECT_EQ(ControlById(*window, 1003)->geometry(), QRect(774, 10, 16, 564));
+}
+
+TEST_F(MainWindow, PaintsThePreviewAtItsPixelSizeCentredOnGrey) {
+    auto window = Start();
+    window->Params().CompanionSize = 276;
+    SizePreview(*window, {600, 400});
+    const QImage painted = ControlById(*window, 1000)->grab().toImage();
+    const QImage preview = window->Converter().Preview()->image;
+    EXPECT_EQ(painted.pixel(116, 62), preview.pixel(0, 0));
+    EXPECT_EQ(painted.pixel(116 + 367, 62 + 275), preview.pixel(367, 275));
+    EXPECT_EQ(painted.pixel(115, 62), qRgb(128, 128, 128));
+    EXPECT_EQ(painted.pixel(0, 0), qRgb(0, 0, 0)) << "black border";
+    EXPECT_FALSE(Bar(*window, 1002)->isVisible());
+    EXPECT_FALSE(Bar(*window, 1003)->isVisible());
+
+    window->Params().CompanionSize = 480;
+    ControlById(*window, 1000)->grab();
+    EXPECT_TRUE(Bar(*window, 1003)->isVisible());
+    EXPECT_EQ(Bar(*window, 1003)->maximum(), 80);
+}
+
+TEST_F(MainWindow, ScrollsALargeBoxAndIgnoresForeignHorizontalMessages) {
+    auto window = Start();
+    window->Params().TargetSize = 1000;
+    window->Params().CompanionSize = 750;
+    SizePreview(*window, {600, 400});
+    ControlById(*window, 1000)->grab();
+    QScrollBar* horizontal = Bar(*window, 1002);
+    QScrollBar* vertical = Bar(*window, 1003);
+    EXPECT_EQ(horizontal->maximum(), 400);
+    EXPECT_EQ(vertical->maximum(), 350);
+
+    window->OnHScroll(ScrollCode::ThumbTrack, 400, horizontal);
+    EXPECT_EQ(window->ScrollX(), 399);
+    EXPECT_EQ(horizontal->value(), 399);
+    window->OnHScroll(ScrollCode::LineDown, 0, vertical);
+    EXPECT_EQ(window->ScrollX(), 399) << "only bar 1002 scrolls sideways";
+    window->OnVScroll(ScrollCode::PageDown, 0, vertical);
+    EXPECT_EQ(window->ScrollY(), 30);
+    const QImage painted = ControlById(*window, 1000)->grab().toImage();
+    EXPECT_EQ(painted.size(), QSize(600, 400));
+
+    // A real click on the bar's arrow goes the same way: ten pixels a line.
+    horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(window->ScrollX(), 389);
+}
+
+TEST_F(MainWindow, EnterDoesNothingAndEscapeClosesStoringEverything) {
+    auto window = Start();
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(Stored().isEmpty());
+
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Rejected);
+    const QMap<QString, QString> stored = Stored();
+    EXPECT_EQ(stored.size(), 14);
+    EXPECT_EQ(stored["Setting/X"], "368");
+    EXPECT_EQ(stored["Setting/Quality"], "70");
+    EXPECT_FALSE(QFile::exists(PreviewFile())) << "the preview file goes with the window";
+}
+
+TEST_F(MainWindow, KeepsItsSizeFromStartToStartButStoresTheUsersResizing) {
+    QMap<QString, QString> first;
+    for (int start = 0; start < 3; ++start) {
+        auto window = Start();
+        window->close();
+        if (start == 0) {
+            first = Stored();
+        }
+        EXPECT_EQ(Stored()["Setting/Position Right"], first["Setting/Position Right"]) << start;
+        EXPECT_EQ(Stored()["Setting/Position Bottom"], first["Setting/Position Bottom"]) << start;
+    }
+    auto window = Start();
+    window->resize(500, 300);
+    window->close();
+    EXPECT_EQ(
+        Stored()["Setting/Position Right"].toInt() - Stored()["Setting/Position Left"].toInt(),
+        500);
+}
+
+TEST_F(MainWindow, OpenAndSaveAsGoThroughTheFileDialogs) {
+    auto window = Start();
+    const QString before = window->windowTitle();
+    prompts.ChooseNext({});  // cancelled
+    window->OnOpen();
+    window->WaitForConversions();
+    EXPECT_EQ(window->windowTitle(), before);
+    EXPECT_EQ(window->PicturePath(), "");
+    ASSERT_EQ(prompts.FileRequests().size(), 1u);
+    const FileDialogRequest open = prompts.FileRequests()[0];
+    EXPECT_EQ(open.kind, FileDialogRequest::Kind::Open);
+    EXPECT_EQ(open.defaultExtension, "jpg");
+    EXPECT_EQ(open.filter,
+              "Bilder (*.jpg;*.jpeg;*.jpe;*.gif;*.bmp)|*.jpg;*.jpeg;*.jpe;*.gif;*.bmp||");
+
+    const QString picture = pictures.File("Urlaub.gif");
+    WriteAll(picture, Encode(QuarterPattern(800, 600), "gif"));
+    prompts.ChooseNext(picture);
+    window->OnOpen();
+    EXPECT_EQ(window->windowTitle(), "Urlaub.gif") << "the name at once, the size when converted";
+    window->WaitForConversions();
+    EXPECT_TRUE(window->windowTitle().startsWith("Urlaub.gif ("))
+        << window->windowTitle().toStdString();
+
+    const QString target = pictures.File("klein.jpg");
+    prompts.ChooseNext(target);
+    window->OnSaveAs();
+    window->WaitForConversions();
+    EXPECT_EQ(QImage(target).size(), QSize(368, 276));
+    EXPECT_EQ(window->PicturePath(), picture) << "the current picture stays";
+    const FileDialogRequest save = prompts.FileRequests().back();
+    EXPECT_EQ(save.kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(save.initialName, picture);
+    EXPECT_EQ(save.filter, "Bilder (*.jpg)|*.jpg");
+    EXPECT_TRUE(save.options & FileDialogOption::OverwritePrompt);
+
+    QApplication::setActiveWindow(window.get());
+    QTest::keySequence(window.get(), QKeySequence::Open);
+    EXPECT_EQ(prompts.FileRequests().size(), 4u) << "Ctrl+O opens too";
+}
+
+TEST_F(MainWindow, AnUnreadableChosenFileBecomesCurrentAndShowsTheSample) {
+    auto window = Start();
+    const QString broken = pictures.File("kaputt.jpg");
+    WriteAll(broken, "no picture in here");
+    prompts.ChooseNext(broken);
+    window->OnOpen();
+    window->WaitForConversions();
+    EXPECT_EQ(window->PicturePath(), broken);
+    EXPECT_TRUE(window->windowTitle().startsWith("kaputt.jpg ("));
+    EXPECT_EQ(window->Converter().Preview()->pictureWidth, 368);
+    window->close();
+    EXPECT_EQ(Stored()["Setting/Testfile"], broken);
+}
+
+TEST_F(MainWindow, ColourChangesShowAtOnceWithoutWritingAFile) {
+    auto window = Start();
+    const QImage before = window->Converter().Preview()->image;
+    const QByteArray file = ReadAll(PreviewFile());
+    window->Params().Brightness = 50;
+    window->OnParamChange(0, 2);
+    window->WaitForConversions();
+    EXPECT_NE(window->Converter().Preview()->image, before);
+    EXPECT_EQ(ReadAll(PreviewFile()), file);
+
+    window->OnParamChange(3000, 0);
+    EXPECT_EQ(window->Params().TargetSize, 3000);
+    EXPECT_EQ(window->Params().CompanionSize, 2250);
+    window->OnParamChange(35, 1);
+    window->WaitForConversions();
+    EXPECT_EQ(window->Converter().Preview()->pictureWidth, 3000);
+    EXPECT_EQ(window->Params().Quality, 35);
+}

@@ -1,0 +1,317 @@
+#include "MainDlg.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+
+#include "AboutDlg.h"
+#include "ConversionTexts.h"
+#include "PreviewLayout.h"
+#include "platform/DialogTemplate.h"
+#include "platform/FileOps.h"
+#include "platform/OwnerDrawnControl.h"
+#include "platform/Prompts.h"
+#include "platform/TempFolder.h"
+
+namespace {
+
+constexpr int kTemplate = 130;
+constexpr int kPreviewControl = 1000;
+constexpr int kHorizontalBar = 1002;
+constexpr int kVerticalBar = 1003;
+
+QSize ScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->size() : QSize(1024, 768);
+}
+
+// Scroll codes for what a Qt scroll bar was asked to do.
+int CodeFor(int action) {
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
+            return ScrollCode::LineUp;
+        case QAbstractSlider::SliderSingleStepAdd:
+            return ScrollCode::LineDown;
+        case QAbstractSlider::SliderPageStepSub:
+            return ScrollCode::PageUp;
+        case QAbstractSlider::SliderPageStepAdd:
+            return ScrollCode::PageDown;
+        case QAbstractSlider::SliderToMinimum:
+            return ScrollCode::Top;
+        case QAbstractSlider::SliderToMaximum:
+            return ScrollCode::Bottom;
+        case QAbstractSlider::SliderMove:
+            return ScrollCode::ThumbTrack;
+        default:
+            return ScrollCode::EndScroll;
+    }
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg(QWidget* parent)
+    : QDialog(parent),
+      m_previewPath(TempFolder() + QStringLiteral("/Temppic.jpg")),
+      m_hIcon(QStringLiteral(":/ICON/128.png")),
+      m_conversion(m_previewPath, this, ScreenSize()) {
+    if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
+        ApplyDialogTemplate(*this, *dialogTemplate,
+                            [](const ControlTemplate& control, QWidget* parent) -> QWidget* {
+                                if (control.id == kPreviewControl) {
+                                    return new OwnerDrawnControl(parent);
+                                }
+                                return nullptr;
+                            });
+    }
+    BindControls();
+    // Standard shortcuts for the commands, whichever window shows the menu.
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+            &CMainDlg::OnOpen);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+            &CMainDlg::OnSaveAs);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &CMainDlg::ShowAbout);
+}
+
+CMainDlg::~CMainDlg() {
+    m_background.Stop();
+}
+
+void CMainDlg::BindControls() {
+    m_verticalBar = qobject_cast<QScrollBar*>(ControlById(*this, kVerticalBar));
+    m_horizontalBar = qobject_cast<QScrollBar*>(ControlById(*this, kHorizontalBar));
+    m_previewControl = qobject_cast<OwnerDrawnControl*>(ControlById(*this, kPreviewControl));
+    if (m_previewControl != nullptr) {
+        m_previewControl->SetDrawItem(
+            [this](QPainter& painter, const QRect& item) { OnDrawItem(painter, item); });
+    }
+    for (QScrollBar* bar : {m_horizontalBar, m_verticalBar}) {
+        if (bar == nullptr) {
+            continue;
+        }
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
+            const int code = CodeFor(action);
+            if (bar->orientation() == Qt::Horizontal) {
+                OnHScroll(code, bar->sliderPosition(), bar);
+            } else {
+                OnVScroll(code, bar->sliderPosition(), bar);
+            }
+        });
+    }
+}
+
+void CMainDlg::setVisible(bool visible) {
+    if (visible && !m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+bool CMainDlg::OnInitDialog() {
+    m_params.Orientation = 0;
+    setWindowIcon(m_hIcon);
+    WindowPlacement window;
+    LoadSettings(m_settings, m_params, m_picturePath, m_batchMail, window, ScreenSize());
+    // The rectangle is the window's position and the size of its inside: what it was
+    // stored as, so a start without changes gives the same window again.
+    move(window.left, window.top);
+    resize(window.right - window.left, window.bottom - window.top);
+    Recompute(m_picturePath, {}, {});
+    // The control panel and the command line join here once they exist.
+    m_scrollX = 0;
+    m_scrollY = 0;
+    OnSize();
+    return false;
+}
+
+WindowPlacement CMainDlg::Placement() const {
+    return {x(), y(), x() + width(), y() + height()};
+}
+
+void CMainDlg::done(int result) {
+    DestroyWindow();
+    QDialog::done(result);
+}
+
+bool CMainDlg::DestroyWindow() {
+    if (m_destroyed || !m_initialised) {
+        return false;
+    }
+    m_destroyed = true;
+    // Nothing may write the preview file after it is gone.
+    m_background.Stop();
+    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
+    m_settings.Flush();
+    RemoveFile(m_previewPath);
+    m_conversion.ReleasePreview();
+    return true;
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OnOK();  // Enter never closes the window
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CMainDlg::Recompute(const QString& picturePath, const QString& outputFolder,
+                         const QString& outputName) {
+    m_background.Recompute(m_params, picturePath, outputFolder, outputName, m_picturePath);
+}
+
+void CMainDlg::OnParamChange(int value, int kind) {
+    switch (kind) {
+        case 0:
+            m_conversion.OnParamChange(m_params, value, kind, m_picturePath);
+            break;
+        case 1:
+            m_params.Quality = value;
+            Recompute(m_picturePath, {}, {});
+            break;
+        case 2:
+        case 3:
+            m_background.QuickPreview(m_params);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainDlg::SetTargetSize(int size) {
+    m_conversion.SetTargetSize(m_params, size);
+}
+
+void CMainDlg::WaitForConversions() {
+    m_background.WaitIdle();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+void CMainDlg::OnOpen() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    request.defaultExtension = QStringLiteral("jpg");
+    request.initialName = m_picturePath;
+    request.options = FileDialogOption::HideReadOnly | FileDialogOption::OverwritePrompt |
+                      FileDialogOption::NoChangeDir | FileDialogOption::Explorer;
+    request.filter =
+        QStringLiteral("Bilder (*.jpg;*.jpeg;*.jpe;*.gif;*.bmp)|*.jpg;*.jpeg;*.jpe;*.gif;*.bmp||");
+    const std::optional<QString> chosen = CurrentPrompts().AskFileName(request);
+    if (!chosen) {
+        return;
+    }
+    m_picturePath = *chosen;
+    setWindowTitle(ConversionTexts::FileName(m_picturePath));
+    Recompute(m_picturePath, {}, {});
+}
+
+void CMainDlg::OnSaveAs() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.defaultExtension = QStringLiteral("jpg");
+    request.initialName = m_picturePath;
+    request.options = FileDialogOption::OverwritePrompt | FileDialogOption::HideReadOnly |
+                      FileDialogOption::NoChangeDir;
+    request.filter = QStringLiteral("Bilder (*.jpg)|*.jpg");
+    const std::optional<QString> chosen = CurrentPrompts().AskFileName(request);
+    if (chosen) {
+        Recompute(m_picturePath, {}, *chosen);
+    }
+}
+
+void CMainDlg::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    OnSize();
+}
+
+void CMainDlg::OnSize() {
+    if (m_previewControl == nullptr || m_horizontalBar == nullptr || m_verticalBar == nullptr) {
+        return;
+    }
+    const QRect client = rect();
+    const int l = client.left();
+    const int t = client.top();
+    const int r = client.left() + client.width();
+    const int b = client.top() + client.height();
+    m_previewControl->setGeometry(l + 10, t + 10, r - l - 36, b - t - 36);
+    m_horizontalBar->setGeometry(l + 10, b - 26, r - l - 36, 16);
+    m_verticalBar->setGeometry(r - 26, t + 10, 16, b - t - 36);
+}
+
+void CMainDlg::OnDrawItem(QPainter& painter, const QRect& item) {
+    const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
+    const PreviewLayout layout =
+        LayOutPreview(item.size(), m_params.TargetSize, m_params.CompanionSize, frame->pictureWidth,
+                      frame->pictureHeight, m_scrollX, m_scrollY);
+    if (m_horizontalBar != nullptr && m_verticalBar != nullptr) {
+        m_horizontalBar->setVisible(layout.HorizontalShown());
+        m_horizontalBar->setRange(0, layout.horizontalRange);
+        m_verticalBar->setVisible(layout.VerticalShown());
+        m_verticalBar->setRange(0, layout.verticalRange);
+    }
+    m_scrollX = layout.scrollX;
+    m_scrollY = layout.scrollY;
+
+    painter.setPen(Qt::black);
+    painter.setBrush(QColor(128, 128, 128));
+    painter.drawRect(item.adjusted(0, 0, -1, -1));
+    painter.drawImage(layout.destination, frame->image,
+                      QRect(0, 0, frame->pictureWidth, frame->pictureHeight));
+}
+
+void CMainDlg::OnHScroll(int code, int position, QScrollBar* bar) {
+    if (bar != nullptr && bar == m_horizontalBar) {
+        Scroll(code, position, bar, m_scrollX);
+    }
+}
+
+void CMainDlg::OnVScroll(int code, int position, QScrollBar* bar) {
+    if (bar != nullptr) {
+        Scroll(code, position, bar, m_scrollY);
+    }
+}
+
+void CMainDlg::Scroll(int code, int position, QScrollBar* bar, int& offset) {
+    const std::optional<int> next = ScrollTo(code, position, offset, bar->maximum());
+    if (!next) {
+        return;
+    }
+    offset = *next;
+    bar->setSliderPosition(offset);
+    if (m_previewControl != nullptr) {
+        m_previewControl->update();
+    }
+}
+
+void CMainDlg::InvalidatePreview() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_previewControl != nullptr) {
+                m_previewControl->update();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void CMainDlg::SetTitle(const QString& title) {
+    QMetaObject::invokeMethod(
+        this, [this, title] { setWindowTitle(title); }, Qt::QueuedConnection);
+}
+
+bool CMainDlg::PanelExists() const {
+    return m_panelShown;
+}
+
+void CMainDlg::SetInfoText(const QString&) {
+    // Box 1038 belongs to the control panel, which is not there yet.
+}
