@@ -59,25 +59,9 @@ bool CPicture::LoadFromFile(const QString& path) {
         m_lastError = QStringLiteral("no file name");
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_lastError = file.errorString();
-        return false;
-    }
-    QByteArray bytes;
-    try {
-        bytes = file.readAll();
-    } catch (const std::bad_alloc&) {
-        ShowPictureError("Can not allocate enough memory\t");
-        m_lastError = QStringLiteral("out of memory");
-        return false;
-    }
-    if (bytes.isEmpty()) {
-        m_lastError = file.error() != QFileDevice::NoError ? file.errorString()
-                                                           : QStringLiteral("the file is empty");
-        return false;
-    }
-    return LoadBytes(bytes);
+    m_lastError.clear();
+    m_picture = PictureObject::LoadFile(path, &m_lastError);
+    return TakeSize();
 }
 
 bool CPicture::LoadFromResource(int id, const QString& type) {

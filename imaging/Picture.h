@@ -42,6 +42,8 @@ public:
     void ExchangeSides();
     // Why the last load or drawing failed, in words for a log or a terminal.
     const QString& LastError() const { return m_lastError; }
+    // What decoding the picture takes in memory (see PictureObject); 0 without a picture.
+    long long DecodeBytes() const { return m_picture ? m_picture->DecodeBytes() : 0; }
     // How often the picture behind has been decoded (see PictureObject).
     int DecodeCount() const { return m_picture ? m_picture->DecodeCount() : 0; }
 

@@ -42,3 +42,13 @@ long long FileSize(const QString& path) {
 QString LastSystemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
+
+FileIdentity IdentifyOpenFile(int descriptor) {
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0) {
+        return {};
+    }
+    return {static_cast<unsigned long long>(info.st_dev),
+            static_cast<unsigned long long>(info.st_ino), static_cast<long long>(info.st_size),
+            static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+}

@@ -18,3 +18,14 @@ long long FileSize(const QString& path);
 
 // The text of the last failed file operation of this thread, for messages.
 QString LastSystemError();
+
+// Which file an open descriptor refers to, and in what state: two identities differ when the
+// file was replaced or written in between.
+struct FileIdentity {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    long long size = -1;
+    long long modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentifyOpenFile(int descriptor);

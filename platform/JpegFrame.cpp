@@ -1,5 +1,6 @@
 #include "JpegFrame.h"
 
+#include <QBuffer>
 #include <algorithm>
 
 namespace {
@@ -21,28 +22,28 @@ long long CeilDiv(long long a, long long b) {
     return (a + b - 1) / b;
 }
 
-JpegFrame ParseFrame(const QByteArray& bytes, qsizetype at, int marker) {
+// `segment` holds the frame header's length field and what follows.
+JpegFrame ParseFrame(const QByteArray& segment, int marker) {
     JpegFrame frame;
-    const int length = Word(bytes, at);
-    if (length < 8 || at + length > bytes.size()) {
+    if (segment.size() < 8) {
         return frame;
     }
     frame.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
-    frame.height = Word(bytes, at + 3);
-    frame.width = Word(bytes, at + 5);
-    const int components = Byte(bytes, at + 7);
-    if (length < 8 + 3 * components || components == 0) {
+    frame.height = Word(segment, 3);
+    frame.width = Word(segment, 5);
+    const int components = Byte(segment, 7);
+    if (segment.size() < 8 + 3 * components || components == 0) {
         return frame;
     }
     int maxH = 1;
     int maxV = 1;
     for (int c = 0; c < components; ++c) {
-        const int sampling = Byte(bytes, at + 9 + 3 * c);
+        const int sampling = Byte(segment, 9 + 3 * c);
         maxH = std::max(maxH, sampling >> 4);
         maxV = std::max(maxV, sampling & 15);
     }
     for (int c = 0; c < components; ++c) {
-        const int sampling = Byte(bytes, at + 9 + 3 * c);
+        const int sampling = Byte(segment, 9 + 3 * c);
         const long long columns = CeilDiv(CeilDiv(1LL * frame.width * (sampling >> 4), maxH), 8);
         const long long rows = CeilDiv(CeilDiv(1LL * frame.height * (sampling & 15), maxV), 8);
         frame.blocks += columns * rows;
@@ -51,29 +52,49 @@ JpegFrame ParseFrame(const QByteArray& bytes, qsizetype at, int marker) {
     return frame;
 }
 
-}  // namespace
-
-JpegFrame ReadJpegFrame(const QByteArray& bytes) {
-    if (bytes.size() < 4 || Byte(bytes, 0) != 0xFF || Byte(bytes, 1) != 0xD8) {
+// Walks the segments from the start of the file to the frame header, skipping over the
+// others without reading them.
+JpegFrame FindFrame(QIODevice& device) {
+    if (!device.seek(0) || device.read(2) != QByteArray("\xFF\xD8", 2)) {
         return {};
     }
-    qsizetype at = 2;
-    while (at + 4 <= bytes.size()) {
-        if (Byte(bytes, at) != 0xFF) {
+    for (;;) {
+        QByteArray marker = device.read(2);
+        while (marker.size() == 2 && Byte(marker, 0) == 0xFF && Byte(marker, 1) == 0xFF) {
+            marker = marker.right(1) + device.read(1);  // fill bytes
+        }
+        if (marker.size() < 2 || Byte(marker, 0) != 0xFF) {
             return {};
         }
-        const int marker = Byte(bytes, at + 1);
-        if (marker == 0xFF) {  // fill byte
-            ++at;
-            continue;
-        }
-        if (IsStartOfFrame(marker)) {
-            return ParseFrame(bytes, at + 2, marker);
-        }
-        if (marker == 0xD9 || marker == 0xDA) {  // end of image or scan before any frame
+        const int code = Byte(marker, 1);
+        if (code == 0xD9 || code == 0xDA) {  // end of image or a scan before any frame
             return {};
         }
-        at += 2 + Word(bytes, at + 2);
+        const QByteArray length = device.peek(2);
+        if (length.size() < 2) {
+            return {};
+        }
+        if (IsStartOfFrame(code)) {
+            return ParseFrame(device.read(Word(length, 0)), code);
+        }
+        if (!device.seek(device.pos() + Word(length, 0))) {
+            return {};
+        }
     }
-    return {};
+}
+
+}  // namespace
+
+JpegFrame ReadJpegFrame(QIODevice& device) {
+    const qint64 position = device.pos();
+    const JpegFrame frame = FindFrame(device);
+    device.seek(position);
+    return frame;
+}
+
+JpegFrame ReadJpegFrame(const QByteArray& bytes) {
+    QByteArray copy = bytes;  // shares the data
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadJpegFrame(buffer);
 }

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+class QIODevice;
+
 // What the frame header of a JPEG file says, read without decoding anything.
 struct JpegFrame {
     bool valid = false;
@@ -13,3 +15,5 @@ struct JpegFrame {
 };
 
 JpegFrame ReadJpegFrame(const QByteArray& bytes);
+// The same from a device, which is left at the position it had.
+JpegFrame ReadJpegFrame(QIODevice& device);

@@ -1,11 +1,13 @@
 #include "PictureObject.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <mutex>
 
 #include "DrawingContext.h"
+#include "FileOps.h"
 #include "JpegFrame.h"
 #include "MulDiv.h"
 
@@ -24,11 +26,11 @@ long long CeilEighth(int value) {
 
 // Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but a
 // progressive one keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
-long long SmallestDecodingBytes(const QByteArray& bytes, QSize stored, bool jpeg) {
+long long SmallestDecodingBytes(QIODevice& device, QSize stored, bool jpeg) {
     if (!jpeg) {
         return 4LL * stored.width() * stored.height();
     }
-    const JpegFrame frame = ReadJpegFrame(bytes);
+    const JpegFrame frame = ReadJpegFrame(device);
     const long long pixels = 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
     return pixels + (frame.valid && frame.progressive ? frame.blocks * 128 : 0);
 }
@@ -67,41 +69,68 @@ QImage Opaque(const QImage& image) {
 }  // namespace
 
 std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error) {
-    SetReaderLimitOnce();
     std::unique_ptr<PictureObject> picture(new PictureObject);
     picture->m_bytes = bytes;
     QBuffer buffer(&picture->m_bytes);
     buffer.open(QIODevice::ReadOnly);
-    const QByteArray format = FormatFromSignature(bytes);
-    QImageReader reader(&buffer, format);
+    if (!picture->ReadHeader(buffer, error)) {
+        return nullptr;
+    }
+    return picture;
+}
+
+std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return nullptr;
+    }
+    if (file.size() == 0) {
+        *error = QStringLiteral("the file is empty");
+        return nullptr;
+    }
+    std::unique_ptr<PictureObject> picture(new PictureObject);
+    picture->m_path = path;
+    picture->m_identity = IdentifyOpenFile(file.handle());
+    if (!picture->ReadHeader(file, error)) {
+        return nullptr;
+    }
+    return picture;
+}
+
+bool PictureObject::ReadHeader(QIODevice& device, QString* error) {
+    SetReaderLimitOnce();
+    const QByteArray format = FormatFromSignature(device.peek(8));
+    QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
     if (!reader.canRead() || !stored.isValid() || stored.isEmpty()) {
         *error = reader.errorString();
-        return nullptr;
+        return false;
     }
-    picture->m_format = reader.format();
-    picture->m_decodesScaled = picture->m_format == "jpeg";
-    picture->m_turnedByExif =
-        (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
-    picture->m_size = picture->m_turnedByExif ? stored.transposed() : stored;
-    if (SmallestDecodingBytes(bytes, stored, picture->m_decodesScaled) > kDecodeLimitBytes) {
+    m_format = reader.format();
+    m_decodesScaled = m_format == "jpeg";
+    m_turnedByExif = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
+    m_size = m_turnedByExif ? stored.transposed() : stored;
+    m_decodeBytes = SmallestDecodingBytes(device, stored, m_decodesScaled);
+    if (m_decodeBytes > kDecodeLimitBytes) {
         *error =
             QStringLiteral("the picture needs more than %1 MiB to decode").arg(kDecodeLimitMiB);
-        return nullptr;
+        return false;
     }
-    if (!picture->m_decodesScaled) {
-        QImage image;
-        if (!reader.read(&image)) {
-            *error = reader.errorString();
-            return nullptr;
-        }
-        ++picture->m_decodes;
-        picture->m_whole = Opaque(image);
-        picture->m_size = picture->m_whole.size();
+    if (m_decodesScaled) {
+        return true;
     }
-    return picture;
+    QImage image;
+    if (!reader.read(&image)) {
+        *error = reader.errorString();
+        return false;
+    }
+    ++m_decodes;
+    m_whole = Opaque(image);
+    m_size = m_whole.size();
+    return true;
 }
 
 int PictureObject::HimetricWidth() const {
@@ -114,8 +143,19 @@ int PictureObject::HimetricHeight() const {
 
 bool PictureObject::DecodeScaled(QSize size, QString* error) {
     QBuffer buffer(&m_bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, m_format);
+    QFile file(m_path);
+    QIODevice* device = &buffer;
+    if (m_path.isEmpty()) {
+        buffer.open(QIODevice::ReadOnly);
+    } else {
+        // Read from the file as it was loaded, or not at all.
+        if (!file.open(QIODevice::ReadOnly) || IdentifyOpenFile(file.handle()) != m_identity) {
+            *error = QStringLiteral("the file has changed since it was loaded");
+            return false;
+        }
+        device = &file;
+    }
+    QImageReader reader(device, m_format);
     reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(true);
     if (size != m_size) {

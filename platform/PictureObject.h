@@ -6,7 +6,10 @@
 #include <QString>
 #include <memory>
 
+#include "FileOps.h"
+
 class CDC;
+class QIODevice;
 
 // The picture object behind CPicture: keeps the encoded bytes, knows the upright size, and
 // draws the whole picture scaled into any rectangle of a drawing context.
@@ -25,6 +28,10 @@ public:
 
     // Null, with the reason in `error`, when the bytes are no picture that can be decoded.
     static std::unique_ptr<PictureObject> Load(const QByteArray& bytes, QString* error);
+    // The same for a file. A JPEG is later decoded straight from the file, a few kilobytes at
+    // a time, instead of from a copy of all of it; should the file change meanwhile, the
+    // drawing fails rather than show something else.
+    static std::unique_ptr<PictureObject> LoadFile(const QString& path, QString* error);
 
     // Size in HIMETRIC units (0.01 mm), at 96 pixels per inch.
     int HimetricWidth() const;
@@ -34,20 +41,28 @@ public:
     // parts outside the bitmap are clipped. An empty rectangle draws nothing.
     bool Render(CDC& dc, int x, int y, int width, int height, QString* error);
 
+    // Memory the decoding takes at least: the whole picture for formats decoded at load, the
+    // 1/8-scale pixels for a JPEG, plus all its coefficients when it is progressive.
+    long long DecodeBytes() const { return m_decodeBytes; }
+
     // How often the encoded data has been decoded: a measure for tests and benchmarks.
     int DecodeCount() const { return m_decodes; }
 
 private:
     PictureObject() = default;
+    bool ReadHeader(QIODevice& device, QString* error);
     bool Prepare(QSize size, QString* error);
     bool DecodeScaled(QSize size, QString* error);
 
-    QByteArray m_bytes;
+    QByteArray m_bytes;  // the picture, unless it comes from a file
+    QString m_path;
+    FileIdentity m_identity;
     QByteArray m_format;
     bool m_decodesScaled = false;
     bool m_turnedByExif = false;  // the upright picture is the stored one turned a quarter
     QSize m_size;                 // upright
     QImage m_whole;               // formats decoded once: the whole picture, opaque RGB32
     QImage m_drawn;               // the last drawing, B, G, R bytes
+    long long m_decodeBytes = 0;
     int m_decodes = 0;
 };

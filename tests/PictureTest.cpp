@@ -220,3 +220,24 @@ TEST(Picture, HugePicturesDecodeSmallOrNotAtAll) {
     CPicture claimed;
     EXPECT_FALSE(LoadBytes(claimed, bmp));
 }
+
+TEST(Picture, AFileThatChangesBeforeItIsDrawnIsNotDrawn) {
+    RecordingPrompts prompts;
+    TestFolder folder;
+    const QString path = folder.File("p.jpg");
+    WriteAll(path, Encode(QuarterPattern(400, 300), "jpeg"));
+    CPicture picture;
+    ASSERT_TRUE(picture.LoadFromFile(path));
+    // Replaced by another picture of the same size in the meantime.
+    WriteAll(folder.File("other.jpg"), Encode(Plain(400, 300, qRgb(0, 255, 0)), "jpeg"));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::rename(folder.File("other.jpg"), path));
+    ImageBuffer buffer;
+    ASSERT_TRUE(buffer.Create(100, 75));
+    EXPECT_FALSE(picture.Draw(&buffer.Dc(), {0, 0, 100, 75}, true, true));
+    EXPECT_TRUE(picture.LastError().contains("changed")) << picture.LastError().toStdString();
+
+    ASSERT_TRUE(picture.LoadFromFile(path));
+    EXPECT_TRUE(picture.Draw(&buffer.Dc(), {0, 0, 100, 75}, true, true));
+    EXPECT_GT(qGreen(ToImage(buffer.Dc()).pixel(50, 40)), 200);
+}

@@ -1,10 +1,12 @@
 #include "Conversion.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cstring>
 
 #include "ConversionTexts.h"
 #include "ConversionView.h"
+#include "DecodeBudget.h"
 #include "imaging/Adjustments.h"
 #include "imaging/Geometry.h"
 #include "imaging/JpegSaver.h"
@@ -105,6 +107,10 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
 
 bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
                             ConversionResult& result) {
+    DecodeBudget::Reservation reservation;
+    if (m_budget != nullptr) {
+        reservation = m_budget->Reserve(source.DecodeBytes());
+    }
     if (params.Orientation & Orientation::QuarterTurn) {
         source.ExchangeSides();
     }
@@ -167,10 +173,13 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     }
     scaled.Release();
 
-    // The preview shows the file as written, read back.
+    // The preview shows the file as written, read back. It is kept in memory: the second
+    // encoding replaces the file, and the quick preview redraws this first one.
     auto written = std::make_unique<CPicture>();
     auto preview = std::make_unique<ImageBuffer>();
-    if (!written->LoadFromFile(target)) {
+    QFile file(target);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!written->LoadFromMemory(bytes.constData(), bytes.size())) {
         result.error = QStringLiteral("cannot read back %1: %2").arg(target, written->LastError());
         return result;
     }

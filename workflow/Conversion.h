@@ -12,6 +12,7 @@
 #include "imaging/Picture.h"
 
 class ConversionView;
+class DecodeBudget;
 
 // The preview as it stood after the last finished run or quick preview.
 struct PreviewFrame {
@@ -45,6 +46,8 @@ public:
     // A source that cannot be decoded is replaced by the built-in sample picture, unless
     // this is switched off (the command-line converter reports it instead).
     void SetSubstituteSample(bool substitute) { m_substituteSample = substitute; }
+    // Conversions running side by side share the memory their decodings take.
+    void SetDecodeBudget(DecodeBudget* budget) { m_budget = budget; }
 
     // Converts `picturePath` into the preview file, "<outputFolder>/<name> <w>x<h>.jpg" or
     // `outputName` (which wins). `currentPicturePath` names the window's picture for the title.
@@ -82,6 +85,7 @@ private:
     const QString m_previewPath;
     ConversionView* const m_view;
     bool m_substituteSample = true;
+    DecodeBudget* m_budget = nullptr;
 
     std::mutex m_runLock;  // one run or quick preview at a time
     // Between runs: the last written file, decoded, and the preview made of it.
