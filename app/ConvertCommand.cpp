@@ -17,8 +17,14 @@
 #include "platform/Terminal.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
+#include "workflow/DecodeBudget.h"
 
 namespace {
+
+// Memory the workers' decodings may take together. Most photos need a few megabytes at the
+// reduced scale; a large progressive JPEG keeps all its coefficients (90 MB for 15
+// megapixels without chroma subsampling) and then decodes alone.
+constexpr long long kDecodeBudget = 48LL * 1024 * 1024;
 
 // Failures come back in the results with their reasons; nothing is shown on the way.
 class SilentPrompts final : public Prompts {
@@ -111,10 +117,12 @@ int ConvertFolder(const ConvertOptions& options) {
     std::mutex lock;
     std::condition_variable finished;
     std::atomic<std::size_t> nextGroup{0};
+    DecodeBudget budget(kDecodeBudget);
 
     auto work = [&] {
         Conversion conversion{QString()};
         conversion.SetSubstituteSample(false);
+        conversion.SetDecodeBudget(&budget);
         for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
             for (const std::size_t i : groups[g]) {
                 ConversionResult result =

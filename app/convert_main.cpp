@@ -4,9 +4,11 @@
 
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
+#include "platform/Memory.h"
 
 // plenmar-convert: the program's conversion, from the command line.
 int main(int argc, char* argv[]) {
+    KeepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
     // The decoders' own warnings about damaged data; failures are reported with their reasons.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
