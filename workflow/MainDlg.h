@@ -10,6 +10,7 @@
 #include "MainSettings.h"
 #include "SettingsStore.h"
 
+class CControlPanelDlg;
 class OwnerDrawnControl;
 class QPainter;
 class QScrollBar;
@@ -83,7 +84,10 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
-    std::atomic<bool> m_panelShown{false};  // the control panel arrives with its own window
+    // The control panel and the mail client join the window with their own windows; until
+    // then the panel's information box is not written.
+    CControlPanelDlg* m_panel = nullptr;
+    std::atomic<bool> m_panelShown{false};  // m_panel exists: read by conversion threads
     bool m_initialised = false;
     bool m_destroyed = false;
     Conversion m_conversion;
