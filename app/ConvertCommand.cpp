@@ -1,11 +1,11 @@
 #include "ConvertCommand.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -43,17 +43,17 @@ void PrintError(const QString& subject, const QString& reason) {
                  reason.toLocal8Bit().constData());
 }
 
-// Converts pictures independently, one Conversion per worker thread.
-ConversionResult ConvertWith(Conversion& conversion, const ConvertOptions& options,
-                             const QString& picture, const QString& folder, const QString& name) {
-    return conversion.Run(options.params, picture, folder, name, picture);
+// A conversion that writes only the files it is told to (no preview file) and reports a
+// picture it cannot read instead of showing the sample in its place.
+std::unique_ptr<Conversion> CommandLineConversion() {
+    auto conversion = std::make_unique<Conversion>(QString());
+    conversion->SetSubstituteSample(false);
+    return conversion;
 }
 
 int ConvertOne(const ConvertOptions& options) {
-    Conversion conversion{QString()};
-    conversion.SetSubstituteSample(false);
-    const ConversionResult result =
-        ConvertWith(conversion, options, options.source, {}, options.destination);
+    const ConversionResult result = CommandLineConversion()->Run(
+        options.params, options.source, {}, options.destination, options.source);
     if (result.target.isEmpty()) {
         PrintError(options.source, result.error);
         return 1;
@@ -71,8 +71,8 @@ std::vector<std::vector<std::size_t>> GroupByStem(const QStringList& files) {
     std::vector<std::vector<std::size_t>> groups;
     std::map<QString, std::size_t> groupOfStem;
     for (std::size_t i = 0; i < static_cast<std::size_t>(files.size()); ++i) {
-        const QString stem = ConversionTexts::FolderTargetName({}, files[i], 0, 0);
-        const auto [it, inserted] = groupOfStem.emplace(stem, groups.size());
+        const auto [it, inserted] =
+            groupOfStem.emplace(ConversionTexts::BaseName(files[i]), groups.size());
         if (inserted) {
             groups.emplace_back();
         }
@@ -120,13 +120,12 @@ int ConvertFolder(const ConvertOptions& options) {
     DecodeBudget budget(kDecodeBudget);
 
     auto work = [&] {
-        Conversion conversion{QString()};
-        conversion.SetSubstituteSample(false);
-        conversion.SetDecodeBudget(&budget);
+        const std::unique_ptr<Conversion> conversion = CommandLineConversion();
+        conversion->SetDecodeBudget(&budget);
         for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
             for (const std::size_t i : groups[g]) {
                 ConversionResult result =
-                    ConvertWith(conversion, options, files[i], options.destination, {});
+                    conversion->Run(options.params, files[i], options.destination, {}, files[i]);
                 std::lock_guard guard(lock);
                 results[i] = std::move(result);
                 finished.notify_all();

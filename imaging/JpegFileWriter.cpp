@@ -126,7 +126,7 @@ int JpegFileWriter::WriteStream(const std::uint8_t* bits, int width, int height,
         return WriteFailed;
     }
     if (bits == nullptr || width <= 0 || height <= 0) {
-        std::strncpy(m_jpeg->message, "nothing to encode", sizeof m_jpeg->message - 1);
+        SetErrorText("nothing to encode");
         return WriteFailed;
     }
     m_jpeg->message[0] = '\0';
@@ -137,17 +137,19 @@ int JpegFileWriter::WriteFile(const std::uint8_t* bits, int width, int height,
                               const QString& path) {
     std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (file == nullptr) {
-        const QByteArray reason = LastSystemError().toLocal8Bit();
-        std::strncpy(m_jpeg->message, reason.constData(), sizeof m_jpeg->message - 1);
+        SetErrorText(LastSystemError().toLocal8Bit());
         return CannotCreate;
     }
     int result = WriteStream(bits, width, height, file);
     if (std::fclose(file) != 0 && result == Ok) {
-        const QByteArray reason = LastSystemError().toLocal8Bit();
-        std::strncpy(m_jpeg->message, reason.constData(), sizeof m_jpeg->message - 1);
+        SetErrorText(LastSystemError().toLocal8Bit());
         result = WriteFailed;
     }
     return result;
+}
+
+void JpegFileWriter::SetErrorText(const QByteArray& text) {
+    std::strncpy(m_jpeg->message, text.constData(), sizeof m_jpeg->message - 1);
 }
 
 QString JpegFileWriter::ErrorText() const {

@@ -36,6 +36,8 @@ public:
     static QString LibraryVersion();
 
 private:
+    void SetErrorText(const QByteArray& text);
+
     int m_resolution = 0;
     bool m_perInch = false;
     std::unique_ptr<JpegCompression> m_jpeg;

@@ -6,13 +6,18 @@ QString FileName(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString FolderTargetName(const QString& outputFolder, const QString& picturePath, int width,
-                         int height) {
-    QString name = FileName(picturePath);
+QString BaseName(const QString& path) {
+    QString name = FileName(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot >= 0) {
         name.truncate(dot);
     }
+    return name;
+}
+
+QString FolderTargetName(const QString& outputFolder, const QString& picturePath, int width,
+                         int height) {
+    const QString name = BaseName(picturePath);
     // Joined piece by piece: a '%' in a file name must stay a '%'.
     return outputFolder + QLatin1Char('/') + name + QLatin1Char(' ') + QString::number(width) +
            QLatin1Char('x') + QString::number(height) + QStringLiteral(".jpg");

@@ -10,6 +10,8 @@ QString FolderTargetName(const QString& outputFolder, const QString& picturePath
                          int height);
 // The text after the last folder separator.
 QString FileName(const QString& path);
+// The file name cut at its last dot: what a folder run names its result after.
+QString BaseName(const QString& path);
 QString Title(const QString& fileName, int previewKb);
 QString SourceSizeLine(long long sourceBytes);
 // "13.0 x 9.7 cm" (with a decimal point in every locale), or "Automatisch" at 0 dpi.
