@@ -47,6 +47,7 @@ bool CPicture::TakeSize() {
 
 bool CPicture::LoadBytes(const QByteArray& bytes) {
     m_lastError.clear();
+    m_outOfMemory = false;
     m_picture = PictureObject::Load(bytes, &m_lastError);
     return TakeSize();
 }
@@ -60,6 +61,7 @@ bool CPicture::LoadFromFile(const QString& path) {
         return false;
     }
     m_lastError.clear();
+    m_outOfMemory = false;
     m_picture = PictureObject::LoadFile(path, &m_lastError);
     return TakeSize();
 }
@@ -94,12 +96,14 @@ bool CPicture::LoadFromMemory(const void* data, long long size) {
     } catch (const std::bad_alloc&) {
         ShowPictureError("Can not allocate enough memory\t");
         m_lastError = QStringLiteral("out of memory");
+        m_outOfMemory = true;
         return false;
     }
     return LoadBytes(copy);
 }
 
 bool CPicture::Draw(CDC* dc, CRect rect, bool keepAspect, bool centre) {
+    m_outOfMemory = false;
     if (dc == nullptr || !m_picture) {
         return false;
     }
@@ -124,9 +128,15 @@ bool CPicture::Draw(CDC* dc, CRect rect, bool keepAspect, bool centre) {
             right = left + width;
         }
     }
-    if (!m_picture->Render(*dc, left, top, right - left, bottom - top, &m_lastError)) {
-        ShowPictureError("Can not allocate enough memory\t");
-        return false;
+    switch (m_picture->Render(*dc, left, top, right - left, bottom - top, &m_lastError)) {
+        case RenderStatus::Drawn:
+            return true;
+        case RenderStatus::OutOfMemory:
+            m_outOfMemory = true;
+            ShowPictureError("Can not allocate enough memory\t");
+            return false;
+        case RenderStatus::Undecodable:
+            break;
     }
-    return true;
+    return false;
 }

@@ -42,6 +42,8 @@ public:
     void ExchangeSides();
     // Why the last load or drawing failed, in words for a log or a terminal.
     const QString& LastError() const { return m_lastError; }
+    // Whether the last failure was a lack of memory rather than data that does not decode.
+    bool RanOutOfMemory() const { return m_outOfMemory; }
     // What decoding the picture takes in memory (see PictureObject); 0 without a picture.
     long long DecodeBytes() const { return m_picture ? m_picture->DecodeBytes() : 0; }
     // How often the picture behind has been decoded (see PictureObject).
@@ -55,4 +57,5 @@ private:
     int m_heightPx = 0;
     int m_widthPx = 0;
     QString m_lastError;
+    bool m_outOfMemory = false;
 };

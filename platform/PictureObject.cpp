@@ -141,7 +141,7 @@ int PictureObject::HimetricHeight() const {
     return MulDiv(m_size.height(), 2540, 96);
 }
 
-bool PictureObject::DecodeScaled(QSize size, QString* error) {
+RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     QBuffer buffer(&m_bytes);
     QFile file(m_path);
     QIODevice* device = &buffer;
@@ -151,7 +151,7 @@ bool PictureObject::DecodeScaled(QSize size, QString* error) {
         // Read from the file as it was loaded, or not at all.
         if (!file.open(QIODevice::ReadOnly) || IdentifyOpenFile(file.handle()) != m_identity) {
             *error = QStringLiteral("the file has changed since it was loaded");
-            return false;
+            return RenderStatus::Undecodable;
         }
         device = &file;
     }
@@ -165,19 +165,23 @@ bool PictureObject::DecodeScaled(QSize size, QString* error) {
     QImage image;
     if (!reader.read(&image)) {
         *error = reader.errorString();
-        return false;
+        return RenderStatus::Undecodable;
     }
     ++m_decodes;
     if (image.size() != size) {
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     m_drawn = image.convertToFormat(QImage::Format_BGR888);
-    return !m_drawn.isNull();
+    if (m_drawn.isNull()) {
+        *error = QStringLiteral("out of memory");
+        return RenderStatus::OutOfMemory;
+    }
+    return RenderStatus::Drawn;
 }
 
-bool PictureObject::Prepare(QSize size, QString* error) {
+RenderStatus PictureObject::Prepare(QSize size, QString* error) {
     if (!m_drawn.isNull() && m_drawn.size() == size) {
-        return true;
+        return RenderStatus::Drawn;
     }
     m_drawn = QImage();
     if (m_decodesScaled) {
@@ -189,22 +193,24 @@ bool PictureObject::Prepare(QSize size, QString* error) {
     m_drawn = scaled.convertToFormat(QImage::Format_BGR888);
     if (m_drawn.isNull()) {
         *error = QStringLiteral("out of memory");
-        return false;
+        return RenderStatus::OutOfMemory;
     }
-    return true;
+    return RenderStatus::Drawn;
 }
 
-bool PictureObject::Render(CDC& dc, int x, int y, int width, int height, QString* error) {
+RenderStatus PictureObject::Render(CDC& dc, int x, int y, int width, int height, QString* error) {
     if (width <= 0 || height <= 0) {
-        return true;
+        return RenderStatus::Drawn;
     }
     if (dc.GetCurrentBitmap() == nullptr) {
         *error = QStringLiteral("no bitmap to draw into");
-        return false;
+        return RenderStatus::OutOfMemory;
     }
-    if (!Prepare(QSize(width, height), error)) {
-        return false;
+    const RenderStatus status = Prepare(QSize(width, height), error);
+    if (status != RenderStatus::Drawn) {
+        return status;
     }
-    return dc.DrawBgrPixels(x, y, width, height, m_drawn.constBits(),
-                            static_cast<std::size_t>(m_drawn.bytesPerLine()));
+    dc.DrawBgrPixels(x, y, width, height, m_drawn.constBits(),
+                     static_cast<std::size_t>(m_drawn.bytesPerLine()));
+    return RenderStatus::Drawn;
 }

@@ -11,6 +11,10 @@
 class CDC;
 class QIODevice;
 
+// How a drawing went. Only a lack of memory is the user's business: a picture whose data
+// does not decode simply counts as unreadable.
+enum class RenderStatus { Drawn, Undecodable, OutOfMemory };
+
 // The picture object behind CPicture: keeps the encoded bytes, knows the upright size, and
 // draws the whole picture scaled into any rectangle of a drawing context.
 //
@@ -38,8 +42,9 @@ public:
     int HimetricHeight() const;
 
     // Draws the whole picture, scaled to width × height, with its top-left corner at (x, y);
-    // parts outside the bitmap are clipped. An empty rectangle draws nothing.
-    bool Render(CDC& dc, int x, int y, int width, int height, QString* error);
+    // parts outside the bitmap are clipped. An empty rectangle draws nothing. A context
+    // without a bitmap (whose bitmap could not be made) counts as out of memory.
+    RenderStatus Render(CDC& dc, int x, int y, int width, int height, QString* error);
 
     // Memory the decoding takes at least: the whole picture for formats decoded at load, the
     // 1/8-scale pixels for a JPEG, plus all its coefficients when it is progressive.
@@ -51,8 +56,8 @@ public:
 private:
     PictureObject() = default;
     bool ReadHeader(QIODevice& device, QString* error);
-    bool Prepare(QSize size, QString* error);
-    bool DecodeScaled(QSize size, QString* error);
+    RenderStatus Prepare(QSize size, QString* error);
+    RenderStatus DecodeScaled(QSize size, QString* error);
 
     QByteArray m_bytes;  // the picture, unless it comes from a file
     QString m_path;

@@ -236,6 +236,8 @@ TEST(Picture, AFileThatChangesBeforeItIsDrawnIsNotDrawn) {
     ASSERT_TRUE(buffer.Create(100, 75));
     EXPECT_FALSE(picture.Draw(&buffer.Dc(), {0, 0, 100, 75}, true, true));
     EXPECT_TRUE(picture.LastError().contains("changed")) << picture.LastError().toStdString();
+    EXPECT_FALSE(picture.RanOutOfMemory());
+    EXPECT_TRUE(prompts.Messages().empty()) << "an unreadable picture is no memory shortage";
 
     ASSERT_TRUE(picture.LoadFromFile(path));
     EXPECT_TRUE(picture.Draw(&buffer.Dc(), {0, 0, 100, 75}, true, true));
