@@ -21,9 +21,15 @@ QString JpegSaver::TemporaryName(const QString& path, long long time) {
     return folder + QString::number(time, 16) + QStringLiteral(".jpg");
 }
 
+void JpegSaver::TakeSystemError() {
+    m_systemError = errno;
+    m_lastError = ::LastSystemError();
+}
+
 bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, int maxHeight,
                                  int maxWidth, int dpi) {
     m_lastError.clear();
+    m_systemError = 0;
     if (path.isEmpty()) {
         m_lastError = QStringLiteral("no file name");
         return false;
@@ -64,23 +70,25 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
         }
     }
     if (file == nullptr) {
-        m_lastError = LastSystemError();
+        TakeSystemError();
         return false;
     }
 
     JpegFileWriter writer;
     writer.SetQuality(quality);
     writer.SetDensity(dpi, true);
+    errno = 0;
     int result = writer.WriteStream(copy.Section()->Bits(), info.width, info.height, file);
     if (result != JpegFileWriter::Ok) {
+        m_systemError = errno;  // a full disk, say, or 0 for the library's own failures
         m_lastError = writer.ErrorText();
     }
     if (std::fclose(file) != 0 && result == JpegFileWriter::Ok) {
-        m_lastError = LastSystemError();
+        TakeSystemError();
         result = JpegFileWriter::WriteFailed;
     }
     if (result == JpegFileWriter::Ok && !ReplaceFile(temporary, path)) {
-        m_lastError = LastSystemError();
+        TakeSystemError();
         result = JpegFileWriter::WriteFailed;
     }
     if (result != JpegFileWriter::Ok) {

@@ -18,10 +18,15 @@ public:
                           int maxWidth, int dpi);
 
     const QString& LastError() const { return m_lastError; }
+    // The system's error number of the last failure; 0 when the system did not fail.
+    int LastSystemError() const { return m_systemError; }
 
     // The temporary file's name for `path` and the given time: "<folder of path><hex time>.jpg".
     static QString TemporaryName(const QString& path, long long time);
 
 private:
+    void TakeSystemError();
+
     QString m_lastError;
+    int m_systemError = 0;
 };

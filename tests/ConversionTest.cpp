@@ -3,12 +3,14 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLocale>
+#include <atomic>
 #include <thread>
 
 #include "platform/FileOps.h"
 #include "platform/TempFolder.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
+#include "workflow/BackgroundConversion.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/ConversionView.h"
@@ -49,18 +51,29 @@ protected:
 
 }  // namespace
 
-TEST_F(ConversionTest, OutputSizesFollowTheLongerSide) {
+TEST_F(ConversionTest, OutputSizesAndTurnsFollowTheOrientation) {
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255),
+               white = qRgb(255, 255, 255);
     const struct {
         int w, h, orientation, outW, outH;
-    } cases[] = {{800, 600, 0, 368, 276}, {800, 600, 1, 276, 368}, {600, 800, 0, 276, 368},
-                 {500, 500, 0, 368, 368}, {800, 600, 3, 276, 368}, {800, 600, 6, 368, 276}};
+        QRgb topLeft;  // which quarter of the source ends up at the top-left
+    } cases[] = {{800, 600, 0, 368, 276, red},   {800, 600, 1, 276, 368, blue},
+                 {600, 800, 0, 276, 368, red},   {500, 500, 0, 368, 368, red},
+                 {800, 600, 2, 368, 276, white}, {800, 600, 3, 276, 368, green},
+                 {800, 600, 5, 276, 368, red},   {800, 600, 6, 368, 276, blue},
+                 {800, 600, 7, 276, 368, white}};
     for (const auto& c : cases) {
         params.Orientation = c.orientation;
         const QString source = Picture("in.png", QuarterPattern(c.w, c.h));
         const QString target = conversion.Recompute(params, source, {}, {}, source);
         ASSERT_EQ(target, folder.File("Temppic.jpg"));
-        EXPECT_EQ(SizeOf(target), QSize(c.outW, c.outH))
+        const QImage written(target);
+        EXPECT_EQ(written.size(), QSize(c.outW, c.outH))
             << c.w << "x" << c.h << " o" << c.orientation;
+        const QRgb p = written.pixel(4, 4);
+        EXPECT_EQ(qRed(p) > 128, qRed(c.topLeft) > 128) << "o" << c.orientation;
+        EXPECT_EQ(qGreen(p) > 128, qGreen(c.topLeft) > 128) << "o" << c.orientation;
+        EXPECT_EQ(qBlue(p) > 128, qBlue(c.topLeft) > 128) << "o" << c.orientation;
     }
 }
 
@@ -154,10 +167,21 @@ TEST_F(ConversionTest, AnUnreadableSourceBecomesTheSamplePicture) {
     const ConversionResult refused =
         conversion.Run(params, folder.File("Urlaub.alt.gif"), folder.Path(), "", {});
     EXPECT_TRUE(refused.target.isEmpty());
-    EXPECT_FALSE(refused.error.isEmpty());
+    EXPECT_EQ(refused.failure, ConversionFailure::Unreadable);
+    EXPECT_EQ(FailureReason(refused), "Die Datei ist kein lesbares Bild.");
 }
 
-TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndEndsCleanly) {
+TEST_F(ConversionTest, AJpegWhoseDataDoesNotDecodeShowsTheSampleWithoutAMessage) {
+    const QString broken = folder.File("kaputt.jpg");
+    WriteAll(broken, WithUndefinedQuantTable(Encode(QuarterPattern(800, 600), "jpeg")));
+    const ConversionResult run = conversion.Run(params, broken, {}, {}, broken);
+    EXPECT_TRUE(run.usedSample);
+    EXPECT_EQ(run.failure, ConversionFailure::None);
+    EXPECT_EQ(SizeOf(run.target), QSize(368, 276));
+    EXPECT_TRUE(prompts.Messages().empty()) << prompts.Texts().join('|').toStdString();
+}
+
+TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndSaysWhy) {
     const QString source = Picture("p.png", QuarterPattern(400, 300));
     ASSERT_FALSE(conversion.Recompute(params, source, {}, {}, source).isEmpty());
     const auto before = conversion.Preview();
@@ -167,31 +191,26 @@ TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndEndsCleanly) {
         conversion.Run(params, source, folder.File("missing"), {}, source);
     EXPECT_TRUE(failed.target.isEmpty());
     EXPECT_TRUE(failed.error.contains("missing")) << failed.error.toStdString();
+    EXPECT_EQ(failed.failure, ConversionFailure::CannotWrite);
+    EXPECT_EQ(FailureReason(failed), "Der Ordner existiert nicht.");
     EXPECT_EQ(conversion.Preview(), before) << "the preview keeps its last good picture";
 
-    conversion.OnParamChange(params, 200, 0, source);
+    conversion.SetTargetSize(params, 200);
     EXPECT_EQ(params.CompanionSize, 150);
-    conversion.OnParamChange(params, 0, 2, source);
+    conversion.QuickPreview(params);
     EXPECT_EQ(conversion.Preview()->pictureWidth, 368);
 }
 
-TEST_F(ConversionTest, SizeChangesClampAndWriteNothing) {
-    conversion.OnParamChange(params, 100, 0, {});
+TEST_F(ConversionTest, SizeChangesFollowTheWrittenPictureAndWriteNothing) {
+    conversion.SetTargetSize(params, 100);
     EXPECT_EQ(params.TargetSize, 100);
     EXPECT_EQ(params.CompanionSize, 480) << "no picture yet: no proportions to follow";
-    conversion.OnParamChange(params, 2, 0, {});
-    EXPECT_EQ(params.TargetSize, 5);
-    conversion.OnParamChange(params, 4000, 0, {});
-    EXPECT_EQ(params.TargetSize, 3000);
-    conversion.OnParamChange(params, 50, 2, {});
-    conversion.OnParamChange(params, 50, 9, {});
+    conversion.QuickPreview(params);
     EXPECT_FALSE(QFileInfo::exists(folder.File("Temppic.jpg")));
 
-    conversion.OnParamChange(params, 55, 1, {});
-    EXPECT_EQ(params.Quality, 55);
-    EXPECT_TRUE(QFileInfo::exists(folder.File("Temppic.jpg"))) << "kind 1 runs the conversion";
-    conversion.OnParamChange(params, 300, 0, {});
-    EXPECT_EQ(params.CompanionSize, 300 * 276 / 368) << "proportions of the written picture";
+    ASSERT_FALSE(conversion.Recompute(params, {}, {}, {}, {}).isEmpty()) << "the sample";
+    conversion.SetTargetSize(params, 300);
+    EXPECT_EQ(params.CompanionSize, 300 * 75 / 100) << "proportions of the written picture";
 }
 
 TEST_F(ConversionTest, QuickPreviewShowsWhatTheNextRunWillWriteWithoutWriting) {
@@ -203,10 +222,10 @@ TEST_F(ConversionTest, QuickPreviewShowsWhatTheNextRunWillWriteWithoutWriting) {
     const QByteArray file = ReadAll(folder.File("Temppic.jpg"));
 
     params.Brightness = -20;
-    conversion.OnParamChange(params, 0, 2, source);
+    conversion.QuickPreview(params);
     EXPECT_NE(conversion.Preview()->image, afterRun);
     params.Brightness = 40;
-    conversion.OnParamChange(params, 0, 3, source);
+    conversion.QuickPreview(params);
     EXPECT_EQ(conversion.Preview()->image, afterRun) << "redrawn fresh, not adjusted twice";
     EXPECT_EQ(ReadAll(folder.File("Temppic.jpg")), file);
 }
@@ -247,4 +266,23 @@ TEST(TempFolderTest, FallsBackFromTempToTmpdirToSlashTmp) {
     if (!tmpdir.isNull()) {
         qputenv("TMPDIR", tmpdir);
     }
+}
+
+TEST_F(ConversionTest, HeldPreviewsWaitForTheReleaseWhileNamedRunsGoOn) {
+    const QString source = Picture("p.png", QuarterPattern(400, 300));
+    BackgroundConversion background(conversion);
+    background.HoldPreviews(true);
+    std::atomic<int> named{0};
+    background.Recompute(params, source, {}, {}, source);
+    background.QuickPreview(params);
+    background.Recompute(
+        params, source, folder.Path(), {}, source,
+        [&](const ConversionResult& result) { named += !result.target.isEmpty(); });
+    background.WaitIdle();
+    EXPECT_EQ(named, 1);
+    EXPECT_FALSE(QFileInfo::exists(folder.File("Temppic.jpg"))) << "the preview run is held";
+
+    background.HoldPreviews(false);
+    background.WaitIdle();
+    EXPECT_TRUE(QFileInfo::exists(folder.File("Temppic.jpg")));
 }

@@ -30,6 +30,14 @@ QImage Snapshot(const ImageBuffer& buffer) {
     return image;
 }
 
+ConversionResult WriteFailed(ConversionResult& result, const QString& target,
+                             const JpegSaver& saver) {
+    result.error = QStringLiteral("cannot write %1: %2").arg(target, saver.LastError());
+    result.failure = ConversionFailure::CannotWrite;
+    result.systemError = saver.LastSystemError();
+    return result;
+}
+
 }  // namespace
 
 Conversion::Conversion(QString previewPath, ConversionView* view, QSize initialPreview)
@@ -93,6 +101,8 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
     if (!m_substituteSample) {
         result.error =
             picturePath.isEmpty() ? QStringLiteral("no picture given") : source.LastError();
+        result.failure = source.RanOutOfMemory() ? ConversionFailure::OutOfMemory
+                                                 : ConversionFailure::Unreadable;
         return false;
     }
     // The sample takes the place of a picture that cannot be shown; no source size then.
@@ -100,6 +110,7 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
     sourceLine.clear();
     if (!source.LoadFromResource(kSampleId, kSampleType)) {
         result.error = source.LastError();
+        result.failure = ConversionFailure::Unreadable;
         return false;
     }
     return true;
@@ -120,6 +131,7 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
     if (!scaled.Create(size.width, size.height)) {
         result.error =
             QStringLiteral("no memory for a %1 x %2 picture").arg(size.width).arg(size.height);
+        result.failure = ConversionFailure::OutOfMemory;
         return false;
     }
     bool drawn = false;
@@ -133,6 +145,8 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
     }
     if (!drawn) {
         result.error = source.LastError();
+        result.failure = source.RanOutOfMemory() ? ConversionFailure::OutOfMemory
+                                                 : ConversionFailure::Unreadable;
     }
     return drawn;
 }
@@ -148,13 +162,15 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         return result;
     }
     if (!DrawScaled(source, params, scaled, result)) {
-        // A picture whose header reads but whose data does not decode counts as unreadable.
-        if (result.usedSample || !m_substituteSample ||
-            !LoadSource(source, picturePath, true, result, sourceLine) ||
+        // A picture whose header reads but whose data does not decode counts as unreadable;
+        // one that does not fit in memory is not replaced by anything.
+        if (result.failure != ConversionFailure::Unreadable || result.usedSample ||
+            !m_substituteSample || !LoadSource(source, picturePath, true, result, sourceLine) ||
             !DrawScaled(source, params, scaled, result)) {
             return result;
         }
         result.error.clear();
+        result.failure = ConversionFailure::None;
     }
 
     QString target = m_previewPath;
@@ -168,8 +184,7 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     JpegSaver saver;
     if (target.isEmpty() ||
         !saver.SaveBitmapAsJpeg(target, &scaled.Dc(), params.Quality, -1, -1, params.Resolution)) {
-        result.error = QStringLiteral("cannot write %1: %2").arg(target, saver.LastError());
-        return result;
+        return WriteFailed(result, target, saver);
     }
     scaled.Release();
 
@@ -181,19 +196,20 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (!written->LoadFromMemory(bytes.constData(), bytes.size())) {
         result.error = QStringLiteral("cannot read back %1: %2").arg(target, written->LastError());
+        result.failure = ConversionFailure::CannotReadBack;
         return result;
     }
     if (!preview->Create(written->Width(), written->Height()) ||
         !written->Draw(&preview->Dc(), CRect{0, 0, written->Width(), written->Height()}, true,
                        true)) {
         result.error = QStringLiteral("no memory for the preview");
+        result.failure = ConversionFailure::OutOfMemory;
         return result;
     }
     ApplyAdjustments(preview->Dc(), params);
     if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), params.Quality, -1, -1,
                                 params.Resolution)) {
-        result.error = QStringLiteral("cannot write %1: %2").arg(target, saver.LastError());
-        return result;
+        return WriteFailed(result, target, saver);
     }
     result.width = written->Width();
     result.height = written->Height();
@@ -245,23 +261,4 @@ void Conversion::SetTargetSize(ConversionParams& params, int size) {
         m_view->InvalidatePreview();
     }
     m_busy = false;
-}
-
-void Conversion::OnParamChange(ConversionParams& params, int value, int kind,
-                               const QString& currentPicturePath) {
-    switch (kind) {
-        case 0:
-            SetTargetSize(params, std::clamp(value, 5, 3000));
-            break;
-        case 1:
-            params.Quality = value;
-            Recompute(params, currentPicturePath, {}, {}, currentPicturePath);
-            break;
-        case 2:
-        case 3:
-            QuickPreview(params);
-            break;
-        default:
-            break;
-    }
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "ConversionResult.h"
 #include "imaging/ConversionParams.h"
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
@@ -19,18 +20,6 @@ struct PreviewFrame {
     QImage image;  // B, G, R bytes, top row first
     int pictureWidth = 0;
     int pictureHeight = 0;
-};
-
-// What one run produced.
-struct ConversionResult {
-    QString target;  // the file written; empty when the run failed
-    QString error;   // why it failed
-    bool usedSample = false;
-    int width = 0;  // the written picture
-    int height = 0;
-    int previewKb = 0;
-    QString title;
-    QString infoText;
 };
 
 // The one conversion every result of the program comes from: load a picture, scale it, turn
@@ -63,9 +52,6 @@ public:
     void QuickPreview(const ConversionParams& params);
     // Changes the output size and the preview box; no file.
     void SetTargetSize(ConversionParams& params, int size);
-    // The control panel's one entry: 0 size, 1 quality and full run, 2 and 3 quick preview.
-    void OnParamChange(ConversionParams& params, int value, int kind,
-                       const QString& currentPicturePath);
 
     std::shared_ptr<const PreviewFrame> Preview() const;
     // Frees the preview buffer; the window does so when it closes.

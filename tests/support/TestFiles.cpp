@@ -166,23 +166,43 @@ QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation) {
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height, bool progressive) {
-    QByteArray patched = jpeg;
-    for (qsizetype at = 2; at + 9 < patched.size();) {
-        const auto marker = static_cast<unsigned char>(patched[at + 1]);
-        const int length = (static_cast<unsigned char>(patched[at + 2]) << 8) |
-                           static_cast<unsigned char>(patched[at + 3]);
+namespace {
+
+// Where the frame header's marker stands, or -1.
+qsizetype FrameHeader(const QByteArray& jpeg) {
+    for (qsizetype at = 2; at + 12 < jpeg.size();) {
+        const auto marker = static_cast<unsigned char>(jpeg[at + 1]);
         if (marker == 0xC0 || marker == 0xC2) {
-            patched[at + 1] = char(progressive ? 0xC2 : 0xC0);
-            patched[at + 5] = char(height >> 8);
-            patched[at + 6] = char(height & 0xFF);
-            patched[at + 7] = char(width >> 8);
-            patched[at + 8] = char(width & 0xFF);
-            return patched;
+            return at;
         }
-        at += 2 + length;
+        at += 2 + ((static_cast<unsigned char>(jpeg[at + 2]) << 8) |
+                   static_cast<unsigned char>(jpeg[at + 3]));
     }
     ADD_FAILURE() << "no frame header";
+    return -1;
+}
+
+}  // namespace
+
+QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height, bool progressive) {
+    QByteArray patched = jpeg;
+    const qsizetype at = FrameHeader(patched);
+    if (at >= 0) {
+        patched[at + 1] = char(progressive ? 0xC2 : 0xC0);
+        patched[at + 5] = char(height >> 8);
+        patched[at + 6] = char(height & 0xFF);
+        patched[at + 7] = char(width >> 8);
+        patched[at + 8] = char(width & 0xFF);
+    }
+    return patched;
+}
+
+QByteArray WithUndefinedQuantTable(const QByteArray& jpeg) {
+    QByteArray patched = jpeg;
+    const qsizetype at = FrameHeader(patched);
+    if (at >= 0) {
+        patched[at + 12] = 3;  // the first component's table, which the file never defines
+    }
     return patched;
 }
 

@@ -34,6 +34,8 @@ QByteArray EncodeGif(const QImage& image);
 QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation);
 // The same JPEG with the frame header claiming another size (and, if asked, progressive).
 QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height, bool progressive);
+// The same JPEG with a header that reads but data that does not decode.
+QByteArray WithUndefinedQuantTable(const QByteArray& jpeg);
 
 struct ProcessResult {
     int exitCode = -1;

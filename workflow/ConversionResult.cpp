@@ -1,0 +1,53 @@
+#include "ConversionResult.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString WriteReason(int systemError) {
+    switch (systemError) {
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("Der Ordner existiert nicht.");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("Sie dürfen in diesen Ordner nicht schreiben.");
+        case EROFS:
+            return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
+        case EFBIG:
+            return QStringLiteral("Die Datei wäre größer als erlaubt.");
+        case ENAMETOOLONG:
+            return QStringLiteral("Der Dateiname ist zu lang.");
+        case EISDIR:
+            return QStringLiteral("Unter diesem Namen gibt es schon einen Ordner.");
+        case EIO:
+            return QStringLiteral("Der Datenträger meldet einen Schreibfehler.");
+        case 0:
+            return QStringLiteral("Die Datei konnte nicht geschrieben werden.");
+        default:
+            return QStringLiteral("Die Datei konnte nicht geschrieben werden (%1).")
+                .arg(QString::fromLocal8Bit(std::strerror(systemError)));
+    }
+}
+
+}  // namespace
+
+QString FailureReason(const ConversionResult& result) {
+    switch (result.failure) {
+        case ConversionFailure::None:
+            break;
+        case ConversionFailure::Unreadable:
+            return QStringLiteral("Die Datei ist kein lesbares Bild.");
+        case ConversionFailure::OutOfMemory:
+            return QStringLiteral("Das Bild ist zu groß für den freien Arbeitsspeicher.");
+        case ConversionFailure::CannotWrite:
+            return WriteReason(result.systemError);
+        case ConversionFailure::CannotReadBack:
+            return QStringLiteral("Die geschriebene Datei lässt sich nicht wieder lesen.");
+    }
+    return {};
+}
