@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "Conversion.h"
-
 BackgroundConversion::BackgroundConversion(Conversion& conversion)
     : m_conversion(conversion), m_thread([this] { Work(); }) {}
 
@@ -13,12 +11,13 @@ BackgroundConversion::~BackgroundConversion() {
 
 void BackgroundConversion::Recompute(const ConversionParams& params, const QString& picturePath,
                                      const QString& outputFolder, const QString& outputName,
-                                     const QString& currentPicturePath) {
-    Push({false, params, picturePath, outputFolder, outputName, currentPicturePath});
+                                     const QString& currentPicturePath, Completion done) {
+    Push({false, params, picturePath, outputFolder, outputName, currentPicturePath,
+          std::move(done)});
 }
 
 void BackgroundConversion::QuickPreview(const ConversionParams& params) {
-    Push({true, params, {}, {}, {}, {}});
+    Push({true, params, {}, {}, {}, {}, {}});
 }
 
 void BackgroundConversion::Push(Job job) {
@@ -26,23 +25,38 @@ void BackgroundConversion::Push(Job job) {
     if (m_stopping) {
         return;
     }
+    // A later preview shows everything an earlier one would have; a run redraws the preview
+    // that a quick preview would only have touched up.
     std::erase_if(m_queue, [&](const Job& queued) {
-        return queued.quick || (job.WritesPreviewOnly() && queued.WritesPreviewOnly());
+        return queued.quick || (job.PreviewRun() && queued.PreviewRun());
     });
     m_queue.push_back(std::move(job));
     m_changed.notify_all();
 }
 
+void BackgroundConversion::HoldPreviews(bool hold) {
+    std::lock_guard lock(m_lock);
+    m_holding = hold;
+    m_changed.notify_all();
+}
+
+bool BackgroundConversion::Runnable(const Job& job) const {
+    return job.WritesNamedFile() || (!m_holding && !m_stopping);
+}
+
 void BackgroundConversion::WaitIdle() {
     std::unique_lock lock(m_lock);
-    m_changed.wait(lock, [this] { return m_queue.empty() && !m_running; });
+    m_changed.wait(lock, [this] {
+        return !m_running && std::none_of(m_queue.begin(), m_queue.end(),
+                                          [this](const Job& job) { return Runnable(job); });
+    });
 }
 
 void BackgroundConversion::Stop() {
     {
         std::lock_guard lock(m_lock);
         m_stopping = true;
-        m_queue.clear();
+        std::erase_if(m_queue, [](const Job& job) { return !job.WritesNamedFile(); });
         m_changed.notify_all();
     }
     if (m_thread.joinable()) {
@@ -53,19 +67,28 @@ void BackgroundConversion::Stop() {
 void BackgroundConversion::Work() {
     std::unique_lock lock(m_lock);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_stopping) {
+        auto next = m_queue.end();
+        m_changed.wait(lock, [&] {
+            next = std::find_if(m_queue.begin(), m_queue.end(),
+                                [this](const Job& job) { return Runnable(job); });
+            return next != m_queue.end() || (m_stopping && m_queue.empty());
+        });
+        if (next == m_queue.end()) {
             return;
         }
-        const Job job = std::move(m_queue.front());
-        m_queue.pop_front();
+        const Job job = std::move(*next);
+        m_queue.erase(next);
         m_running = true;
         lock.unlock();
         if (job.quick) {
             m_conversion.QuickPreview(job.params);
         } else {
-            m_conversion.Recompute(job.params, job.picturePath, job.outputFolder, job.outputName,
-                                   job.currentPicturePath);
+            const ConversionResult result =
+                m_conversion.Run(job.params, job.picturePath, job.outputFolder, job.outputName,
+                                 job.currentPicturePath);
+            if (job.done) {
+                job.done(result);
+            }
         }
         lock.lock();
         m_running = false;

@@ -3,18 +3,22 @@
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
+#include "Conversion.h"
 #include "imaging/ConversionParams.h"
-
-class Conversion;
 
 // Runs a window's conversions on a thread of their own, one after the other, so the window
 // never waits for one. A new preview run makes queued preview runs and quick previews
-// pointless and replaces them; runs that write a named file are always carried out.
+// pointless and replaces them; runs that write a named file are always carried out, also
+// when the window closes meanwhile.
 class BackgroundConversion {
 public:
+    // Told what a run produced, on the conversion thread.
+    using Completion = std::function<void(const ConversionResult&)>;
+
     explicit BackgroundConversion(Conversion& conversion);
     BackgroundConversion(const BackgroundConversion&) = delete;
     BackgroundConversion& operator=(const BackgroundConversion&) = delete;
@@ -22,12 +26,17 @@ public:
 
     void Recompute(const ConversionParams& params, const QString& picturePath,
                    const QString& outputFolder, const QString& outputName,
-                   const QString& currentPicturePath);
+                   const QString& currentPicturePath, Completion done = {});
     void QuickPreview(const ConversionParams& params);
 
-    // Waits until everything asked for so far is done.
+    // While held, preview runs and quick previews wait, the newest of them only, so that
+    // nothing slips between the steps of a folder run; runs that write a named file go on.
+    void HoldPreviews(bool hold);
+
+    // Waits until everything asked for so far is done (held previews excepted).
     void WaitIdle();
-    // Drops what has not started, waits for what has, and takes no more work.
+    // Carries out the queued runs that write a named file, drops the preview runs and quick
+    // previews, waits, and takes no more work.
     void Stop();
 
 private:
@@ -38,12 +47,15 @@ private:
         QString outputFolder;
         QString outputName;
         QString currentPicturePath;
-        bool WritesPreviewOnly() const {
-            return !quick && outputFolder.isEmpty() && outputName.isEmpty();
+        Completion done;
+        bool WritesNamedFile() const {
+            return !quick && (!outputFolder.isEmpty() || !outputName.isEmpty());
         }
+        bool PreviewRun() const { return !quick && !WritesNamedFile(); }
     };
 
     void Push(Job job);
+    bool Runnable(const Job& job) const;
     void Work();
 
     Conversion& m_conversion;
@@ -51,6 +63,7 @@ private:
     std::condition_variable m_changed;
     std::deque<Job> m_queue;
     bool m_running = false;
+    bool m_holding = false;
     bool m_stopping = false;
     std::thread m_thread;
 };
