@@ -41,6 +41,9 @@ public:
     virtual Answer ShowMessage(const Message& message) = 0;
     // The chosen full path, or nothing when the user cancelled.
     virtual std::optional<QString> AskFileName(const FileDialogRequest& request) = 0;
+    // Closes the question boxes that are open, as if cancelled: their answers are no longer
+    // awaited. Called on the GUI thread.
+    virtual void CloseQuestions() {}
 };
 
 Prompts& CurrentPrompts();

@@ -4,15 +4,23 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QThread>
+#include <algorithm>
+#include <deque>
+#include <vector>
 
 namespace {
+
+bool IsGuiThread() {
+    return QThread::currentThread() == qApp->thread();
+}
 
 // Runs `ask` on the GUI thread and hands back its result.
 template <typename Result, typename Ask>
 Result OnGuiThread(Ask ask) {
-    if (QThread::currentThread() == qApp->thread()) {
+    if (IsGuiThread()) {
         return ask();
     }
     Result result{};
@@ -37,8 +45,15 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Question boxes being shown, so that a closing window can close them. GUI thread only.
+std::vector<QPointer<QMessageBox>> g_openQuestions;
+
 Answer Show(const Message& message) {
     QMessageBox box(BoxIcon(message.icon), message.caption, message.text.trimmed());
+    const bool question = message.buttons != MessageButtons::Ok;
+    if (question) {
+        g_openQuestions.emplace_back(&box);
+    }
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;
     QPushButton* cancel = nullptr;
@@ -53,6 +68,9 @@ Answer Show(const Message& message) {
         box.setDefaultButton(yes);
     }
     box.exec();
+    if (question) {
+        std::erase(g_openQuestions, QPointer<QMessageBox>(&box));
+    }
     const QAbstractButton* clicked = box.clickedButton();
     if (message.buttons == MessageButtons::Ok) {
         return Answer::Ok;
@@ -64,6 +82,33 @@ Answer Show(const Message& message) {
         return Answer::No;
     }
     return Answer::Cancel;
+}
+
+// Notices waiting for the one being shown. GUI thread only: a notice that comes while
+// another is open waits for it to close instead of opening on top of it.
+std::deque<Message> g_notices;
+bool g_showingNotices = false;
+
+bool SameNotice(const Message& a, const Message& b) {
+    return a.caption == b.caption && a.text == b.text;
+}
+
+void Notify(const Message& message) {
+    // The same notice twice in a row says nothing new.
+    if (std::any_of(g_notices.begin(), g_notices.end(),
+                    [&](const Message& waiting) { return SameNotice(waiting, message); })) {
+        return;
+    }
+    g_notices.push_back(message);
+    if (g_showingNotices) {
+        return;
+    }
+    g_showingNotices = true;
+    while (!g_notices.empty()) {
+        Show(g_notices.front());
+        g_notices.pop_front();
+    }
+    g_showingNotices = false;
 }
 
 std::optional<QString> AskName(const FileDialogRequest& request) {
@@ -109,14 +154,26 @@ QStringList QtNameFilters(const QString& filter) {
 }
 
 Answer WidgetPrompts::ShowMessage(const Message& message) {
-    if (message.buttons == MessageButtons::Ok && QThread::currentThread() != qApp->thread()) {
+    if (message.buttons == MessageButtons::Ok) {
         // Nothing to wait for in a plain notice, and the GUI thread may itself be waiting for
         // the worker that raised it.
-        QMetaObject::invokeMethod(
-            qApp, [message] { Show(message); }, Qt::QueuedConnection);
+        if (IsGuiThread()) {
+            Notify(message);
+        } else {
+            QMetaObject::invokeMethod(
+                qApp, [message] { Notify(message); }, Qt::QueuedConnection);
+        }
         return Answer::Ok;
     }
     return OnGuiThread<Answer>([&] { return Show(message); });
+}
+
+void WidgetPrompts::CloseQuestions() {
+    for (const QPointer<QMessageBox>& box : g_openQuestions) {
+        if (box) {
+            box->done(QDialog::Rejected);
+        }
+    }
 }
 
 std::optional<QString> WidgetPrompts::AskFileName(const FileDialogRequest& request) {

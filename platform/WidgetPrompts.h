@@ -5,11 +5,13 @@
 #include "Prompts.h"
 
 // The real dialogs: message boxes and file dialogs, always shown on the GUI thread; a worker
-// thread that asks waits for the answer.
+// thread that asks waits for the answer. Notices (an OK button only) never wait and never
+// stack up: one is shown at a time, the others follow in turn, the same one only once.
 class WidgetPrompts final : public Prompts {
 public:
     Answer ShowMessage(const Message& message) override;
     std::optional<QString> AskFileName(const FileDialogRequest& request) override;
+    void CloseQuestions() override;
 };
 
 // "Bilder (*.jpg;*.gif)|*.jpg;*.gif||" becomes Qt's "Bilder (*.jpg *.gif)".

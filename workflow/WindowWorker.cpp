@@ -1,0 +1,108 @@
+#include "WindowWorker.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <condition_variable>
+#include <optional>
+
+#include "platform/ThreadPriority.h"
+
+// One question on its way to the user and back; answered once, by the user or by a cancel.
+struct WindowWorker::Question {
+    std::mutex lock;
+    std::condition_variable answered;
+    std::optional<Answer> answer;
+    bool shown = false;
+
+    void Give(Answer given) {
+        std::lock_guard guard(lock);
+        if (!answer) {
+            answer = given;
+            answered.notify_all();
+        }
+    }
+};
+
+WindowWorker::WindowWorker(QObject* window) : m_window(window) {}
+
+WindowWorker::~WindowWorker() {
+    Cancel();
+    Wait();
+}
+
+bool WindowWorker::Start(Task task) {
+    if (m_running) {
+        return false;
+    }
+    Wait();  // the last task's thread has ended; collect it
+    m_cancelled = false;
+    m_running = true;
+    m_thread = std::thread([this, task = std::move(task)] {
+        LowerThisThreadsPriority();
+        task(*this);
+        m_running = false;
+    });
+    return true;
+}
+
+void WindowWorker::Cancel() {
+    m_cancelled = true;
+    std::shared_ptr<Question> question;
+    {
+        std::lock_guard guard(m_lock);
+        question = m_question;
+    }
+    if (question == nullptr) {
+        return;
+    }
+    bool shown = false;
+    {
+        std::lock_guard guard(question->lock);
+        shown = question->shown;
+    }
+    question->Give(Answer::Cancel);
+    if (shown && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        // The box is open further up this thread's stack: nobody waits for its answer now.
+        CurrentPrompts().CloseQuestions();
+    }
+}
+
+void WindowWorker::Wait() {
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+Answer WindowWorker::Ask(const Message& message) {
+    auto question = std::make_shared<Question>();
+    {
+        std::lock_guard guard(m_lock);
+        if (m_cancelled) {
+            return Answer::Cancel;
+        }
+        m_question = question;
+    }
+    Post([question, message] {
+        {
+            std::lock_guard guard(question->lock);
+            if (question->answer) {
+                return;  // cancelled before it could be shown
+            }
+            question->shown = true;
+        }
+        question->Give(CurrentPrompts().ShowMessage(message));
+    });
+    Answer answer = Answer::Cancel;
+    {
+        std::unique_lock guard(question->lock);
+        question->answered.wait(guard, [&] { return question->answer.has_value(); });
+        answer = *question->answer;
+    }
+    std::lock_guard guard(m_lock);
+    m_question.reset();
+    return answer;
+}
+
+void WindowWorker::Post(std::function<void()> call) {
+    QMetaObject::invokeMethod(m_window, std::move(call), Qt::QueuedConnection);
+}
