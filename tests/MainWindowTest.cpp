@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <thread>
 
 #include "platform/DialogTemplate.h"
 #include "platform/WidgetPrompts.h"
@@ -128,29 +132,27 @@ TEST_F(MainWindow, LaysOutItsControlsOnEveryResize) {
 
 TEST_F(MainWindow, PaintsThePreviewAtItsPixelSizeCentredOnGrey) {
     auto window = Start();
-    window->Params().CompanionSize = 276;
     SizePreview(*window, {600, 400});
+    EXPECT_EQ(window->Params().CompanionSize, 480) << "as stored: none, so the default";
+    EXPECT_TRUE(Bar(*window, 1003)->isVisible()) << "a 368 x 480 box in a 400 high control";
+    EXPECT_EQ(Bar(*window, 1003)->maximum(), 80);
+
+    window->OnParamChange(368, 0);
+    EXPECT_EQ(window->Params().CompanionSize, 276);
+    EXPECT_FALSE(Bar(*window, 1002)->isVisible());
+    EXPECT_FALSE(Bar(*window, 1003)->isVisible()) << "bars follow the box, not the painting";
     const QImage painted = ControlById(*window, 1000)->grab().toImage();
     const QImage preview = window->Converter().Preview()->image;
     EXPECT_EQ(painted.pixel(116, 62), preview.pixel(0, 0));
     EXPECT_EQ(painted.pixel(116 + 367, 62 + 275), preview.pixel(367, 275));
     EXPECT_EQ(painted.pixel(115, 62), qRgb(128, 128, 128));
     EXPECT_EQ(painted.pixel(0, 0), qRgb(0, 0, 0)) << "black border";
-    EXPECT_FALSE(Bar(*window, 1002)->isVisible());
-    EXPECT_FALSE(Bar(*window, 1003)->isVisible());
-
-    window->Params().CompanionSize = 480;
-    ControlById(*window, 1000)->grab();
-    EXPECT_TRUE(Bar(*window, 1003)->isVisible());
-    EXPECT_EQ(Bar(*window, 1003)->maximum(), 80);
 }
 
 TEST_F(MainWindow, ScrollsALargeBoxAndIgnoresForeignHorizontalMessages) {
     auto window = Start();
-    window->Params().TargetSize = 1000;
-    window->Params().CompanionSize = 750;
+    window->OnParamChange(1000, 0);
     SizePreview(*window, {600, 400});
-    ControlById(*window, 1000)->grab();
     QScrollBar* horizontal = Bar(*window, 1002);
     QScrollBar* vertical = Bar(*window, 1003);
     EXPECT_EQ(horizontal->maximum(), 400);
@@ -261,21 +263,130 @@ TEST_F(MainWindow, AnUnreadableChosenFileBecomesCurrentAndShowsTheSample) {
     EXPECT_EQ(Stored()["Setting/Testfile"], broken);
 }
 
-TEST_F(MainWindow, ColourChangesShowAtOnceWithoutWritingAFile) {
+TEST_F(MainWindow, ParameterChangesRedrawAtOnceAndOnlyAFullRunWrites) {
     auto window = Start();
     const QImage before = window->Converter().Preview()->image;
     const QByteArray file = ReadAll(PreviewFile());
     window->Params().Brightness = 50;
-    window->OnParamChange(0, 2);
-    window->WaitForConversions();
-    EXPECT_NE(window->Converter().Preview()->image, before);
-    EXPECT_EQ(ReadAll(PreviewFile()), file);
-
-    window->OnParamChange(3000, 0);
-    EXPECT_EQ(window->Params().TargetSize, 3000);
+    const struct {
+        int value, kind, targetSize;
+    } changes[] = {{0, 2, 368}, {0, 3, 368}, {2, 0, 5}, {4000, 0, 3000}, {50, 9, 3000}};
+    for (const auto& c : changes) {
+        window->OnParamChange(c.value, c.kind);
+        window->WaitForConversions();
+        EXPECT_EQ(window->Params().TargetSize, c.targetSize) << c.value << "/" << c.kind;
+        EXPECT_EQ(ReadAll(PreviewFile()), file) << c.value << "/" << c.kind << " writes nothing";
+    }
+    EXPECT_NE(window->Converter().Preview()->image, before) << "the colours show at once";
     EXPECT_EQ(window->Params().CompanionSize, 2250);
+    EXPECT_EQ(window->CurrentParams().TargetSize, 3000) << "what other threads read";
+
     window->OnParamChange(35, 1);
     window->WaitForConversions();
     EXPECT_EQ(window->Converter().Preview()->pictureWidth, 3000);
     EXPECT_EQ(window->Params().Quality, 35);
+    EXPECT_NE(ReadAll(PreviewFile()), file);
+}
+
+TEST_F(MainWindow, ASaveQueuedBehindAPreviewIsWrittenWhenTheWindowCloses) {
+    const QString big = pictures.File("gross.png");
+    WriteAll(big, Encode(QuarterPattern(3000, 2000), "png"));
+    auto window = Start();
+    prompts.ChooseNext(big);
+    window->OnOpen();  // a preview run that takes a while
+    const QString target = pictures.File("gespeichert.jpg");
+    prompts.ChooseNext(target);
+    window->OnSaveAs();
+    window->close();
+    EXPECT_EQ(QImage(target).size(), QSize(368, 245));
+    EXPECT_TRUE(prompts.Messages().empty());
+}
+
+TEST_F(MainWindow, AFailedSaveTellsTheUserWhy) {
+    auto window = Start();
+    prompts.ChooseNext(pictures.File("fehlt/bild.jpg"));
+    window->OnSaveAs();
+    window->WaitForConversions();
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].caption, "Plenmar");
+    EXPECT_EQ(prompts.Messages()[0].text,
+              QStringLiteral("Das Bild konnte nicht als „%1“ gespeichert werden.\n"
+                             "Der Ordner existiert nicht.")
+                  .arg(pictures.File("fehlt/bild.jpg")));
+}
+
+// The real message boxes, offscreen: what a person would see, one box at a time.
+class MainWindowWithBoxes : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        previous = InstallPrompts(&boxes);
+    }
+    void TearDown() override {
+        InstallPrompts(previous);
+        MainWindow::TearDown();
+    }
+    static QMessageBox* OpenBox() {
+        return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    }
+
+    WidgetPrompts boxes;
+    Prompts* previous = nullptr;
+};
+
+TEST_F(MainWindowWithBoxes, ClosingAnswersAWorkersQuestionWithCancelAndWaitsForIt) {
+    auto window = Start();
+    std::atomic<int> answer{-1};
+    std::atomic<int> sizesSeen{0};
+    window->Worker().Start([&](WindowWorker& worker) {
+        while (sizesSeen < 50) {
+            sizesSeen += worker.Cancelled() ? 0 : window->CurrentParams().TargetSize > 0;
+        }
+        answer = static_cast<int>(worker.Ask(
+            {"Plenmar", "Möchten Sie diese Datei umwandeln?", MessageButtons::YesNoCancel}));
+    });
+    for (int size = 100; sizesSeen < 50; size = size % 3000 + 1) {
+        window->OnParamChange(size, 0);  // the worker reads while the window writes
+    }
+    // The question opens in a loop of its own; a timer acts inside it as the person would.
+    bool sawQuestion = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (OpenBox() != nullptr && window->isVisible()) {
+            sawQuestion = OpenBox()->text() == "Möchten Sie diese Datei umwandeln?";
+            window->close();  // while the question is open and the worker waits for it
+        }
+    });
+    closer.start(5);
+    QTRY_VERIFY(!window->Worker().Running());
+    EXPECT_TRUE(sawQuestion);
+    EXPECT_EQ(answer, static_cast<int>(Answer::Cancel));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(OpenBox(), nullptr);
+}
+
+TEST_F(MainWindowWithBoxes, NoticesFromWorkersShowOneAtATimeAndOnce) {
+    std::thread worker([] {
+        for (const char* text : {"eins", "zwei", "eins"}) {
+            CurrentPrompts().ShowMessage({"Plenmar", text});
+        }
+    });
+    worker.join();
+    QStringList shown;
+    int mostOpen = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        int open = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            open += qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible();
+        }
+        mostOpen = std::max(mostOpen, open);
+        if (QMessageBox* box = OpenBox()) {
+            shown << box->text();
+            box->accept();
+        }
+    });
+    closer.start(5);
+    QTRY_COMPARE(shown, (QStringList{"eins", "zwei"}));
+    EXPECT_EQ(mostOpen, 1);
 }

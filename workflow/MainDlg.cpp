@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <algorithm>
 
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
@@ -77,6 +78,8 @@ CMainDlg::CMainDlg(QWidget* parent)
 }
 
 CMainDlg::~CMainDlg() {
+    m_worker.Cancel();
+    m_worker.Wait();
     m_background.Stop();
 }
 
@@ -120,6 +123,7 @@ bool CMainDlg::OnInitDialog() {
     // stored as, so a start without changes gives the same window again.
     move(window.left, window.top);
     resize(window.right - window.left, window.bottom - window.top);
+    PublishParams();
     Recompute(m_picturePath, {}, {});
     // The control panel and the command line join here once they exist.
     m_scrollX = 0;
@@ -142,8 +146,13 @@ bool CMainDlg::DestroyWindow() {
         return false;
     }
     m_destroyed = true;
-    // Nothing may write the preview file after it is gone.
+    // A task waiting for an answer is answered with Cancel; named files still queued are
+    // written, and their failures told, before the window goes. Nothing may write the preview
+    // file after it is gone.
+    m_worker.Cancel();
+    m_worker.Wait();
     m_background.Stop();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
     m_settings.Flush();
     RemoveFile(m_previewPath);
@@ -160,17 +169,27 @@ void CMainDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMainDlg::Recompute(const QString& picturePath, const QString& outputFolder,
-                         const QString& outputName) {
-    m_background.Recompute(m_params, picturePath, outputFolder, outputName, m_picturePath);
+                         const QString& outputName, Completion done) {
+    BackgroundConversion::Completion reply;
+    if (done) {
+        reply = [this, done = std::move(done)](const ConversionResult& result) {
+            QMetaObject::invokeMethod(
+                this, [done, result] { done(result); }, Qt::QueuedConnection);
+        };
+    }
+    m_background.Recompute(m_params, picturePath, outputFolder, outputName, m_picturePath,
+                           std::move(reply));
 }
 
 void CMainDlg::OnParamChange(int value, int kind) {
+    PublishParams();
     switch (kind) {
         case 0:
-            m_conversion.OnParamChange(m_params, value, kind, m_picturePath);
+            SetTargetSize(std::clamp(value, 5, 3000));
             break;
         case 1:
             m_params.Quality = value;
+            PublishParams();
             Recompute(m_picturePath, {}, {});
             break;
         case 2:
@@ -184,6 +203,18 @@ void CMainDlg::OnParamChange(int value, int kind) {
 
 void CMainDlg::SetTargetSize(int size) {
     m_conversion.SetTargetSize(m_params, size);
+    PublishParams();
+    UpdateScrollBars();
+}
+
+void CMainDlg::PublishParams() {
+    std::lock_guard lock(m_paramsLock);
+    m_publishedParams = m_params;
+}
+
+ConversionParams CMainDlg::CurrentParams() const {
+    std::lock_guard lock(m_paramsLock);
+    return m_publishedParams;
 }
 
 void CMainDlg::WaitForConversions() {
@@ -218,9 +249,18 @@ void CMainDlg::OnSaveAs() {
                       FileDialogOption::NoChangeDir;
     request.filter = QStringLiteral("Bilder (*.jpg)|*.jpg");
     const std::optional<QString> chosen = CurrentPrompts().AskFileName(request);
-    if (chosen) {
-        Recompute(m_picturePath, {}, *chosen);
+    if (!chosen) {
+        return;
     }
+    Recompute(m_picturePath, {}, *chosen, [target = *chosen](const ConversionResult& result) {
+        if (result.target.isEmpty()) {
+            CurrentPrompts().ShowMessage(
+                {QStringLiteral("Plenmar"),
+                 QStringLiteral("Das Bild konnte nicht als „%1“ gespeichert werden.\n%2")
+                     .arg(target, FailureReason(result)),
+                 MessageButtons::Ok, MessageIcon::Warning});
+        }
+    });
 }
 
 void CMainDlg::ShowAbout() {
@@ -245,6 +285,24 @@ void CMainDlg::OnSize() {
     m_previewControl->setGeometry(l + 10, t + 10, r - l - 36, b - t - 36);
     m_horizontalBar->setGeometry(l + 10, b - 26, r - l - 36, 16);
     m_verticalBar->setGeometry(r - 26, t + 10, 16, b - t - 36);
+    UpdateScrollBars();
+}
+
+void CMainDlg::UpdateScrollBars() {
+    if (m_previewControl == nullptr || m_horizontalBar == nullptr || m_verticalBar == nullptr) {
+        return;
+    }
+    const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
+    const PreviewLayout layout =
+        LayOutPreview(m_previewControl->size(), m_params.TargetSize, m_params.CompanionSize,
+                      frame->pictureWidth, frame->pictureHeight, m_scrollX, m_scrollY);
+    m_horizontalBar->setVisible(layout.HorizontalShown());
+    m_horizontalBar->setRange(0, layout.horizontalRange);
+    m_verticalBar->setVisible(layout.VerticalShown());
+    m_verticalBar->setRange(0, layout.verticalRange);
+    m_scrollX = layout.scrollX;
+    m_scrollY = layout.scrollY;
+    m_previewControl->update();
 }
 
 void CMainDlg::OnDrawItem(QPainter& painter, const QRect& item) {
@@ -252,15 +310,6 @@ void CMainDlg::OnDrawItem(QPainter& painter, const QRect& item) {
     const PreviewLayout layout =
         LayOutPreview(item.size(), m_params.TargetSize, m_params.CompanionSize, frame->pictureWidth,
                       frame->pictureHeight, m_scrollX, m_scrollY);
-    if (m_horizontalBar != nullptr && m_verticalBar != nullptr) {
-        m_horizontalBar->setVisible(layout.HorizontalShown());
-        m_horizontalBar->setRange(0, layout.horizontalRange);
-        m_verticalBar->setVisible(layout.VerticalShown());
-        m_verticalBar->setRange(0, layout.verticalRange);
-    }
-    m_scrollX = layout.scrollX;
-    m_scrollY = layout.scrollY;
-
     painter.setPen(Qt::black);
     painter.setBrush(QColor(128, 128, 128));
     painter.drawRect(item.adjusted(0, 0, -1, -1));
@@ -294,13 +343,7 @@ void CMainDlg::Scroll(int code, int position, QScrollBar* bar, int& offset) {
 
 void CMainDlg::InvalidatePreview() {
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (m_previewControl != nullptr) {
-                m_previewControl->update();
-            }
-        },
-        Qt::QueuedConnection);
+        this, [this] { UpdateScrollBars(); }, Qt::QueuedConnection);
 }
 
 void CMainDlg::SetTitle(const QString& title) {

@@ -3,12 +3,15 @@
 #include <QDialog>
 #include <QIcon>
 #include <atomic>
+#include <functional>
+#include <mutex>
 
 #include "BackgroundConversion.h"
 #include "Conversion.h"
 #include "ConversionView.h"
 #include "MainSettings.h"
 #include "SettingsStore.h"
+#include "WindowWorker.h"
 
 class CControlPanelDlg;
 class OwnerDrawnControl;
@@ -24,12 +27,18 @@ public:
     explicit CMainDlg(QWidget* parent = nullptr);
     ~CMainDlg() override;
 
-    // Converts a picture with the current settings; see Conversion::Recompute.
+    // Told on the window's thread what a run produced.
+    using Completion = std::function<void(const ConversionResult&)>;
+
+    // Converts a picture with the current settings in the background; see
+    // Conversion::Recompute. `done` hears of the result on the window's thread.
     void Recompute(const QString& picturePath, const QString& outputFolder,
-                   const QString& outputName);
+                   const QString& outputName, Completion done = {});
     // The control panel's one entry: 0 size, 1 quality and full run, 2 and 3 colours.
     void OnParamChange(int value, int kind);
     void SetTargetSize(int size);
+    // The parameters as they stood at the last change: what another thread may read.
+    ConversionParams CurrentParams() const;
 
     void OnOpen();
     void OnSaveAs();
@@ -48,6 +57,10 @@ public:
     ConversionParams& Params() { return m_params; }
     const QString& PicturePath() const { return m_picturePath; }
     const Conversion& Converter() const { return m_conversion; }
+    // Long tasks of the window (a folder run) and the conversions they share.
+    WindowWorker& Worker() { return m_worker; }
+    Conversion& Converter() { return m_conversion; }
+    BackgroundConversion& Background() { return m_background; }
     int ScrollX() const { return m_scrollX; }
     int ScrollY() const { return m_scrollY; }
 
@@ -70,6 +83,9 @@ private:
     void SetInfoText(const QString& text) override;
 
     void BindControls();
+    // Shows, hides and ranges the scroll bars for the preview box and picture as they are now.
+    void UpdateScrollBars();
+    void PublishParams();
     void Scroll(int code, int position, QScrollBar* bar, int& offset);
     WindowPlacement Placement() const;
 
@@ -90,6 +106,9 @@ private:
     std::atomic<bool> m_panelShown{false};  // m_panel exists: read by conversion threads
     bool m_initialised = false;
     bool m_destroyed = false;
+    mutable std::mutex m_paramsLock;
+    ConversionParams m_publishedParams;  // m_params as other threads may see it
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
+    WindowWorker m_worker{this};
 };
