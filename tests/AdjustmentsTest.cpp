@@ -187,8 +187,3 @@ TEST(Adjustments, OnABufferLeaveThePaddingAndANeutralPictureAlone) {
     const Pixel expected = Reference({50, 51, 52}, p);
     EXPECT_EQ((Pixel{after[0], after[1], after[2]}), expected);
 }
-
-TEST(Adjustments, IgnoreABufferWithoutBitmap) {
-    CDC empty;
-    ApplyAdjustments(empty, Colours(10, 10, 10, 10, 10, 1));
-}

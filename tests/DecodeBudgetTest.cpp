@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "workflow/DecodeBudget.h"
-
-using namespace std::chrono_literals;
 
 TEST(DecodeBudgetTest, ADecodingWaitsUntilEnoughComesBack) {
     DecodeBudget budget(100);
@@ -16,7 +13,9 @@ TEST(DecodeBudgetTest, ADecodingWaitsUntilEnoughComesBack) {
         DecodeBudget::Reservation reservation = budget.Reserve(50);
         granted = true;
     });
-    std::this_thread::sleep_for(50ms);
+    while (budget.Waiting() == 0) {
+        std::this_thread::yield();
+    }
     EXPECT_FALSE(granted) << "60 + 50 is over the allowance";
     EXPECT_EQ(budget.InUse(), 60);
     first.Release();

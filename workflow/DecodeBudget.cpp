@@ -22,7 +22,9 @@ void DecodeBudget::Reservation::Release() {
 
 DecodeBudget::Reservation DecodeBudget::Reserve(long long bytes) {
     std::unique_lock lock(m_lock);
+    ++m_waiting;
     m_returned.wait(lock, [&] { return m_inUse == 0 || m_inUse + bytes <= m_total; });
+    --m_waiting;
     m_inUse += bytes;
     return Reservation(this, bytes);
 }
@@ -30,6 +32,11 @@ DecodeBudget::Reservation DecodeBudget::Reserve(long long bytes) {
 long long DecodeBudget::InUse() const {
     std::lock_guard lock(m_lock);
     return m_inUse;
+}
+
+int DecodeBudget::Waiting() const {
+    std::lock_guard lock(m_lock);
+    return m_waiting;
 }
 
 void DecodeBudget::Return(long long bytes) {

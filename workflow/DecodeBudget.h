@@ -30,6 +30,8 @@ public:
     // Waits until `bytes` can be had.
     Reservation Reserve(long long bytes);
     long long InUse() const;
+    // How many decodings are waiting for their share.
+    int Waiting() const;
 
 private:
     void Return(long long bytes);
@@ -38,4 +40,5 @@ private:
     mutable std::mutex m_lock;
     std::condition_variable m_returned;
     long long m_inUse = 0;
+    int m_waiting = 0;
 };
