@@ -1,16 +1,21 @@
 #include "DialogTemplate.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QSlider>
 
 #include "MulDiv.h"
 
@@ -30,21 +35,50 @@ QRect UnitRect(const QJsonObject& object) {
             object.value("height").toInt()};
 }
 
+QWidget* Edit(const ControlTemplate& control, QWidget* parent) {
+    const bool readOnly = control.style.contains("readonly");
+    if (control.style.contains("multiline")) {
+        auto* edit = new QPlainTextEdit(control.text, parent);
+        edit->setReadOnly(readOnly);
+        edit->setTabChangesFocus(true);  // Enter starts a new line; Tab moves on, as in a dialog
+        return edit;
+    }
+    auto* edit = new QLineEdit(control.text, parent);
+    edit->setReadOnly(readOnly);
+    if (control.style.contains("centre")) {
+        edit->setAlignment(Qt::AlignHCenter);
+    }
+    return edit;
+}
+
 QWidget* StandardControl(const ControlTemplate& control, QWidget* parent) {
+    const Qt::Orientation orientation =
+        control.style.contains("vertical") ? Qt::Vertical : Qt::Horizontal;
     if (control.kind == QLatin1String("scrollbar")) {
-        return new QScrollBar(control.style.contains("vertical") ? Qt::Vertical : Qt::Horizontal,
-                              parent);
+        return new QScrollBar(orientation, parent);
+    }
+    if (control.kind == QLatin1String("slider")) {
+        return new QSlider(orientation, parent);
     }
     if (control.kind == QLatin1String("static")) {
         return new QLabel(control.text, parent);
     }
+    if (control.kind == QLatin1String("groupbox")) {
+        return new QGroupBox(control.text, parent);
+    }
     if (control.kind == QLatin1String("edit")) {
-        auto* edit = new QLineEdit(control.text, parent);
-        edit->setReadOnly(control.style.contains("readonly"));
-        return edit;
+        return Edit(control, parent);
     }
     if (control.kind == QLatin1String("checkbox")) {
         return new QCheckBox(control.text, parent);
+    }
+    if (control.kind == QLatin1String("radio")) {
+        return new QRadioButton(control.text, parent);
+    }
+    if (control.kind == QLatin1String("combobox")) {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(control.style.contains("dropdown"));  // "droplist": no edit field
+        return combo;
     }
     auto* button = new QPushButton(control.text, parent);
     button->setAutoDefault(false);
@@ -134,6 +168,9 @@ void ApplyDialogTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate,
         widget->setGeometry(units.ToPixels(control.rect));
         if (control.style.contains("tabstop")) {
             widget->setFocusPolicy(Qt::StrongFocus);
+        }
+        if (control.style.contains("hidden")) {
+            widget->setVisible(false);
         }
     }
 }

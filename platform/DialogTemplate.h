@@ -15,7 +15,10 @@ class QWidget;
 // the dialog's font, so the layout keeps its proportions whatever font the system gives.
 struct ControlTemplate {
     int id = 0;
-    QString kind;  // "button", "scrollbar", "static", "edit", "checkbox"
+    // "button", "scrollbar", "slider", "static", "groupbox", "edit", "checkbox", "radio",
+    // "combobox"; style words such as "vertical", "readonly", "multiline", "centre",
+    // "dropdown" (an edit field) or "droplist" (none), "hidden", "default", "tabstop".
+    QString kind;
     QString text;
     QRect rect;  // dialog units
     QStringList style;

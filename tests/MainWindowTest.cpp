@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/DialogTemplate.h"
+#include "platform/StringTable.h"
 #include "platform/WidgetPrompts.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
@@ -64,6 +65,32 @@ TEST(DialogTemplateTest, ConvertsDialogUnitsWithTheFontsBaseUnits) {
     EXPECT_EQ(main->size, QSize(468, 270));
     ASSERT_EQ(main->controls.size(), 3u);
     EXPECT_FALSE(LoadDialogTemplate(4711).has_value());
+
+    DialogTemplate kinds;
+    const struct {
+        const char* kind;
+        QStringList style;
+        const char* className;
+    } controls[] = {{"slider", {"vertical"}, "QSlider"},
+                    {"radio", {}, "QRadioButton"},
+                    {"groupbox", {}, "QGroupBox"},
+                    {"combobox", {}, "QComboBox"},
+                    {"edit", {"multiline"}, "QPlainTextEdit"},
+                    {"edit", {"hidden"}, "QLineEdit"}};
+    for (int i = 0; i < int(std::size(controls)); ++i) {
+        kinds.controls.push_back(
+            {2000 + i, controls[i].kind, {}, {0, 0, 10, 10}, controls[i].style});
+    }
+    QDialog dialog;
+    ApplyDialogTemplate(dialog, kinds);
+    dialog.show();
+    for (int i = 0; i < int(std::size(controls)); ++i) {
+        EXPECT_STREQ(ControlById(dialog, 2000 + i)->metaObject()->className(),
+                     controls[i].className);
+    }
+    EXPECT_FALSE(ControlById(dialog, 2005)->isVisible()) << "a hidden control stays hidden";
+    EXPECT_EQ(LoadString(1052), "Schaltet zusätzliche Erweiterungen ein");
+    EXPECT_EQ(LoadString(4711), "");
     EXPECT_EQ(QtNameFilters("Bilder (*.jpg;*.jpeg;*.gif)|*.jpg;*.jpeg;*.gif||"),
               QStringList{"Bilder (*.jpg *.jpeg *.gif)"});
     EXPECT_EQ(QtNameFilters("Bilder (*.jpg)|*.jpg"), QStringList{"Bilder (*.jpg)"});
