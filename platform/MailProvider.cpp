@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -13,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "SpawnAndWait.h"
 #include "mail/Mapi.h"
 
 struct MailLibrary {
@@ -20,9 +20,6 @@ struct MailLibrary {
 };
 
 namespace {
-
-// How often a waiting send looks whether it is to stop waiting.
-constexpr int kWaitSliceMs = 100;
 
 thread_local MailWaitInterrupt* t_interrupt = nullptr;
 
@@ -105,44 +102,27 @@ ULONG Stage(const MapiMessage& message, QStringList& copies) {
     return SUCCESS_SUCCESS;
 }
 
-// xdg-email's exit status as a Simple MAPI result.
-ULONG ResultOf(const QProcess& process) {
-    if (process.exitStatus() != QProcess::NormalExit) {
-        return MAPI_E_FAILURE;
+ULONG RunXdgEmail(const QString& program, const QStringList& arguments) {
+    const ProgramExit ended = SpawnAndWait(program, arguments, &MailWaitInterrupt::Stopping);
+    switch (ended.how) {
+        case ProgramExit::How::Abandoned:
+            return SUCCESS_SUCCESS;  // handed over; the mail program is no longer waited for
+        case ProgramExit::How::NotStarted:
+        case ProgramExit::How::Crashed:
+            return MAPI_E_FAILURE;
+        case ProgramExit::How::Exited:
+            break;
     }
-    switch (process.exitCode()) {
+    switch (ended.code) {
         case 0:
             return SUCCESS_SUCCESS;
         case 2:  // a file does not exist
             return MAPI_E_ATTACHMENT_NOT_FOUND;
         case 5:  // no permission to read a file
             return MAPI_E_ATTACHMENT_OPEN_FAILURE;
-        default:  // 1 syntax, 3 a tool missing, 4 the mail program failed
+        default:  // 1 wrong use, 3 no tool for the job, 4 the mail program failed
             return MAPI_E_FAILURE;
     }
-}
-
-ULONG RunXdgEmail(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    // The mail program it starts may outlive us: it must not read our input or write into a
-    // pipe that nobody drains.
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start();
-    if (!process.waitForStarted(-1)) {
-        return MAPI_E_FAILURE;
-    }
-    while (!process.waitForFinished(kWaitSliceMs) && process.state() != QProcess::NotRunning) {
-        if (MailWaitInterrupt::Stopping()) {
-            process.kill();
-            process.waitForFinished(-1);
-            return SUCCESS_SUCCESS;
-        }
-    }
-    return ResultOf(process);
 }
 
 // Recipients as xdg-email takes them: "To" as plain addresses, the others after --cc and

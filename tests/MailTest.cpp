@@ -6,8 +6,12 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTest>
+#include <ctime>
 #include <string>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
@@ -201,7 +205,9 @@ TEST_F(Mail, EverySendStagesItsOwnCopiesAndOldCopiesGo) {
     const QString old = MailStagingFolder() + "/alt";
     QDir().mkpath(old);
     WriteAll(old + "/x.jpg", "alt");
-    ASSERT_EQ(RunProgram("touch", {"-d", "2 days ago", old}).exitCode, 0);
+    const timespec twoDaysAgo{std::time(nullptr) - 2 * 24 * 3600, 0};
+    const timespec times[2] = {twoDaysAgo, twoDaysAgo};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(old).constData(), times, 0), 0);
     QDir(pictures.Path()).mkpath("a");
     QDir(pictures.Path()).mkpath("b");
     WriteAll(pictures.File("a/x.jpg"), "erstes");
