@@ -59,7 +59,7 @@ int CSimpleMapi::LoadMapi() {
     if (const int installed = IsMapiInstalled(); installed != 0) {
         return installed;
     }
-    const MailLibrary* library = LoadMailLibrary(m_library);
+    const MailLibrary* library = LoadMailLibrary(m_library.constData());
     Resolve(library, "MAPILogon", m_MAPILogon);
     Resolve(library, "MAPISendMail", m_MAPISendMail);
     Resolve(library, "MAPISendDocuments", m_MAPISendDocuments);

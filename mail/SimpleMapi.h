@@ -53,7 +53,7 @@ public:
 
 private:
     std::recursive_mutex m_lock;
-    const char* const m_library;
+    const QByteArray m_library;
 
     LPMAPILOGON m_MAPILogon = nullptr;
     LPMAPILOGOFF m_MAPILogoff = nullptr;

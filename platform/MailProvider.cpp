@@ -157,7 +157,8 @@ ULONG AddRecipients(const MapiMessage& message, QStringList& arguments) {
 }
 
 ULONG SendMail(LHANDLE, ULONG_PTR, lpMapiMessage message, FLAGS, ULONG) {
-    if (message == nullptr) {
+    if (message == nullptr || (message->nFileCount > 0 && message->lpFiles == nullptr) ||
+        (message->nRecipCount > 0 && message->lpRecips == nullptr)) {
         return MAPI_E_INVALID_MESSAGE;
     }
     const QString program = XdgEmail();
