@@ -12,6 +12,7 @@
 #include "MainSettings.h"
 #include "SettingsStore.h"
 #include "WindowWorker.h"
+#include "mail/SimpleMapi.h"
 
 class CControlPanelDlg;
 class OwnerDrawnControl;
@@ -43,6 +44,11 @@ public:
     void OnOpen();
     void OnSaveAs();
     void ShowAbout();
+    // "Mail Setup": the subject and text of every mail.
+    void OnMailSetup();
+    // Converts the open picture into "<TEMP>/<name>.jpg" and hands it to the mail program
+    // from the worker, so the window stays usable while the mail program is open.
+    void OnSendByMail();
 
     // A scroll request from a bar: code as in ScrollCode, with the thumb's position.
     void OnHScroll(int code, int position, QScrollBar* bar);
@@ -61,6 +67,9 @@ public:
     WindowWorker& Worker() { return m_worker; }
     Conversion& Converter() { return m_conversion; }
     BackgroundConversion& Background() { return m_background; }
+    // The one mail client of the window; see CSimpleMapi for sending from the worker.
+    CSimpleMapi& MailClient() { return m_mail; }
+    const BatchMailSettings& BatchMail() const { return m_batchMail; }
     int ScrollX() const { return m_scrollX; }
     int ScrollY() const { return m_scrollY; }
 
@@ -100,8 +109,8 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
-    // The control panel and the mail client join the window with their own windows; until
-    // then the panel's information box is not written.
+    // The control panel joins the window with its own window; until then the panel's
+    // information box is not written.
     CControlPanelDlg* m_panel = nullptr;
     std::atomic<bool> m_panelShown{false};  // m_panel exists: read by conversion threads
     bool m_initialised = false;
@@ -110,5 +119,7 @@ private:
     ConversionParams m_publishedParams;  // m_params as other threads may see it
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
+    CSimpleMapi m_mail;
+    bool m_mailPending = false;  // a send waits for its conversion
     WindowWorker m_worker{this};
 };
