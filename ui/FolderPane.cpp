@@ -52,12 +52,33 @@ CFolderPane::CFolderPane(int controlId, QWidget* parent)
             });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { OnSelectionChanged(); });
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] { KeepInView(); });
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+        // Only entries above the folder move it.
+        if (m_pendingScroll.startsWith(
+                folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))) {
+            KeepInView();
+        }
+    });
     // Rows sorted in later move the folder that was asked for; the user's own scrolling ends
     // the program's wish to keep it in view.
     connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { KeepInView(); });
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this] { m_pendingScroll.clear(); });
+}
+
+void CFolderPane::mousePressEvent(QMouseEvent* event) {
+    m_pendingScroll.clear();
+    QTreeView::mousePressEvent(event);
+}
+
+void CFolderPane::wheelEvent(QWheelEvent* event) {
+    m_pendingScroll.clear();
+    QTreeView::wheelEvent(event);
+}
+
+void CFolderPane::keyPressEvent(QKeyEvent* event) {
+    m_pendingScroll.clear();
+    QTreeView::keyPressEvent(event);
 }
 
 void CFolderPane::SetFolder(const QString& path) {

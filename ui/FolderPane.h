@@ -30,6 +30,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // What the user does with the tree ends keeping the folder of SetFolder in view.
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnSelectionChanged();
