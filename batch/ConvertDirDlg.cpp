@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "platform/DialogTemplate.h"
 #include "platform/Prompts.h"
@@ -17,8 +16,6 @@ constexpr int kSourceEdit = 1021;
 constexpr int kDestinationEdit = 1022;
 constexpr int kSourcePane = 1060;
 constexpr int kDestinationPane = 1061;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
 
 void Exchange(QWidget* control, bool save, int& value) {
     if (auto* box = qobject_cast<QCheckBox*>(control)) {
@@ -54,18 +51,9 @@ CConvertDirDlg::CConvertDirDlg(QWidget* parent) : QDialog(parent) {
                                 return nullptr;
                             });
     }
-    if (auto* ok = qobject_cast<QPushButton*>(ControlById(*this, kOk))) {
-        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    }
-    if (auto* cancel = qobject_cast<QPushButton*>(ControlById(*this, kCancel))) {
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    }
-    if (QWidget* source = ControlById(*this, kSourceEdit)) {
-        source->setAccessibleName(QStringLiteral("Quell Verzeichnis"));
-    }
-    if (QWidget* destination = ControlById(*this, kDestinationEdit)) {
-        destination->setAccessibleName(QStringLiteral("Ziel Verzeichnis"));
-    }
+    ConnectOkAndCancel(*this);
+    SetAccessibleName(*this, kSourceEdit, QStringLiteral("Quell Verzeichnis"));
+    SetAccessibleName(*this, kDestinationEdit, QStringLiteral("Ziel Verzeichnis"));
 }
 
 CConvertDirDlg::~CConvertDirDlg() = default;

@@ -13,13 +13,13 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "platform/DialogTemplate.h"
 #include "platform/Prompts.h"
 #include "workflow/MainDlg.h"
@@ -49,11 +49,6 @@ private:
     QString m_source;
     QString m_destination;
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 void Empty(const QString& folder) {
     QDir dir(folder);
@@ -88,8 +83,7 @@ int main(int argc, char* argv[]) {
     const QString converter = QString::fromLocal8Bit(argv[2]);
     const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     QTemporaryDir scratch;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
-    qputenv("TEMP", QFile::encodeName(scratch.path()));
+    KeepWindowFilesIn(scratch.path());
     const QString windowOut = scratch.filePath(QStringLiteral("window"));
     const QString commandOut = scratch.filePath(QStringLiteral("command"));
     QDir().mkpath(windowOut);
