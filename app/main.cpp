@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "platform/WidgetPrompts.h"
+#include "ui/ControlPanelDlg.h"
 #include "workflow/MainDlg.h"
 
 int main(int argc, char* argv[]) {
@@ -13,6 +14,8 @@ int main(int argc, char* argv[]) {
     int result = 0;
     {
         CMainDlg window;
+        window.SetControlPanelFactory(
+            [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
         result = window.exec();
     }
     InstallPrompts(nullptr);

@@ -7,13 +7,13 @@
 #include <mutex>
 
 #include "BackgroundConversion.h"
+#include "ControlPanel.h"
 #include "Conversion.h"
 #include "ConversionView.h"
 #include "MainSettings.h"
 #include "SettingsStore.h"
 #include "WindowWorker.h"
 
-class CControlPanelDlg;
 class OwnerDrawnControl;
 class QPainter;
 class QScrollBar;
@@ -43,6 +43,16 @@ public:
     void OnOpen();
     void OnSaveAs();
     void ShowAbout();
+    // These commands arrive with their own windows: the folder run and the mail.
+    void OnConvertFolder() {}
+    void OnMailSetup() {}
+    void OnSendByMail() {}
+
+    // How the window makes its control panel when it starts; without one it has none.
+    void SetControlPanelFactory(ControlPanelFactory factory) {
+        m_panelFactory = std::move(factory);
+    }
+    ControlPanel* Panel() const { return m_panel; }
 
     // A scroll request from a bar: code as in ScrollCode, with the thumb's position.
     void OnHScroll(int code, int position, QScrollBar* bar);
@@ -57,6 +67,7 @@ public:
     ConversionParams& Params() { return m_params; }
     const QString& PicturePath() const { return m_picturePath; }
     const Conversion& Converter() const { return m_conversion; }
+    const SettingsStore& Settings() const { return m_settings; }
     // Long tasks of the window (a folder run) and the conversions they share.
     WindowWorker& Worker() { return m_worker; }
     Conversion& Converter() { return m_conversion; }
@@ -100,10 +111,11 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
-    // The control panel and the mail client join the window with their own windows; until
-    // then the panel's information box is not written.
-    CControlPanelDlg* m_panel = nullptr;
-    std::atomic<bool> m_panelShown{false};  // m_panel exists: read by conversion threads
+    // The mail client joins the window with its own window. Until the panel is there, its
+    // information box is not written.
+    ControlPanelFactory m_panelFactory;
+    ControlPanel* m_panel = nullptr;
+    std::atomic<bool> m_panelShown{false};  // the panel is shown: read by conversion threads
     bool m_initialised = false;
     bool m_destroyed = false;
     mutable std::mutex m_paramsLock;
