@@ -314,17 +314,11 @@ void CControlPanelDlg::LoadMenu() {
     file->addSeparator();
     file->addAction(QStringLiteral("&Beenden"), this, &CControlPanelDlg::OnCancel);
     QMenu* options = m_menu->addMenu(QStringLiteral("&Optionen"));
-    options->addAction(QStringLiteral("&Maileinstellung"), this, [this] {
-        if (m_mainWindow != nullptr) {
-            m_mainWindow->OnMailSetup();
-        }
-    });
+    options->addAction(QStringLiteral("&Maileinstellung"), this,
+                       [this] { Forward(&CMainDlg::OnMailSetup); });
     QMenu* help = m_menu->addMenu(QStringLiteral("&?"));
-    help->addAction(QStringLiteral("Inf&o über Plenmar..."), this, [this] {
-        if (m_mainWindow != nullptr) {
-            m_mainWindow->ShowAbout();
-        }
-    });
+    help->addAction(QStringLiteral("Inf&o über Plenmar..."), this,
+                    [this] { Forward(&CMainDlg::ShowAbout); });
     static_cast<QVBoxLayout*>(layout())->setMenuBar(m_menu);
     setFixedHeight(m_clientHeight + m_menu->sizeHint().height());
 }
@@ -531,26 +525,30 @@ void CControlPanelDlg::OnOrientationChange() {
 }
 
 void CControlPanelDlg::OnOpen() {
-    if (m_mainWindow != nullptr) {
-        m_mainWindow->OnOpen();
-    }
+    Forward(&CMainDlg::OnOpen);
 }
 
 void CControlPanelDlg::OnSaveAs() {
-    if (m_mainWindow != nullptr) {
-        m_mainWindow->OnSaveAs();
-    }
+    Forward(&CMainDlg::OnSaveAs);
 }
 
 void CControlPanelDlg::OnConvertFolder() {
-    if (m_mainWindow != nullptr) {
-        m_mainWindow->OnConvertFolder();
-    }
+    Forward(&CMainDlg::OnConvertFolder);
 }
 
 void CControlPanelDlg::OnSendByMail() {
-    if (m_mainWindow != nullptr) {
-        m_mainWindow->OnSendByMail();
+    Forward(&CMainDlg::OnSendByMail);
+}
+
+void CControlPanelDlg::Forward(void (CMainDlg::*command)()) {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    (m_mainWindow->*command)();
+    // The command's dialogs have no owner: when they close, the keys come back here, where
+    // the user was, and not to the main window.
+    if (isVisible()) {
+        activateWindow();
     }
 }
 

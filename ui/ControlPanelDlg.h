@@ -88,6 +88,8 @@ private:
     void SetToolTips();
     void SetAccessibleNames();
     void OnColourChange(int ConversionParams::*parameter, const CSpinEdit* field);
+    // Hands a command on to the main window.
+    void Forward(void (CMainDlg::*command)());
     void PlaceAsStored();
 
     QMenuBar* m_menu = nullptr;
