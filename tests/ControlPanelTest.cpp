@@ -261,7 +261,8 @@ TEST_F(Panel, TheToggleWidensToTheColoursAndBack) {
     EXPECT_EQ(panel->width(), StartWidth());
     EXPECT_LE(RightEdge(1054), panel->width()) << "the toggle can be reached";
     EXPECT_LE(RightEdge(1026), panel->width()) << "so can the quality field";
-    EXPECT_GT(RightEdge(1047), panel->width()) << "the colours are hidden";
+    EXPECT_GT(RightEdge(1047), panel->width()) << "the colours are cut off";
+    EXPECT_FALSE(Control(1047)->isVisible()) << "and out of reach of Tab";
     const struct {
         bool hidden;
         int reference;
@@ -272,6 +273,8 @@ TEST_F(Panel, TheToggleWidensToTheColoursAndBack) {
         EXPECT_EQ(panel->ExtensionsHidden(), state.hidden);
         EXPECT_EQ(panel->width(), RightEdge(state.reference) + Control(1057)->x());
         EXPECT_EQ(Control(1054)->toolTip(), LoadString(state.tip));
+        EXPECT_EQ(Control<CSpinEdit>(1049)->SpinButton()->isVisible(), !state.hidden);
+        EXPECT_FALSE(Control(1064)->isVisible());
     }
     EXPECT_EQ(panel->width(), StartWidth());
 }

@@ -116,7 +116,8 @@ CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
     setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Tool);
     m_clientHeight = height();
     m_client = new QWidget(this);
-    for (QObject* child : children()) {
+    const QObjectList controls = children();  // a copy: reparenting changes the list
+    for (QObject* child : controls) {
         auto* control = qobject_cast<QWidget*>(child);
         if (control != nullptr && control != m_client) {
             control->setParent(m_client);  // keeps the order, and so the order of Tab
@@ -330,6 +331,15 @@ void CControlPanelDlg::ShowUpTo(const QWidget& reference) {
     const int right = reference.mapTo(this, QPoint(reference.width(), 0)).x();
     const int margin = m_picture1->mapTo(this, QPoint(0, 0)).x();
     setFixedWidth(right + margin);
+    // What the width cuts off is hidden as well, so that neither Tab nor a screen reader
+    // reaches controls nobody can see. Only the colour controls right of the quality box
+    // come and go; the rotation list and the mirror box stay hidden wherever they are.
+    const int basicRight = m_qualityBox->geometry().right();
+    for (QWidget* control : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control->x() > basicRight) {
+            control->setVisible(control->mapTo(this, QPoint(0, 0)).x() < right);
+        }
+    }
 }
 
 void CControlPanelDlg::SetToolTips() {
