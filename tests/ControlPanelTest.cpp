@@ -102,6 +102,8 @@ TEST_F(Panel, StartsFilledFromTheParametersBesideTheWindow) {
     EXPECT_EQ(CheckedQualityButtons(), std::vector<int>{1035});
     EXPECT_EQ(Field(1047)->text(), "0");
     EXPECT_EQ(Control<QComboBox>(1056)->currentText(), "72 dpi");
+    EXPECT_EQ(Control(1056)->height(), Control(1056)->sizeHint().height())
+        << "closed, a list is not as high as its template's open list";
     EXPECT_FALSE(Control(1063)->isVisible());
     EXPECT_FALSE(Control(1064)->isVisible());
     EXPECT_TRUE(panel->Timer().isActive());
