@@ -14,9 +14,11 @@ struct ConvertOptions {
     int jobs = 1;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 // Reads the arguments after the program name. An empty result means they were understood.
 QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& options);
 
 QString ConvertUsage();
+const char* ConvertVersion();

@@ -1,23 +1,6 @@
-#include <QApplication>
-
-#include "platform/WidgetPrompts.h"
-#include "ui/ControlPanelDlg.h"
-#include "workflow/MainDlg.h"
+#include "MainApp.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    // Where the settings live: ~/.config/Weskamor/Plenmar.conf.
-    QCoreApplication::setOrganizationName(QStringLiteral("Weskamor"));
-    QCoreApplication::setApplicationName(QStringLiteral("Plenmar"));
-    WidgetPrompts prompts;
-    InstallPrompts(&prompts);
-    int result = 0;
-    {
-        CMainDlg window;
-        window.SetControlPanelFactory(
-            [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
-        result = window.exec();
-    }
-    InstallPrompts(nullptr);
-    return result == QDialog::Rejected || result == QDialog::Accepted ? 0 : result;
+    CMainApp app(argc, argv);
+    return app.InitInstance() ? 0 : 1;
 }

@@ -41,6 +41,9 @@ QWidget* Edit(const ControlTemplate& control, QWidget* parent) {
         auto* edit = new QPlainTextEdit(control.text, parent);
         edit->setReadOnly(readOnly);
         edit->setTabChangesFocus(true);  // Enter starts a new line; Tab moves on, as in a dialog
+        if (control.style.contains("autohscroll")) {
+            edit->setLineWrapMode(QPlainTextEdit::NoWrap);  // long lines scroll sideways
+        }
         return edit;
     }
     auto* edit = new QLineEdit(control.text, parent);

@@ -6,13 +6,16 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTemporaryDir>
 #include <algorithm>
 
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
 #include "PreviewLayout.h"
+#include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
 #include "platform/FileOps.h"
+#include "platform/MailProvider.h"
 #include "platform/OwnerDrawnControl.h"
 #include "platform/Prompts.h"
 #include "platform/TempFolder.h"
@@ -55,6 +58,48 @@ int CodeFor(int action) {
         default:
             return ScrollCode::EndScroll;
     }
+}
+
+void Tell(const QString& text) {
+    CurrentPrompts().ShowMessage(
+        {QStringLiteral("Plenmar"), text, MessageButtons::Ok, MessageIcon::Warning});
+}
+
+// The converted picture a mail carries: "<TEMP>/<name>.jpg", so that it goes out under the
+// picture's own name. When that is the open picture itself, the same name goes into a folder
+// of its own: the send would otherwise replace the user's picture and then delete it.
+struct MailPicture {
+    QString path;
+    QString ownFolder;
+
+    static MailPicture For(const QString& picturePath) {
+        const QString name = ConversionTexts::BaseName(picturePath) + QStringLiteral(".jpg");
+        MailPicture picture{TempFolder() + QLatin1Char('/') + name, {}};
+        const QString canonical = QFileInfo(picture.path).canonicalFilePath();
+        if (!canonical.isEmpty() && canonical == QFileInfo(picturePath).canonicalFilePath()) {
+            QTemporaryDir folder(TempFolder() + QStringLiteral("/plenmar-XXXXXX"));
+            if (!folder.isValid()) {
+                return {};
+            }
+            folder.setAutoRemove(false);
+            picture.ownFolder = folder.path();
+            picture.path = folder.filePath(name);
+        }
+        return picture;
+    }
+    // Removes what the send made: the file when it was written, and the folder of its own.
+    void Remove(bool written) const {
+        if (written) {
+            RemoveFile(path);
+        }
+        if (!ownFolder.isEmpty()) {
+            QDir().rmdir(ownFolder);
+        }
+    }
+};
+
+QString NotConverted(const QString& reason) {
+    return QStringLiteral("Das Bild konnte nicht für die Mail umgewandelt werden.\n") + reason;
 }
 
 }  // namespace
@@ -284,6 +329,59 @@ void CMainDlg::OnSaveAs() {
                  MessageButtons::Ok, MessageIcon::Warning});
         }
     });
+}
+
+void CMainDlg::OnMailSetup() {
+    CMailSetupDlg setup(this);
+    setup.m_text = m_batchMail.mailText;
+    setup.m_subject = m_batchMail.mailSubject;
+    if (setup.DoModal() == QDialog::Accepted) {
+        m_batchMail.mailText = setup.m_text;
+        m_batchMail.mailSubject = setup.m_subject;
+    }
+}
+
+void CMainDlg::OnSendByMail() {
+    const QString busy = QStringLiteral(
+        "Das Bild kann erst versendet werden, wenn die laufende Aufgabe beendet ist.");
+    if (m_mailPending || m_worker.Running()) {
+        Tell(busy);
+        return;
+    }
+    const MailPicture picture = MailPicture::For(m_picturePath);
+    if (picture.path.isEmpty()) {
+        Tell(NotConverted(
+            QStringLiteral("Im Ordner für Arbeitsdateien lässt sich nichts anlegen.")));
+        return;
+    }
+    m_mailPending = true;
+    Recompute(
+        m_picturePath, {}, picture.path, [this, picture, busy](const ConversionResult& result) {
+            m_mailPending = false;
+            if (result.target.isEmpty()) {
+                picture.Remove(false);  // nothing was written: an older file of the name stays
+                Tell(NotConverted(FailureReason(result)));
+                return;
+            }
+            const QString subject = m_batchMail.mailSubject;
+            const QString text = m_batchMail.mailText;
+            const auto send = [this, picture, subject, text](WindowWorker& worker) {
+                const MailWaitInterrupt interrupt([&worker] { return worker.Cancelled(); });
+                {
+                    const auto message = m_mail.Lock();
+                    m_mail.ClearAttachments();
+                    m_mail.AddAttachment(picture.path, static_cast<ULONG>(-1));
+                    m_mail.SendMail(subject, text);
+                }
+                picture.Remove(true);
+            };
+            if (m_destroyed || !m_worker.Start(send)) {
+                picture.Remove(true);
+                if (!m_destroyed) {
+                    Tell(busy);
+                }
+            }
+        });
 }
 
 void CMainDlg::ShowAbout() {

@@ -13,6 +13,7 @@
 #include "MainSettings.h"
 #include "SettingsStore.h"
 #include "WindowWorker.h"
+#include "mail/SimpleMapi.h"
 
 class OwnerDrawnControl;
 class QPainter;
@@ -43,10 +44,13 @@ public:
     void OnOpen();
     void OnSaveAs();
     void ShowAbout();
-    // These commands arrive with their own windows: the folder run and the mail.
+    // "Mail Setup": the subject and text of every mail.
+    void OnMailSetup();
+    // Converts the open picture into "<TEMP>/<name>.jpg" and hands it to the mail program
+    // from the worker, so the window stays usable while the mail program is open.
+    void OnSendByMail();
+    // The folder run arrives with its own window.
     void OnConvertFolder() {}
-    void OnMailSetup() {}
-    void OnSendByMail() {}
 
     // How the window makes its control panel when it starts; without one it has none.
     void SetControlPanelFactory(ControlPanelFactory factory) {
@@ -72,6 +76,9 @@ public:
     WindowWorker& Worker() { return m_worker; }
     Conversion& Converter() { return m_conversion; }
     BackgroundConversion& Background() { return m_background; }
+    // The one mail client of the window; see CSimpleMapi for sending from the worker.
+    CSimpleMapi& MailClient() { return m_mail; }
+    const BatchMailSettings& BatchMail() const { return m_batchMail; }
     int ScrollX() const { return m_scrollX; }
     int ScrollY() const { return m_scrollY; }
 
@@ -111,8 +118,7 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
-    // The mail client joins the window with its own window. Until the panel is there, its
-    // information box is not written.
+    // Until the panel is there, its information box is not written.
     ControlPanelFactory m_panelFactory;
     ControlPanel* m_panel = nullptr;
     std::atomic<bool> m_panelShown{false};  // the panel is shown: read by conversion threads
@@ -122,5 +128,7 @@ private:
     ConversionParams m_publishedParams;  // m_params as other threads may see it
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
+    CSimpleMapi m_mail;
+    bool m_mailPending = false;  // a send waits for its conversion
     WindowWorker m_worker{this};
 };
