@@ -27,6 +27,12 @@ constexpr int kPreviewControl = 1000;
 constexpr int kHorizontalBar = 1002;
 constexpr int kVerticalBar = 1003;
 
+// A window's rectangle as stored: its position and the size of its inside, so that a start
+// without changes gives the same window again.
+WindowPlacement PlacementOf(const QWidget& window) {
+    return {window.x(), window.y(), window.x() + window.width(), window.y() + window.height()};
+}
+
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->size() : QSize(1024, 768);
@@ -123,6 +129,9 @@ CMainDlg::CMainDlg(QWidget* parent)
 }
 
 CMainDlg::~CMainDlg() {
+    // The panel's controls write into this window: they go before anything of it does.
+    delete m_panel;
+    m_panel = nullptr;
     m_worker.Cancel();
     m_worker.Wait();
     m_background.Stop();
@@ -157,6 +166,11 @@ void CMainDlg::setVisible(bool visible) {
         OnInitDialog();
     }
     QDialog::setVisible(visible);
+    // The panel is shown once this window is, so that it lies above the window it belongs to.
+    if (visible && m_panel != nullptr && !m_panelShown) {
+        m_panel->Widget().show();
+        m_panelShown = true;
+    }
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -170,7 +184,12 @@ bool CMainDlg::OnInitDialog() {
     resize(window.right - window.left, window.bottom - window.top);
     PublishParams();
     Recompute(m_picturePath, {}, {});
-    // The control panel and the command line join here once they exist.
+    if (m_panelFactory) {
+        m_panel = m_panelFactory(*this);
+        m_panel->SetLinks(&m_params.Quality, this, &m_params.TargetSize);
+        m_panel->InitControls();  // shown with this window, in setVisible
+    }
+    // The command line joins here once it exists.
     m_scrollX = 0;
     m_scrollY = 0;
     OnSize();
@@ -178,7 +197,7 @@ bool CMainDlg::OnInitDialog() {
 }
 
 WindowPlacement CMainDlg::Placement() const {
-    return {x(), y(), x() + width(), y() + height()};
+    return PlacementOf(*this);
 }
 
 void CMainDlg::done(int result) {
@@ -198,6 +217,10 @@ bool CMainDlg::DestroyWindow() {
     m_worker.Wait();
     m_background.Stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (m_panel != nullptr) {
+        SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
+        m_panel->Widget().hide();
+    }
     SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
     m_settings.Flush();
     RemoveFile(m_previewPath);
@@ -453,6 +476,13 @@ bool CMainDlg::PanelExists() const {
     return m_panelShown;
 }
 
-void CMainDlg::SetInfoText(const QString&) {
-    // Box 1038 belongs to the control panel, which is not there yet.
+void CMainDlg::SetInfoText(const QString& text) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            if (m_panel != nullptr) {
+                m_panel->SetInfoText(text);
+            }
+        },
+        Qt::QueuedConnection);
 }

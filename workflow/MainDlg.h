@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "BackgroundConversion.h"
+#include "ControlPanel.h"
 #include "Conversion.h"
 #include "ConversionView.h"
 #include "MainSettings.h"
@@ -14,7 +15,6 @@
 #include "WindowWorker.h"
 #include "mail/SimpleMapi.h"
 
-class CControlPanelDlg;
 class OwnerDrawnControl;
 class QPainter;
 class QScrollBar;
@@ -49,6 +49,14 @@ public:
     // Converts the open picture into "<TEMP>/<name>.jpg" and hands it to the mail program
     // from the worker, so the window stays usable while the mail program is open.
     void OnSendByMail();
+    // The folder run arrives with its own window.
+    void OnConvertFolder() {}
+
+    // How the window makes its control panel when it starts; without one it has none.
+    void SetControlPanelFactory(ControlPanelFactory factory) {
+        m_panelFactory = std::move(factory);
+    }
+    ControlPanel* Panel() const { return m_panel; }
 
     // A scroll request from a bar: code as in ScrollCode, with the thumb's position.
     void OnHScroll(int code, int position, QScrollBar* bar);
@@ -63,6 +71,7 @@ public:
     ConversionParams& Params() { return m_params; }
     const QString& PicturePath() const { return m_picturePath; }
     const Conversion& Converter() const { return m_conversion; }
+    const SettingsStore& Settings() const { return m_settings; }
     // Long tasks of the window (a folder run) and the conversions they share.
     WindowWorker& Worker() { return m_worker; }
     Conversion& Converter() { return m_conversion; }
@@ -109,10 +118,10 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
-    // The control panel joins the window with its own window; until then the panel's
-    // information box is not written.
-    CControlPanelDlg* m_panel = nullptr;
-    std::atomic<bool> m_panelShown{false};  // m_panel exists: read by conversion threads
+    // Until the panel is there, its information box is not written.
+    ControlPanelFactory m_panelFactory;
+    ControlPanel* m_panel = nullptr;
+    std::atomic<bool> m_panelShown{false};  // the panel is shown: read by conversion threads
     bool m_initialised = false;
     bool m_destroyed = false;
     mutable std::mutex m_paramsLock;
