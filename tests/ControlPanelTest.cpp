@@ -211,6 +211,7 @@ TEST_F(Panel, ResetClearsTheColoursOnly) {
     resolution->setCurrentIndex(2);
     emit resolution->activated(2);
     EXPECT_EQ(window->Params().Resolution, 96);
+    EXPECT_EQ(window->CurrentParams().Resolution, 96) << "a folder run sees it at once";
     Settle();
 
     QTest::mouseClick(Control(1051), Qt::LeftButton);

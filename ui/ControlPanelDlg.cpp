@@ -520,8 +520,10 @@ void CControlPanelDlg::OnResolutionChange() {
     m_countdown = kTicksBeforeFullRun;
     const int index = m_resolutionList->currentIndex();
     if (index >= 0) {
-        // Takes effect with the full run the countdown brings.
+        // Takes effect with the full run the countdown brings; a folder run under way takes
+        // it with its next file.
         m_mainWindow->Params().Resolution = LeadingNumber(m_resolutionList->itemText(index));
+        m_mainWindow->PublishParams();
     }
 }
 

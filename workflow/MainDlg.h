@@ -40,6 +40,8 @@ public:
     void SetTargetSize(int size);
     // The parameters as they stood at the last change: what another thread may read.
     ConversionParams CurrentParams() const;
+    // Makes a change that asks for no refresh (the resolution) visible to other threads.
+    void PublishParams();
 
     void OnOpen();
     void OnSaveAs();
@@ -103,7 +105,6 @@ private:
     void BindControls();
     // Shows, hides and ranges the scroll bars for the preview box and picture as they are now.
     void UpdateScrollBars();
-    void PublishParams();
     void Scroll(int code, int position, QScrollBar* bar, int& offset);
     WindowPlacement Placement() const;
 
