@@ -45,6 +45,7 @@ bool CMainApp::InitInstance() {
         CMainDlg window;
         window.SetControlPanelFactory(
             [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
+        window.SetCommandLine(arguments().mid(1));
         window.exec();
     }
     InstallPrompts(previous);

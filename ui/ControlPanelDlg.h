@@ -61,7 +61,7 @@ public:
     void OnOrientationChange();
     void OnOpen();
     void OnSaveAs();
-    void OnConvertFolder();
+    void OnConvertFolder() override;
     void OnSendByMail();
     void OnProductPage1();
     void OnProductPage2();

@@ -19,6 +19,8 @@ public:
     virtual QWidget& Widget() = 0;
     // The information box: source size, converted size, print size.
     virtual void SetInfoText(const QString& text) = 0;
+    // The panel's convert button: "Verzeichnis umwandeln" for the source folder.
+    virtual void OnConvertFolder() = 0;
 };
 
 // Makes the panel of `owner`, as a child of it.

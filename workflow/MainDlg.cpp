@@ -102,6 +102,11 @@ QString NotConverted(const QString& reason) {
     return QStringLiteral("Das Bild konnte nicht für die Mail umgewandelt werden.\n") + reason;
 }
 
+int CommandLineThreadProc(CMainDlg* window) {
+    window->ProcessCommandLine();
+    return 1;
+}
+
 }  // namespace
 
 CMainDlg::CMainDlg(QWidget* parent)
@@ -189,7 +194,9 @@ bool CMainDlg::OnInitDialog() {
         m_panel->SetLinks(&m_params.Quality, this, &m_params.TargetSize);
         m_panel->InitControls();  // shown with this window, in setVisible
     }
-    // The command line joins here once it exists.
+    // The command line's turn comes once both windows are shown.
+    QMetaObject::invokeMethod(
+        this, [this] { CommandLineThreadProc(this); }, Qt::QueuedConnection);
     m_scrollX = 0;
     m_scrollY = 0;
     OnSize();
@@ -329,6 +336,34 @@ void CMainDlg::OnSaveAs() {
                  MessageButtons::Ok, MessageIcon::Warning});
         }
     });
+}
+
+void CMainDlg::ProcessCommandLine() {
+    // Only a whole argument is the switch: /var/... and ~/Videos/... are pictures' paths.
+    qsizetype at = m_commandLine.indexOf(QStringLiteral("/V"));
+    if (at < 0) {
+        at = m_commandLine.indexOf(QStringLiteral("/v"));
+    }
+    if (at >= 0) {
+        const QString folder = m_commandLine.mid(at + 1).join(QLatin1Char(' ')).trimmed();
+        if (folder.isEmpty()) {
+            return;
+        }
+        m_batchMail.sourceFolder = folder;
+        if (m_panel != nullptr) {
+            m_panel->OnConvertFolder();
+        } else {
+            OnConvertFolder();
+        }
+        return;
+    }
+    const QString picture = m_commandLine.join(QLatin1Char(' '));
+    if (picture.isEmpty()) {
+        return;
+    }
+    m_picturePath = picture;
+    setWindowTitle(picture);
+    Recompute(m_picturePath, {}, {});
 }
 
 void CMainDlg::OnMailSetup() {

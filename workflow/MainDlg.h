@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -38,6 +39,13 @@ public:
     // The control panel's one entry: 0 size, 1 quality and full run, 2 and 3 colours.
     void OnParamChange(int value, int kind);
     void SetTargetSize(int size);
+    // The arguments the program was started with, after its name; see ProcessCommandLine.
+    void SetCommandLine(const QStringList& arguments) { m_commandLine = arguments; }
+    // Opens what the command line names, once the window and its panel are shown: "/V" (or
+    // "/v") as an argument of its own and a folder open "Verzeichnis umwandeln" for that
+    // folder; other arguments, joined by blanks, are a picture to open.
+    void ProcessCommandLine();
+
     // The parameters as they stood at the last change: what another thread may read.
     ConversionParams CurrentParams() const;
     // Makes a change that asks for no refresh (the resolution) visible to other threads.
@@ -110,6 +118,7 @@ private:
 
     ConversionParams m_params;
     const QString m_previewPath;
+    QStringList m_commandLine;
     BatchMailSettings m_batchMail;
     SettingsStore m_settings;
     int m_scrollX = 0;
