@@ -8,6 +8,7 @@
 #include "FolderAction.h"
 #include "platform/StringTable.h"
 #include "platform/WidgetPrompts.h"
+#include "ui/ControlPanelDlg.h"
 #include "workflow/MainDlg.h"
 
 namespace {
@@ -42,6 +43,9 @@ bool CMainApp::InitInstance() {
     Prompts* previous = InstallPrompts(&prompts);
     {
         CMainDlg window;
+        window.SetControlPanelFactory(
+            [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
+        window.SetCommandLine(arguments().mid(1));
         window.exec();
     }
     InstallPrompts(previous);

@@ -183,7 +183,13 @@ void ApplyDialogTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate,
             widget = StandardControl(control, &dialog);
         }
         widget->setObjectName(ControlName(control.id));
-        widget->setGeometry(units.ToPixels(control.rect));
+        QRect rect = units.ToPixels(control.rect);
+        if (control.kind == QLatin1String("combobox")) {
+            // A combo box's height in the template includes its open list; closed, it is
+            // as high as its style makes it.
+            rect.setHeight(widget->sizeHint().height());
+        }
+        widget->setGeometry(rect);
         if (control.style.contains("tabstop")) {
             widget->setFocusPolicy(Qt::StrongFocus);
         }

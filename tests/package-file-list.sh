@@ -13,7 +13,8 @@ for expected in ./usr/bin/plenmar ./usr/bin/plenmar-convert \
     ./usr/share/applications/vistrane.desktop \
     ./usr/share/icons/hicolor/48x48/apps/vistrane.png \
     ./usr/share/icons/hicolor/scalable/apps/vistrane.svg \
-    ./usr/share/man/man1/plenmar.1.gz ./usr/share/man/man1/plenmar-convert.1.gz; do
+    ./usr/share/man/man1/plenmar.1.gz ./usr/share/man/man1/plenmar-convert.1.gz \
+    ./usr/share/vistrane/help/vistrane.html; do
   echo "$files" | grep -qx "$expected" || { echo "missing: $expected"; status=1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)

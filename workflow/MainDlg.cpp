@@ -31,6 +31,12 @@ constexpr int kPreviewControl = 1000;
 constexpr int kHorizontalBar = 1002;
 constexpr int kVerticalBar = 1003;
 
+// A window's rectangle as stored: its position and the size of its inside, so that a start
+// without changes gives the same window again.
+WindowPlacement PlacementOf(const QWidget& window) {
+    return {window.x(), window.y(), window.x() + window.width(), window.y() + window.height()};
+}
+
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->size() : QSize(1024, 768);
@@ -100,6 +106,11 @@ QString NotConverted(const QString& reason) {
     return QStringLiteral("Das Bild konnte nicht für die Mail umgewandelt werden.\n") + reason;
 }
 
+int CommandLineThreadProc(CMainDlg* window) {
+    window->ProcessCommandLine();
+    return 1;
+}
+
 }  // namespace
 
 CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
@@ -128,6 +139,9 @@ CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
 }
 
 CMainDlg::~CMainDlg() {
+    // The panel's controls write into this window: they go before anything of it does.
+    delete m_panel;
+    m_panel = nullptr;
     m_worker.Cancel();
     m_worker.Wait();
     m_background.Stop();
@@ -162,6 +176,11 @@ void CMainDlg::setVisible(bool visible) {
         OnInitDialog();
     }
     QDialog::setVisible(visible);
+    // The panel is shown once this window is, so that it lies above the window it belongs to.
+    if (visible && m_panel != nullptr && !m_panelShown) {
+        m_panel->Widget().show();
+        m_panelShown = true;
+    }
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -175,7 +194,14 @@ bool CMainDlg::OnInitDialog() {
     resize(window.right - window.left, window.bottom - window.top);
     PublishParams();
     Recompute(m_picturePath, {}, {});
-    // The control panel and the command line join here once they exist.
+    if (m_panelFactory) {
+        m_panel = m_panelFactory(*this);
+        m_panel->SetLinks(&m_params.Quality, this, &m_params.TargetSize);
+        m_panel->InitControls();  // shown with this window, in setVisible
+    }
+    // The command line's turn comes once both windows are shown.
+    QMetaObject::invokeMethod(
+        this, [this] { CommandLineThreadProc(this); }, Qt::QueuedConnection);
     m_scrollX = 0;
     m_scrollY = 0;
     OnSize();
@@ -183,7 +209,7 @@ bool CMainDlg::OnInitDialog() {
 }
 
 WindowPlacement CMainDlg::Placement() const {
-    return {x(), y(), x() + width(), y() + height()};
+    return PlacementOf(*this);
 }
 
 void CMainDlg::done(int result) {
@@ -203,6 +229,10 @@ bool CMainDlg::DestroyWindow() {
     m_worker.Wait();
     m_background.Stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (m_panel != nullptr) {
+        SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
+        m_panel->Widget().hide();
+    }
     SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
     m_settings.Flush();
     RemoveFile(m_previewPath);
@@ -319,6 +349,34 @@ void CMainDlg::OnSaveAs() {
                  MessageButtons::Ok, MessageIcon::Warning});
         }
     });
+}
+
+void CMainDlg::ProcessCommandLine() {
+    // Only a whole argument is the switch: /var/... and ~/Videos/... are pictures' paths.
+    qsizetype at = m_commandLine.indexOf(QStringLiteral("/V"));
+    if (at < 0) {
+        at = m_commandLine.indexOf(QStringLiteral("/v"));
+    }
+    if (at >= 0) {
+        const QString folder = m_commandLine.mid(at + 1).join(QLatin1Char(' ')).trimmed();
+        if (folder.isEmpty()) {
+            return;
+        }
+        m_batchMail.sourceFolder = folder;
+        if (m_panel != nullptr) {
+            m_panel->OnConvertFolder();
+        } else {
+            OnConvertFolder();
+        }
+        return;
+    }
+    const QString picture = m_commandLine.join(QLatin1Char(' '));
+    if (picture.isEmpty()) {
+        return;
+    }
+    m_picturePath = picture;
+    setWindowTitle(picture);
+    Recompute(m_picturePath, {}, {});
 }
 
 void CMainDlg::OnMailSetup() {
@@ -636,6 +694,13 @@ bool CMainDlg::PanelExists() const {
     return m_panelShown;
 }
 
-void CMainDlg::SetInfoText(const QString&) {
-    // Box 1038 belongs to the control panel, which is not there yet.
+void CMainDlg::SetInfoText(const QString& text) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            if (m_panel != nullptr) {
+                m_panel->SetInfoText(text);
+            }
+        },
+        Qt::QueuedConnection);
 }

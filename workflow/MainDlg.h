@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QPointer>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <optional>
 
 #include "BackgroundConversion.h"
+#include "ControlPanel.h"
 #include "Conversion.h"
 #include "ConversionView.h"
 #include "MainSettings.h"
@@ -18,7 +20,6 @@
 #include "batch/BatchProgressDlg.h"
 #include "mail/SimpleMapi.h"
 
-class CControlPanelDlg;
 class OwnerDrawnControl;
 class QPainter;
 class QScrollBar;
@@ -43,8 +44,17 @@ public:
     // The control panel's one entry: 0 size, 1 quality and full run, 2 and 3 colours.
     void OnParamChange(int value, int kind);
     void SetTargetSize(int size);
+    // The arguments the program was started with, after its name; see ProcessCommandLine.
+    void SetCommandLine(const QStringList& arguments) { m_commandLine = arguments; }
+    // Opens what the command line names, once the window and its panel are shown: "/V" (or
+    // "/v") as an argument of its own and a folder open "Verzeichnis umwandeln" for that
+    // folder; other arguments, joined by blanks, are a picture to open.
+    void ProcessCommandLine();
+
     // The parameters as they stood at the last change: what another thread may read.
     ConversionParams CurrentParams() const;
+    // Makes a change that asks for no refresh (the resolution) visible to other threads.
+    void PublishParams();
 
     void OnOpen();
     void OnSaveAs();
@@ -62,6 +72,12 @@ public:
     // The progress window of the run under way, or null.
     CBatchProgressDlg* FolderProgress() const { return m_progress.data(); }
 
+    // How the window makes its control panel when it starts; without one it has none.
+    void SetControlPanelFactory(ControlPanelFactory factory) {
+        m_panelFactory = std::move(factory);
+    }
+    ControlPanel* Panel() const { return m_panel; }
+
     // A scroll request from a bar: code as in ScrollCode, with the thumb's position.
     void OnHScroll(int code, int position, QScrollBar* bar);
     void OnVScroll(int code, int position, QScrollBar* bar);
@@ -75,6 +91,7 @@ public:
     ConversionParams& Params() { return m_params; }
     const QString& PicturePath() const { return m_picturePath; }
     const Conversion& Converter() const { return m_conversion; }
+    const SettingsStore& Settings() const { return m_settings; }
     // Long tasks of the window (a folder run) and the conversions they share.
     WindowWorker& Worker() { return m_worker; }
     Conversion& Converter() { return m_conversion; }
@@ -106,7 +123,6 @@ private:
     void BindControls();
     // Shows, hides and ranges the scroll bars for the preview box and picture as they are now.
     void UpdateScrollBars();
-    void PublishParams();
     void Scroll(int code, int position, QScrollBar* bar, int& offset);
     WindowPlacement Placement() const;
 
@@ -127,6 +143,7 @@ private:
 
     ConversionParams m_params;
     const QString m_previewPath;
+    QStringList m_commandLine;
     BatchMailSettings m_batchMail;
     SettingsStore m_settings;
     int m_scrollX = 0;
@@ -136,10 +153,10 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
-    // The control panel joins the window with its own window; until then the panel's
-    // information box is not written.
-    CControlPanelDlg* m_panel = nullptr;
-    std::atomic<bool> m_panelShown{false};  // m_panel exists: read by conversion threads
+    // Until the panel is there, its information box is not written.
+    ControlPanelFactory m_panelFactory;
+    ControlPanel* m_panel = nullptr;
+    std::atomic<bool> m_panelShown{false};  // the panel is shown: read by conversion threads
     bool m_initialised = false;
     bool m_destroyed = false;
     mutable std::mutex m_paramsLock;
