@@ -21,6 +21,7 @@
 #include "platform/FileOps.h"
 #include "platform/MailProvider.h"
 #include "platform/OwnerDrawnControl.h"
+#include "platform/PostedCalls.h"
 #include "platform/Prompts.h"
 #include "platform/TempFolder.h"
 
@@ -117,6 +118,7 @@ CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
     : QDialog(parent),
       m_previewPath(TempFolder() + QStringLiteral("/Temppic.jpg")),
       m_hIcon(QStringLiteral(":/ICON/128.png")),
+      m_posted(new PostedCalls(this)),
       m_conversion(m_previewPath, this, ScreenSize()),
       m_mail(mailLibrary) {
     if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
@@ -229,6 +231,8 @@ bool CMainDlg::DestroyWindow() {
     m_worker.Wait();
     m_background.Stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    m_posted->RunAll();
+    m_worker.RunPosted();
     if (m_panel != nullptr) {
         SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
         m_panel->Widget().hide();
@@ -253,8 +257,7 @@ void CMainDlg::Recompute(const QString& picturePath, const QString& outputFolder
     BackgroundConversion::Completion reply;
     if (done) {
         reply = [this, done = std::move(done)](const ConversionResult& result) {
-            QMetaObject::invokeMethod(
-                this, [done, result] { done(result); }, Qt::QueuedConnection);
+            m_posted->Post([done, result] { done(result); });
         };
     }
     m_background.Recompute(m_params, picturePath, outputFolder, outputName, m_picturePath,
@@ -300,6 +303,7 @@ ConversionParams CMainDlg::CurrentParams() const {
 void CMainDlg::WaitForConversions() {
     m_background.WaitIdle();
     QCoreApplication::sendPostedEvents(this);
+    m_posted->RunAll();
 }
 
 void CMainDlg::OnOpen() {
@@ -681,13 +685,11 @@ void CMainDlg::Scroll(int code, int position, QScrollBar* bar, int& offset) {
 }
 
 void CMainDlg::InvalidatePreview() {
-    QMetaObject::invokeMethod(
-        this, [this] { UpdateScrollBars(); }, Qt::QueuedConnection);
+    m_posted->Post([this] { UpdateScrollBars(); });
 }
 
 void CMainDlg::SetTitle(const QString& title) {
-    QMetaObject::invokeMethod(
-        this, [this, title] { setWindowTitle(title); }, Qt::QueuedConnection);
+    m_posted->Post([this, title] { setWindowTitle(title); });
 }
 
 bool CMainDlg::PanelExists() const {
@@ -695,12 +697,9 @@ bool CMainDlg::PanelExists() const {
 }
 
 void CMainDlg::SetInfoText(const QString& text) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, text] {
-            if (m_panel != nullptr) {
-                m_panel->SetInfoText(text);
-            }
-        },
-        Qt::QueuedConnection);
+    m_posted->Post([this, text] {
+        if (m_panel != nullptr) {
+            m_panel->SetInfoText(text);
+        }
+    });
 }

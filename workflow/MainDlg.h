@@ -21,6 +21,7 @@
 #include "mail/SimpleMapi.h"
 
 class OwnerDrawnControl;
+class PostedCalls;
 class QPainter;
 class QScrollBar;
 
@@ -161,6 +162,8 @@ private:
     bool m_destroyed = false;
     mutable std::mutex m_paramsLock;
     ConversionParams m_publishedParams;  // m_params as other threads may see it
+    // What the conversions and their completions tell the window, from their threads.
+    PostedCalls* const m_posted;
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
     CSimpleMapi m_mail;
