@@ -173,7 +173,7 @@ TEST(FolderListing, TakesThePatternsInOrderIgnoringCaseAndNothingBelow) {
     const FolderListing listing = ListFolder(folder.Path() + '/');
     QStringList names;
     for (const QString& file : listing.files) {
-        EXPECT_TRUE(file.startsWith(folder.Path() + "//") == false) << "one separator";
+        EXPECT_FALSE(file.contains("//")) << "one separator after the folder";
         names << QFileInfo(file).fileName();
     }
     EXPECT_EQ(names,
