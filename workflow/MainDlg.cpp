@@ -482,7 +482,10 @@ void CMainDlg::OnConvertFolder() {
     const QRect window = frameGeometry();
     m_progress->move(window.right() - m_progress->frameGeometry().width() - 20,
                      window.bottom() - m_progress->frameGeometry().height() - 20);
-    m_worker.Start([this, run](WindowWorker& worker) { BatchThreadProc(worker, run); });
+    if (!m_worker.Start([this, run](WindowWorker& worker) { BatchThreadProc(worker, run); })) {
+        EndFolderRun();
+        TellBusy();
+    }
 }
 
 int CMainDlg::BatchThreadProc(WindowWorker& worker, const std::shared_ptr<BatchRun>& run) {
