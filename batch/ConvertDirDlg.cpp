@@ -5,6 +5,7 @@
 
 #include "platform/DialogTemplate.h"
 #include "platform/Prompts.h"
+#include "platform/StringTable.h"
 #include "ui/FolderPane.h"
 
 namespace {
@@ -54,6 +55,11 @@ CConvertDirDlg::CConvertDirDlg(QWidget* parent) : QDialog(parent) {
     ConnectOkAndCancel(*this);
     SetAccessibleName(*this, kSourceEdit, QStringLiteral("Quell Verzeichnis"));
     SetAccessibleName(*this, kDestinationEdit, QStringLiteral("Ziel Verzeichnis"));
+    for (const int id : {kAskPerFile, kSendByMail, kSourcePane, kDestinationPane}) {
+        if (QWidget* control = ControlById(*this, id)) {
+            control->setToolTip(LoadString(id));
+        }
+    }
 }
 
 CConvertDirDlg::~CConvertDirDlg() = default;

@@ -456,6 +456,7 @@ TEST_F(FolderWindow, TheDialogShowsTheValuesAndTakesThemBackOnlyOnOk) {
         names << sourcePane->accessibleName() << destinationPane->accessibleName();
         EXPECT_TRUE(qobject_cast<QLineEdit*>(ControlById(shown, 1021))->isReadOnly());
         EXPECT_TRUE(qobject_cast<QCheckBox*>(ControlById(shown, 1019))->isChecked());
+        EXPECT_FALSE(sourcePane->toolTip().isEmpty());
         const auto* model = qobject_cast<const QFileSystemModel*>(sourcePane->model());
         // The folders around the chosen one arrive later and move it; it is kept in view, and
         // the click goes where the person sees its neighbour.
