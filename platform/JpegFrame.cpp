@@ -22,6 +22,10 @@ long long CeilDiv(long long a, long long b) {
     return (a + b - 1) / b;
 }
 
+long long RoundUp(long long a, long long b) {
+    return b == 0 ? a : CeilDiv(a, b) * b;
+}
+
 // `segment` holds the frame header's length field and what follows.
 JpegFrame ParseFrame(const QByteArray& segment, int marker) {
     JpegFrame frame;
@@ -43,42 +47,55 @@ JpegFrame ParseFrame(const QByteArray& segment, int marker) {
         maxV = std::max(maxV, sampling & 15);
     }
     for (int c = 0; c < components; ++c) {
-        const int sampling = Byte(segment, 9 + 3 * c);
-        const long long columns = CeilDiv(CeilDiv(1LL * frame.width * (sampling >> 4), maxH), 8);
-        const long long rows = CeilDiv(CeilDiv(1LL * frame.height * (sampling & 15), maxV), 8);
-        frame.blocks += columns * rows;
+        // The decoder rounds each component's blocks up to whole sampling units.
+        const int h = Byte(segment, 9 + 3 * c) >> 4;
+        const int v = Byte(segment, 9 + 3 * c) & 15;
+        const long long columns = CeilDiv(1LL * frame.width * h, 8LL * maxH);
+        const long long rows = CeilDiv(1LL * frame.height * v, 8LL * maxV);
+        frame.blocks += RoundUp(columns, h) * RoundUp(rows, v);
     }
     frame.valid = frame.width > 0 && frame.height > 0;
     return frame;
 }
 
-// Walks the segments from the start of the file to the frame header, skipping over the
+// Walks the segments from the start of the file to the first scan header, skipping over the
 // others without reading them.
 JpegFrame FindFrame(QIODevice& device) {
     if (!device.seek(0) || device.read(2) != QByteArray("\xFF\xD8", 2)) {
         return {};
     }
+    JpegFrame frame;
+    int components = 0;
     for (;;) {
         QByteArray marker = device.read(2);
         while (marker.size() == 2 && Byte(marker, 0) == 0xFF && Byte(marker, 1) == 0xFF) {
             marker = marker.right(1) + device.read(1);  // fill bytes
         }
-        if (marker.size() < 2 || Byte(marker, 0) != 0xFF) {
-            return {};
+        if (marker.size() < 2 || Byte(marker, 0) != 0xFF || Byte(marker, 1) == 0xD9) {
+            return frame;  // no scan: counted as the costlier kind
         }
         const int code = Byte(marker, 1);
-        if (code == 0xD9 || code == 0xDA) {  // end of image or a scan before any frame
-            return {};
-        }
         const QByteArray length = device.peek(2);
         if (length.size() < 2) {
-            return {};
+            return frame;
+        }
+        if (code == 0xDA) {
+            const QByteArray scan = device.read(3);
+            if (frame.valid && scan.size() == 3) {
+                // Libjpeg's own test: one scan holds everything only if it names every
+                // component of a sequential frame.
+                frame.multiScan = frame.progressive || Byte(scan, 2) < components;
+            }
+            return frame;
         }
         if (IsStartOfFrame(code)) {
-            return ParseFrame(device.read(Word(length, 0)), code);
+            const QByteArray segment = device.read(Word(length, 0));
+            frame = ParseFrame(segment, code);
+            components = segment.size() > 7 ? Byte(segment, 7) : 0;
+            continue;
         }
         if (!device.seek(device.pos() + Word(length, 0))) {
-            return {};
+            return frame;
         }
     }
 }

@@ -4,13 +4,19 @@
 
 class QIODevice;
 
-// What the frame header of a JPEG file says, read without decoding anything.
+// What the frame header of a JPEG file and the header of its first scan say, read without
+// decoding anything.
 struct JpegFrame {
     bool valid = false;
     bool progressive = false;
+    // The decoder keeps the coefficients of the whole picture for any file that is not one
+    // scan holding every component: progressive files, and sequential ones (Huffman or
+    // arithmetic) that give each component, or some of them, scans of their own. A file
+    // whose first scan cannot be found counts as one of these.
+    bool multiScan = true;
     int width = 0;
     int height = 0;
-    // 8 × 8 blocks the decoder must keep for the whole picture when it is progressive.
+    // 8 × 8 blocks of the whole picture, as the decoder stores them when it keeps them all.
     long long blocks = 0;
 };
 

@@ -24,15 +24,15 @@ long long CeilEighth(int value) {
     return (static_cast<long long>(value) + 7) / 8;
 }
 
-// Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but a
-// progressive one keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
+// Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but one of
+// several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
 long long SmallestDecodingBytes(QIODevice& device, QSize stored, bool jpeg) {
     if (!jpeg) {
         return 4LL * stored.width() * stored.height();
     }
     const JpegFrame frame = ReadJpegFrame(device);
     const long long pixels = 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
-    return pixels + (frame.valid && frame.progressive ? frame.blocks * 128 : 0);
+    return pixels + (frame.multiScan ? frame.blocks * 128 : 0);
 }
 
 // The format from the first bytes, for the formats pictures mostly come in. Naming it spares

@@ -47,7 +47,7 @@ public:
     RenderStatus Render(CDC& dc, int x, int y, int width, int height, QString* error);
 
     // Memory the decoding takes at least: the whole picture for formats decoded at load, the
-    // 1/8-scale pixels for a JPEG, plus all its coefficients when it is progressive.
+    // 1/8-scale pixels for a JPEG, plus all its coefficients when it has several scans.
     long long DecodeBytes() const { return m_decodeBytes; }
 
     // How often the encoded data has been decoded: a measure for tests and benchmarks.

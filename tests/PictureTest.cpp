@@ -243,3 +243,36 @@ TEST(Picture, AFileThatChangesBeforeItIsDrawnIsNotDrawn) {
     EXPECT_TRUE(picture.Draw(&buffer.Dc(), {0, 0, 100, 75}, true, true));
     EXPECT_GT(qGreen(ToImage(buffer.Dc()).pixel(50, 40)), 200);
 }
+
+TEST(Picture, EveryJpegOfSeveralScansCountsItsWholeCoefficientBuffer) {
+    if (!HaveProgram(QStringLiteral("cjpeg"))) {
+        GTEST_SKIP() << "needs cjpeg (libjpeg-turbo-progs)";
+    }
+    const QImage pattern = QuarterPattern(64, 48);
+    const struct {
+        QStringList options;
+        const char* scans;
+        bool severalScans;
+    } cases[] = {{{"-sample", "1x1"}, "0;1;2;", true},
+                 {{"-sample", "1x1"}, "0;1,2;", true},
+                 {{"-sample", "1x1", "-arithmetic"}, "0;1;2;", true},
+                 {{"-sample", "1x1", "-progressive"}, "", true},
+                 {{"-sample", "1x1", "-arithmetic"}, "0,1,2;", false},
+                 {{"-sample", "1x1"}, "0,1,2;", false}};
+    for (const auto& c : cases) {
+        const std::string name = (c.options.join(' ') + ' ' + c.scans).toStdString();
+        const QByteArray jpeg = EncodeWithCjpeg(pattern, c.options, c.scans);
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, jpeg)) << name;
+        EXPECT_GT(qRed(DrawAt(picture, 64, 48, {0, 0, 64, 48}, false, false).pixel(5, 5)), 200);
+
+        // 250 x 250 blocks per component: 1/8-scale pixels, and for several scans 128 bytes
+        // of coefficients per block on top, which a folder run's budget must see.
+        ASSERT_TRUE(LoadBytes(picture, WithFrameSize(jpeg, 2000, 2000))) << name;
+        const long long pixels = 4LL * 250 * 250;
+        EXPECT_EQ(picture.DecodeBytes(), pixels + (c.severalScans ? 3LL * 250 * 250 * 128 : 0))
+            << name;
+        // At 20000 x 20000 the coefficients alone would take 2.4 GB.
+        EXPECT_EQ(LoadBytes(picture, WithFrameSize(jpeg, 20000, 20000)), !c.severalScans) << name;
+    }
+}
