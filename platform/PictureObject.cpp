@@ -3,9 +3,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QPainter>
+#include <climits>
 #include <mutex>
 
+#include "BmpHeader.h"
 #include "DrawingContext.h"
 #include "FileOps.h"
 #include "JpegFrame.h"
@@ -24,15 +25,32 @@ long long CeilEighth(int value) {
     return (static_cast<long long>(value) + 7) / 8;
 }
 
+long long ImageBytes(QSize size, QImage::Format format) {
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    return (static_cast<long long>(size.width()) * depth + 31) / 32 * 4 * size.height();
+}
+
 // Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but one of
 // several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
-long long SmallestDecodingBytes(QIODevice& device, QSize stored, bool jpeg) {
-    if (!jpeg) {
-        return 4LL * stored.width() * stored.height();
-    }
+long long SmallestJpegDecodingBytes(QIODevice& device, QSize stored) {
     const JpegFrame frame = ReadJpegFrame(device);
     const long long pixels = 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
     return pixels + (frame.multiScan ? frame.blocks * 128 : 0);
+}
+
+// Other formats are decoded whole into the form their decoder chooses and then made opaque
+// 32-bit pixels; that takes a second picture unless the decoder gave 32 bits already. A
+// decoder that does not tell its form beforehand (GIF's) is counted for both: a GIF's may
+// also keep a copy of a frame it is to restore.
+long long WholeDecodingBytes(QSize stored, QImage::Format decoded) {
+    const long long opaque = ImageBytes(stored, QImage::Format_RGB32);
+    if (decoded == QImage::Format_Invalid) {
+        return 2 * opaque;
+    }
+    const bool thirtyTwoBits = decoded == QImage::Format_RGB32 ||
+                               decoded == QImage::Format_ARGB32 ||
+                               decoded == QImage::Format_ARGB32_Premultiplied;
+    return ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
 }
 
 // The format from the first bytes, for the formats pictures mostly come in. Naming it spares
@@ -54,16 +72,44 @@ QByteArray FormatFromSignature(const QByteArray& bytes) {
     return {};
 }
 
-QImage Opaque(const QImage& image) {
-    if (!image.hasAlphaChannel()) {
-        return image.convertToFormat(QImage::Format_RGB32);
+// Transparent parts show what lies below, the black of a fresh buffer: premultiplied colours
+// are exactly that. Done in place for the 32-bit forms, so no second picture is needed.
+void MakeOpaque(QImage& image) {
+    if (image.format() == QImage::Format_RGB32) {
+        return;
     }
-    // Transparent parts show what lies below: the black of a fresh buffer.
-    QImage opaque(image.size(), QImage::Format_RGB32);
-    opaque.fill(Qt::black);
-    QPainter painter(&opaque);
-    painter.drawImage(0, 0, image);
-    return opaque;
+    if (!image.hasAlphaChannel()) {
+        image.convertTo(QImage::Format_RGB32);
+        return;
+    }
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return;
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            row[x] |= 0xFF000000u;
+        }
+    }
+    image.reinterpretAsFormat(QImage::Format_RGB32);
+}
+
+// A BMP's decoder writes only the pixels the file holds into the picture it is given, when
+// that has the right size and form: pixels a cut-off or run-length file leaves out are then
+// black (or the first colour), never what the memory held before.
+QImage PreparedBmp(QIODevice& device, QSize size) {
+    const BmpHeader header = ReadBmpHeader(device);
+    if (!header.valid || header.decodedFormat == QImage::Format_Invalid) {
+        return {};
+    }
+    QImage image(size, header.decodedFormat);
+    if (image.depth() == 32) {
+        image.fill(Qt::black);
+    } else {
+        image.fill(0);
+    }
+    return image;
 }
 
 }  // namespace
@@ -104,7 +150,10 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error) {
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
     reader.setAutoTransform(true);
-    const QSize stored = reader.size();
+    QSize stored = reader.size();
+    if (format == "bmp" && stored.height() < 0 && stored.height() > INT_MIN) {
+        stored.setHeight(-stored.height());  // stored top-down
+    }
     if (!reader.canRead() || !stored.isValid() || stored.isEmpty()) {
         *error = reader.errorString();
         return false;
@@ -113,23 +162,13 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error) {
     m_decodesScaled = m_format == "jpeg";
     m_turnedByExif = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
     m_size = m_turnedByExif ? stored.transposed() : stored;
-    m_decodeBytes = SmallestDecodingBytes(device, stored, m_decodesScaled);
+    m_decodeBytes = m_decodesScaled ? SmallestJpegDecodingBytes(device, stored)
+                                    : WholeDecodingBytes(stored, reader.imageFormat());
     if (m_decodeBytes > kDecodeLimitBytes) {
         *error =
             QStringLiteral("the picture needs more than %1 MiB to decode").arg(kDecodeLimitMiB);
         return false;
     }
-    if (m_decodesScaled) {
-        return true;
-    }
-    QImage image;
-    if (!reader.read(&image)) {
-        *error = reader.errorString();
-        return false;
-    }
-    ++m_decodes;
-    m_whole = Opaque(image);
-    m_size = m_whole.size();
     return true;
 }
 
@@ -141,19 +180,27 @@ int PictureObject::HimetricHeight() const {
     return MulDiv(m_size.height(), 2540, 96);
 }
 
-RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
-    QBuffer buffer(&m_bytes);
-    QFile file(m_path);
-    QIODevice* device = &buffer;
+QIODevice* PictureObject::OpenSource(QBuffer& buffer, QFile& file, QString* error) {
     if (m_path.isEmpty()) {
+        buffer.setBuffer(&m_bytes);
         buffer.open(QIODevice::ReadOnly);
-    } else {
-        // Read from the file as it was loaded, or not at all.
-        if (!file.open(QIODevice::ReadOnly) || IdentifyOpenFile(file.handle()) != m_identity) {
-            *error = QStringLiteral("the file has changed since it was loaded");
-            return RenderStatus::Undecodable;
-        }
-        device = &file;
+        return &buffer;
+    }
+    // Read from the file as it was loaded, or not at all.
+    file.setFileName(m_path);
+    if (!file.open(QIODevice::ReadOnly) || IdentifyOpenFile(file.handle()) != m_identity) {
+        *error = QStringLiteral("the file has changed since it was loaded");
+        return nullptr;
+    }
+    return &file;
+}
+
+RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
+    QBuffer buffer;
+    QFile file;
+    QIODevice* device = OpenSource(buffer, file, error);
+    if (device == nullptr) {
+        return RenderStatus::Undecodable;
     }
     QImageReader reader(device, m_format);
     reader.setAutoDetectImageFormat(false);
@@ -179,6 +226,35 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     return RenderStatus::Drawn;
 }
 
+RenderStatus PictureObject::DecodeWhole(QString* error) {
+    QBuffer buffer;
+    QFile file;
+    QIODevice* device = OpenSource(buffer, file, error);
+    if (device == nullptr) {
+        return RenderStatus::Undecodable;
+    }
+    QImage image = m_format == "bmp" ? PreparedBmp(*device, m_size) : QImage();
+    {
+        // A decoder may keep a reference to the picture it made: it must be gone before the
+        // picture is made opaque, or that would copy it rather than work in place.
+        QImageReader reader(device, m_format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setAutoTransform(true);
+        if (!reader.read(&image)) {
+            *error = reader.errorString();
+            return RenderStatus::Undecodable;
+        }
+    }
+    ++m_decodes;
+    MakeOpaque(image);
+    if (image.isNull()) {
+        *error = QStringLiteral("out of memory");
+        return RenderStatus::OutOfMemory;
+    }
+    m_whole = std::move(image);
+    return RenderStatus::Drawn;
+}
+
 RenderStatus PictureObject::Prepare(QSize size, QString* error) {
     if (!m_drawn.isNull() && m_drawn.size() == size) {
         return RenderStatus::Drawn;
@@ -186,6 +262,12 @@ RenderStatus PictureObject::Prepare(QSize size, QString* error) {
     m_drawn = QImage();
     if (m_decodesScaled) {
         return DecodeScaled(size, error);
+    }
+    if (m_whole.isNull()) {
+        const RenderStatus decoded = DecodeWhole(error);
+        if (decoded != RenderStatus::Drawn) {
+            return decoded;
+        }
     }
     const QImage scaled = size == m_whole.size() ? m_whole
                                                  : m_whole.scaled(size, Qt::IgnoreAspectRatio,

@@ -9,6 +9,8 @@
 #include "FileOps.h"
 
 class CDC;
+class QBuffer;
+class QFile;
 class QIODevice;
 
 // How a drawing went. Only a lack of memory is the user's business: a picture whose data
@@ -18,11 +20,11 @@ enum class RenderStatus { Drawn, Undecodable, OutOfMemory };
 // The picture object behind CPicture: keeps the encoded bytes, knows the upright size, and
 // draws the whole picture scaled into any rectangle of a drawing context.
 //
-// JPEG files are decoded only when drawn, at the smallest DCT scale (1/8, 1/4, 1/2) that
-// still covers the rectangle, and then smoothed to its exact size; the last drawing is
-// kept, so drawing again at the same size costs no decoding. Other formats are decoded
-// once, completely, when loaded. A JPEG's EXIF orientation is applied: sizes and drawings
-// are those of the upright picture.
+// Loading reads only the headers. JPEG files are decoded when drawn, at the smallest DCT
+// scale (1/8, 1/4, 1/2) that still covers the rectangle, and then smoothed to its exact
+// size; the last drawing is kept, so drawing again at the same size costs no decoding. Other
+// formats are decoded completely at the first drawing and kept. A JPEG's EXIF orientation
+// is applied: sizes and drawings are those of the upright picture.
 class PictureObject {
 public:
     // The most memory one picture may need to decode, pixels and the decoder's own buffers
@@ -46,8 +48,9 @@ public:
     // without a bitmap (whose bitmap could not be made) counts as out of memory.
     RenderStatus Render(CDC& dc, int x, int y, int width, int height, QString* error);
 
-    // Memory the decoding takes at least: the whole picture for formats decoded at load, the
-    // 1/8-scale pixels for a JPEG, plus all its coefficients when it has several scans.
+    // Memory the decoding takes at least, known from the headers: the whole picture (and the
+    // decoder's own form of it) for formats decoded whole, the 1/8-scale pixels for a JPEG,
+    // plus all its coefficients when it has several scans.
     long long DecodeBytes() const { return m_decodeBytes; }
 
     // How often the encoded data has been decoded: a measure for tests and benchmarks.
@@ -57,7 +60,9 @@ private:
     PictureObject() = default;
     bool ReadHeader(QIODevice& device, QString* error);
     RenderStatus Prepare(QSize size, QString* error);
+    QIODevice* OpenSource(QBuffer& buffer, QFile& file, QString* error);
     RenderStatus DecodeScaled(QSize size, QString* error);
+    RenderStatus DecodeWhole(QString* error);
 
     QByteArray m_bytes;  // the picture, unless it comes from a file
     QString m_path;
@@ -66,7 +71,7 @@ private:
     bool m_decodesScaled = false;
     bool m_turnedByExif = false;  // the upright picture is the stored one turned a quarter
     QSize m_size;                 // upright
-    QImage m_whole;               // formats decoded once: the whole picture, opaque RGB32
+    QImage m_whole;               // formats decoded whole, once drawn: opaque RGB32
     QImage m_drawn;               // the last drawing, B, G, R bytes
     long long m_decodeBytes = 0;
     int m_decodes = 0;

@@ -190,11 +190,52 @@ TEST(Picture, TransparentPartsShowTheBlackBelow) {
     QImage image(10, 10, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     image.setPixel(0, 0, qRgba(255, 255, 255, 255));
+    image.setPixel(1, 0, qRgba(255, 255, 255, 128));
     CPicture picture;
     ASSERT_TRUE(LoadBytes(picture, Encode(image, "png")));
     const QImage drawn = DrawAt(picture, 10, 10, {0, 0, 10, 10}, false, false);
     EXPECT_EQ(drawn.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(drawn.pixel(1, 0), qRgb(128, 128, 128));
     EXPECT_EQ(drawn.pixel(5, 5), qRgb(0, 0, 0));
+}
+
+TEST(Picture, TopDownBitmapsLoadUpright) {
+    const QByteArray bottomUp = Encode(QuarterPattern(120, 90), "bmp");
+    for (const QByteArray& bmp : {bottomUp, StoredTopDown(bottomUp)}) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, bmp)) << picture.LastError().toStdString();
+        EXPECT_EQ(picture.Height(), 90);
+        const QImage drawn = DrawAt(picture, 120, 90, {0, 0, 120, 90}, false, false);
+        EXPECT_GT(qRed(drawn.pixel(5, 5)), 200);
+        EXPECT_GT(qBlue(drawn.pixel(5, 85)), 200);
+    }
+}
+
+TEST(Picture, WholeDecodingsWaitForTheDrawingAndCountWhatTheDecoderHolds) {
+    const QImage pattern = QuarterPattern(120, 90);
+    const long long opaque = 4 * 120 * 90;
+    const struct {
+        QByteArray bytes;
+        long long decodeBytes;
+    } cases[] = {
+        {Encode(pattern, "bmp"), opaque},
+        {Encode(pattern.convertToFormat(QImage::Format_Indexed8), "bmp"), opaque + 120 * 90},
+        {Encode(pattern, "gif"), 2 * opaque}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, c.bytes));
+        EXPECT_EQ(picture.DecodeBytes(), c.decodeBytes);
+        EXPECT_EQ(picture.DecodeCount(), 0) << "decoded under the budget, when drawn";
+        DrawAt(picture, 60, 45, {0, 0, 60, 45}, false, false);
+        DrawAt(picture, 30, 20, {0, 0, 30, 20}, false, false);
+        EXPECT_EQ(picture.DecodeCount(), 1);
+    }
+    // 43 bytes claiming 11500 x 11500 pixels with a transparent colour: refused unread.
+    CPicture bomb;
+    EXPECT_FALSE(LoadBytes(bomb, QByteArray::fromHex("474946383961ec2cec2c800000000000ffffff21f9"
+                                                     "0401000000002c00000000ec2cec2c0002024c01"
+                                                     "003b")));
+    EXPECT_TRUE(bomb.LastError().contains("MiB")) << bomb.LastError().toStdString();
 }
 
 TEST(Picture, HugePicturesDecodeSmallOrNotAtAll) {

@@ -147,8 +147,11 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
         result.error = source.LastError();
         result.failure = source.RanOutOfMemory() ? ConversionFailure::OutOfMemory
                                                  : ConversionFailure::Unreadable;
+        return false;
     }
-    return drawn;
+    // What the decoding took goes back before its share of the budget does.
+    source.Clear();
+    return true;
 }
 
 ConversionResult Conversion::RunLocked(const ConversionParams& params, const QString& picturePath,

@@ -222,6 +222,24 @@ QByteArray EncodeWithCjpeg(const QImage& image, const QStringList& options, cons
     return run.out;
 }
 
+QByteArray StoredTopDown(const QByteArray& bmp) {
+    const auto field = [&](int at) {
+        quint32 value = 0;
+        std::memcpy(&value, bmp.constData() + at, 4);
+        return static_cast<qint32>(value);
+    };
+    const int offset = field(10);
+    const int height = field(22);
+    const int stride = (field(18) * static_cast<quint16>(field(28)) + 31) / 32 * 4;
+    QByteArray flipped = bmp.left(offset);
+    for (int row = height - 1; row >= 0; --row) {
+        flipped += bmp.mid(offset + qsizetype(row) * stride, stride);
+    }
+    const qint32 negative = -height;
+    std::memcpy(flipped.data() + 22, &negative, 4);
+    return flipped;
+}
+
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,
                          const QByteArray& input) {
     QProcess process;

@@ -44,6 +44,9 @@ QByteArray WithUndefinedQuantTable(const QByteArray& jpeg);
 QByteArray EncodeWithCjpeg(const QImage& image, const QStringList& options,
                            const QString& scans = {});
 
+// An uncompressed BMP with its rows stored top-down, as a negative height says.
+QByteArray StoredTopDown(const QByteArray& bmp);
+
 struct ProcessResult {
     int exitCode = -1;
     QByteArray out;
