@@ -79,6 +79,24 @@ TEST_F(JpegWriter, EncodesExactlyAsTheReferenceEncoderWithBaselineQuality) {
     }
 }
 
+TEST_F(JpegWriter, EncodesIntoMemoryTheBytesItWritesIntoAFile) {
+    const QImage image = Busy(400, 300);  // many blocks of the library's output buffer
+    ImageBuffer buffer;
+    FillBuffer(buffer, image);
+    for (int quality : {10, 90}) {
+        const QString file = folder.File("file.jpg");
+        ASSERT_EQ(WriteWith(image, quality, 96, file), JpegFileWriter::Ok);
+        JpegFileWriter writer;
+        writer.SetQuality(quality);
+        writer.SetDensity(96, true);
+        QByteArray inMemory("left over");
+        ASSERT_EQ(writer.WriteMemory(buffer.Section()->Bits(), 400, 300, inMemory),
+                  JpegFileWriter::Ok);
+        EXPECT_GT(inMemory.size(), 3 * 4096);
+        EXPECT_EQ(inMemory, ReadAll(file)) << "quality " << quality;
+    }
+}
+
 TEST_F(JpegWriter, JfifHeaderCarriesTheResolution) {
     const QImage image = Plain(8, 8, qRgb(1, 2, 3));
     const struct {

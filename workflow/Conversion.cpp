@@ -1,6 +1,5 @@
 #include "Conversion.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cstring>
 
@@ -9,6 +8,7 @@
 #include "DecodeBudget.h"
 #include "imaging/Adjustments.h"
 #include "imaging/Geometry.h"
+#include "imaging/JpegFileWriter.h"
 #include "imaging/JpegSaver.h"
 #include "platform/FileOps.h"
 
@@ -184,24 +184,36 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     if (!outputName.isEmpty()) {
         target = outputName;
     }
-    JpegSaver saver;
-    if (target.isEmpty() ||
-        !saver.SaveBitmapAsJpeg(target, &scaled.Dc(), params.Quality, -1, -1, params.Resolution)) {
-        return WriteFailed(result, target, saver);
+    if (target.isEmpty()) {
+        result.error = QStringLiteral("no file to write");
+        result.failure = ConversionFailure::CannotWrite;
+        return result;
+    }
+    // The first encoding stays in memory: only the final, adjusted picture touches the target,
+    // so a failure on the way never costs the file that was there.
+    QByteArray firstEncoding;
+    JpegFileWriter writer;
+    writer.SetQuality(params.Quality);
+    writer.SetDensity(params.Resolution, true);
+    if (writer.WriteMemory(scaled.Section()->Bits(), scaled.Width(), scaled.Height(),
+                           firstEncoding) != JpegFileWriter::Ok) {
+        result.error = QStringLiteral("cannot encode the picture: %1").arg(writer.ErrorText());
+        result.failure = ConversionFailure::OutOfMemory;
+        return result;
     }
     scaled.Release();
 
-    // The preview shows the file as written, read back. It is kept in memory: the second
-    // encoding replaces the file, and the quick preview redraws this first one.
+    // The preview shows the picture as encoded, read back. It is kept: the quick preview
+    // redraws this first encoding.
     auto written = std::make_unique<CPicture>();
     auto preview = std::make_unique<ImageBuffer>();
-    QFile file(target);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    if (!written->LoadFromMemory(bytes.constData(), bytes.size())) {
-        result.error = QStringLiteral("cannot read back %1: %2").arg(target, written->LastError());
+    if (!written->LoadFromMemory(firstEncoding.constData(), firstEncoding.size())) {
+        result.error =
+            QStringLiteral("cannot read back the encoded picture: %1").arg(written->LastError());
         result.failure = ConversionFailure::CannotReadBack;
         return result;
     }
+    firstEncoding.clear();
     if (!preview->Create(written->Width(), written->Height()) ||
         !written->Draw(&preview->Dc(), CRect{0, 0, written->Width(), written->Height()}, true,
                        true)) {
@@ -210,6 +222,7 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         return result;
     }
     ApplyAdjustments(preview->Dc(), params);
+    JpegSaver saver;
     if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), params.Quality, -1, -1,
                                 params.Resolution)) {
         return WriteFailed(result, target, saver);

@@ -47,7 +47,7 @@ QString FailureReason(const ConversionResult& result) {
         case ConversionFailure::CannotWrite:
             return WriteReason(result.systemError);
         case ConversionFailure::CannotReadBack:
-            return QStringLiteral("Die geschriebene Datei lässt sich nicht wieder lesen.");
+            return QStringLiteral("Das umgewandelte Bild lässt sich nicht wieder lesen.");
     }
     return {};
 }
