@@ -4,10 +4,14 @@
 
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
+#include "platform/EndingSignals.h"
 #include "platform/Memory.h"
 
 // plenmar-convert: the program's conversion, from the command line.
 int main(int argc, char* argv[]) {
+    // An interrupted run leaves no temporary file behind, and a file-size limit is a failed
+    // write with its reason rather than the end of the process.
+    InstallEndingSignalHandlers();
     KeepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
     // The decoders' own warnings about damaged data; failures are reported with their reasons.

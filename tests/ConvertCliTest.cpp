@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QProcessEnvironment>
+#include <QProcess>
 
 #include "support/TestFiles.h"
 #include "workflow/Conversion.h"
@@ -25,7 +27,7 @@ protected:
         return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
     }
     static QStringList Names(const QString& folder) {
-        return QDir(folder).entryList(QDir::Files, QDir::Name);
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
     TestFolder source;
@@ -157,4 +159,57 @@ TEST_F(ConvertCli, FolderRunNeedsBothFolders) {
     const ProcessResult none = Convert({"--folder", empty.Path(), destination.Path()});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "");
+}
+
+TEST_F(ConvertCli, NoTemporaryFileOutlivesASignalThatEndsARun) {
+    for (int i = 0; i < 8; ++i) {
+        Put(QStringLiteral("p%1.jpg").arg(i), Encode(QuarterPattern(1200, 900), "jpeg"));
+    }
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TestFolder target;
+        QProcess run;
+        run.start(QStringLiteral(PLENMAR_CONVERT),
+                  {"--folder", "--jobs", "2", "--size", "3000", "--quality", "100", source.Path(),
+                   target.Path()});
+        ASSERT_TRUE(run.waitForStarted());
+        // Catch the run with a temporary file under way, held still while it is looked at.
+        const QDeadlineTimer deadline(60000);
+        bool caught = false;
+        while (!caught && run.state() == QProcess::Running && !deadline.hasExpired()) {
+            if (!QDir(target.Path())
+                     .entryList({".plenmar-*"}, QDir::Files | QDir::Hidden)
+                     .isEmpty()) {
+                ::kill(static_cast<pid_t>(run.processId()), SIGSTOP);
+                caught = !QDir(target.Path())
+                              .entryList({".plenmar-*"}, QDir::Files | QDir::Hidden)
+                              .isEmpty();
+                if (caught) {
+                    ::kill(static_cast<pid_t>(run.processId()), signal);
+                }
+                ::kill(static_cast<pid_t>(run.processId()), SIGCONT);
+            }
+            run.waitForFinished(1);
+        }
+        ASSERT_TRUE(caught) << "signal " << signal << ": no temporary file seen";
+        ASSERT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitStatus(), QProcess::CrashExit) << "ended by signal " << signal;
+        for (const QString& name : Names(target.Path())) {
+            EXPECT_TRUE(name.endsWith(" 3000x2250.jpg")) << name.toStdString();
+            EXPECT_EQ(QImageReader(target.File(name)).size(), QSize(3000, 2250));
+        }
+    }
+}
+
+TEST_F(ConvertCli, AFileSizeLimitIsAFailedWriteThatKeepsTheOldFile) {
+    const QString picture = Put("p.jpg", Encode(QuarterPattern(1200, 900), "jpeg"));
+    const QString output = destination.File("out.jpg");
+    WriteAll(output, "old");
+    // 64 blocks of 512 bytes: far less than the picture needs.
+    const ProcessResult run =
+        RunProgram("sh", {"-c", "ulimit -f 64 && exec \"$0\" \"$@\"", PLENMAR_CONVERT, "--size",
+                          "3000", "--quality", "100", picture, output});
+    EXPECT_EQ(run.exitCode, 1) << "a write failure, not the end of the process";
+    EXPECT_TRUE(run.err.contains("File too large")) << run.err.toStdString();
+    EXPECT_EQ(Names(destination.Path()), QStringList{"out.jpg"});
+    EXPECT_EQ(ReadAll(output), "old");
 }
