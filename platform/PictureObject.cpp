@@ -126,9 +126,8 @@ std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QStr
 }
 
 std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    QFile file;
+    if (!OpenRegularFile(file, path, error)) {
         return nullptr;
     }
     if (file.size() == 0) {
@@ -187,8 +186,8 @@ QIODevice* PictureObject::OpenSource(QBuffer& buffer, QFile& file, QString* erro
         return &buffer;
     }
     // Read from the file as it was loaded, or not at all.
-    file.setFileName(m_path);
-    if (!file.open(QIODevice::ReadOnly) || IdentifyOpenFile(file.handle()) != m_identity) {
+    QString ignored;
+    if (!OpenRegularFile(file, m_path, &ignored) || IdentifyOpenFile(file.handle()) != m_identity) {
         *error = QStringLiteral("the file has changed since it was loaded");
         return nullptr;
     }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <QDir>
+
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
 #include "platform/MulDiv.h"
@@ -315,5 +318,18 @@ TEST(Picture, EveryJpegOfSeveralScansCountsItsWholeCoefficientBuffer) {
             << name;
         // At 20000 x 20000 the coefficients alone would take 2.4 GB.
         EXPECT_EQ(LoadBytes(picture, WithFrameSize(jpeg, 20000, 20000)), !c.severalScans) << name;
+    }
+}
+
+TEST(Picture, OnlyRegularFilesAreOpenedAndAFifoNeverBlocks) {
+    TestFolder folder;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.File("pipe.jpg")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(folder.Path()).mkdir("folder.jpg"));
+    for (const QString& path :
+         {folder.File("pipe.jpg"), folder.File("folder.jpg"), QStringLiteral("/dev/zero")}) {
+        CPicture picture;
+        EXPECT_FALSE(picture.LoadFromFile(path)) << path.toStdString();
+        EXPECT_TRUE(picture.LastError().startsWith("not a regular file"))
+            << picture.LastError().toStdString();
     }
 }
