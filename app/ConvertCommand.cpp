@@ -43,6 +43,14 @@ void PrintError(const QString& subject, const QString& reason) {
                  reason.toLocal8Bit().constData());
 }
 
+// A picture converted in spite of damage is named, though it counts as converted: its file
+// is there and holds what could be read.
+void PrintWarning(const QString& subject, const ConversionResult& result) {
+    if (!result.warning.isEmpty()) {
+        PrintError(subject, QStringLiteral("warning: ") + result.warning);
+    }
+}
+
 // A conversion that writes only the files it is told to (no preview file) and reports a
 // picture it cannot read instead of showing the sample in its place.
 std::unique_ptr<Conversion> CommandLineConversion() {
@@ -58,6 +66,7 @@ int ConvertOne(const ConvertOptions& options) {
         PrintError(options.source, result.error);
         return 1;
     }
+    PrintWarning(options.source, result);
     if (!options.quiet) {
         PrintPath(result.target);
     }
@@ -150,8 +159,11 @@ int ConvertFolder(const ConvertOptions& options) {
         if (result.target.isEmpty()) {
             ++failures;
             PrintError(files[i], result.error);
-        } else if (!options.quiet) {
-            PrintPath(result.target);
+        } else {
+            PrintWarning(files[i], result);
+            if (!options.quiet) {
+                PrintPath(result.target);
+            }
         }
         progress.Show(i + 1, files[i]);
     }

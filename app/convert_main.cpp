@@ -1,11 +1,11 @@
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <cstdio>
 
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
 #include "platform/EndingSignals.h"
 #include "platform/Memory.h"
+#include "platform/PictureObject.h"
 
 // plenmar-convert: the program's conversion, from the command line.
 int main(int argc, char* argv[]) {
@@ -14,8 +14,7 @@ int main(int argc, char* argv[]) {
     InstallEndingSignalHandlers();
     KeepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
-    // The decoders' own warnings about damaged data; failures are reported with their reasons.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    QuietDecoderMessages();
     ConvertOptions options;
     const QString problem = ParseConvertOptions(QCoreApplication::arguments().mid(1), options);
     if (options.help) {

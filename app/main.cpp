@@ -1,10 +1,12 @@
 #include <QApplication>
 
+#include "platform/PictureObject.h"
 #include "platform/WidgetPrompts.h"
 #include "workflow/MainDlg.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QuietDecoderMessages();
     // Where the settings live: ~/.config/Weskamor/Plenmar.conf.
     QCoreApplication::setOrganizationName(QStringLiteral("Weskamor"));
     QCoreApplication::setApplicationName(QStringLiteral("Plenmar"));

@@ -30,9 +30,15 @@ constexpr long long kBitFields = 3;
 }  // namespace
 
 BmpHeader ReadBmpHeader(QIODevice& device) {
-    const QByteArray bytes = device.peek(kFileHeader + kV4Header);
+    const qint64 position = device.pos();
+    if (!device.seek(0)) {
+        return {};
+    }
+    const QByteArray bytes = device.read(kFileHeader + kV4Header);
+    device.seek(position);
     BmpHeader header;
     if (bytes.size() < kFileHeader + kCoreHeader || !bytes.startsWith("BM")) {
+        header.cutOff = bytes.startsWith("BM");
         return header;
     }
     const long long offset = Field(bytes, 10, 4);
@@ -43,7 +49,10 @@ BmpHeader ReadBmpHeader(QIODevice& device) {
         width = Field(bytes, 18, 2);
         height = Field(bytes, 20, 2);
         bits = Field(bytes, 24, 2);
-    } else if (infoSize >= kInfoHeader && bytes.size() >= kFileHeader + kInfoHeader) {
+    } else if (infoSize >= kInfoHeader && bytes.size() < kFileHeader + kInfoHeader) {
+        header.cutOff = true;
+        return header;
+    } else if (infoSize >= kInfoHeader) {
         width = Signed32(Field(bytes, 18, 4));
         height = std::llabs(Signed32(Field(bytes, 22, 4)));  // negative: stored top-down
         bits = Field(bytes, 28, 2);
@@ -56,6 +65,7 @@ BmpHeader ReadBmpHeader(QIODevice& device) {
         return header;
     }
     header.valid = width > 0 && height > 0;
+    header.dataStart = offset;
     switch (bits) {
         case 1:
             header.decodedFormat = QImage::Format_Mono;

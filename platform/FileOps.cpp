@@ -48,34 +48,34 @@ QString NotRegular(mode_t mode) {
 
 }  // namespace
 
-bool OpenRegularFile(QFile& file, const QString& path, QString* error) {
+FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
     if (::stat(name.constData(), &info) != 0) {
         *error = LastSystemError();
-        return false;
+        return FileOpening::Failed;
     }
     if (!S_ISREG(info.st_mode)) {
         *error = NotRegular(info.st_mode);
-        return false;
+        return FileOpening::NotRegular;
     }
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         *error = LastSystemError();
-        return false;
+        return FileOpening::Failed;
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         *error = NotRegular(info.st_mode);
         ::close(fd);
-        return false;
+        return FileOpening::NotRegular;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         *error = file.errorString();
         ::close(fd);
-        return false;
+        return FileOpening::Failed;
     }
-    return true;
+    return FileOpening::Opened;
 }
 
 long long FileSize(const QString& path) {

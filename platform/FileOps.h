@@ -17,9 +17,9 @@ bool RemoveFile(const QString& path);
 
 // Opens a regular file for reading. Anything else (a folder, a FIFO, a device) is refused
 // before it is opened for reading, and the opening itself never waits for a writer, so a
-// FIFO put in the file's place meanwhile cannot block either. False with the reason in
-// `error`.
-bool OpenRegularFile(QFile& file, const QString& path, QString* error);
+// FIFO put in the file's place meanwhile cannot block either. On failure `error` says why.
+enum class FileOpening { Opened, NotRegular, Failed };
+FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error);
 
 // Size in bytes, or -1 when the file does not exist or cannot be examined.
 long long FileSize(const QString& path);

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -71,17 +72,24 @@ JpegFrame FindFrame(QIODevice& device) {
         while (marker.size() == 2 && Byte(marker, 0) == 0xFF && Byte(marker, 1) == 0xFF) {
             marker = marker.right(1) + device.read(1);  // fill bytes
         }
-        if (marker.size() < 2 || Byte(marker, 0) != 0xFF || Byte(marker, 1) == 0xD9) {
-            return frame;  // no scan: counted as the costlier kind
+        // Without a scan the file counts as the costlier kind.
+        if (marker.size() < 2) {
+            frame.cutOff = true;
+            return frame;
+        }
+        if (Byte(marker, 0) != 0xFF || Byte(marker, 1) == 0xD9) {
+            return frame;
         }
         const int code = Byte(marker, 1);
         const QByteArray length = device.peek(2);
         if (length.size() < 2) {
+            frame.cutOff = true;
             return frame;
         }
         if (code == 0xDA) {
             const QByteArray scan = device.read(3);
-            if (frame.valid && scan.size() == 3) {
+            frame.cutOff = scan.size() < 3;
+            if (frame.valid && !frame.cutOff) {
                 // Libjpeg's own test: one scan holds everything only if it names every
                 // component of a sequential frame.
                 frame.multiScan = frame.progressive || Byte(scan, 2) < components;
@@ -94,9 +102,128 @@ JpegFrame FindFrame(QIODevice& device) {
             components = segment.size() > 7 ? Byte(segment, 7) : 0;
             continue;
         }
-        if (!device.seek(device.pos() + Word(length, 0))) {
+        const qint64 next = device.pos() + Word(length, 0);
+        if (next > device.size() || !device.seek(next)) {
+            frame.cutOff = true;
             return frame;
         }
+    }
+}
+
+// Reads a device in large pieces, for walking a whole file byte by byte.
+class ByteReader {
+public:
+    explicit ByteReader(QIODevice& device) : m_device(device) {}
+
+    // The next byte, or -1 at the end.
+    int Next() {
+        if (m_at == m_chunk.size() && !Refill()) {
+            return -1;
+        }
+        return static_cast<unsigned char>(m_chunk[m_at++]);
+    }
+    // Moves to the next 0xFF byte; false at the end.
+    bool FindMarker() {
+        for (;;) {
+            const char* begin = m_chunk.constData() + m_at;
+            const void* found =
+                std::memchr(begin, 0xFF, static_cast<std::size_t>(m_chunk.size() - m_at));
+            if (found != nullptr) {
+                m_at += static_cast<const char*>(found) - begin;
+                return true;
+            }
+            if (!Refill()) {
+                return false;
+            }
+        }
+    }
+    bool Skip(qint64 count) {
+        while (count > 0) {
+            if (m_at == m_chunk.size() && !Refill()) {
+                return false;
+            }
+            const qint64 step = std::min<qint64>(count, m_chunk.size() - m_at);
+            m_at += step;
+            count -= step;
+        }
+        return true;
+    }
+
+private:
+    bool Refill() {
+        m_chunk = m_device.read(1 << 16);
+        m_at = 0;
+        return !m_chunk.isEmpty();
+    }
+
+    QIODevice& m_device;
+    QByteArray m_chunk;
+    qsizetype m_at = 0;
+};
+
+JpegEnding WalkToEnd(QIODevice& device) {
+    if (!device.seek(0)) {
+        return JpegEnding::CutOff;
+    }
+    ByteReader bytes(device);
+    if (bytes.Next() != 0xFF || bytes.Next() != 0xD8) {
+        return JpegEnding::Damaged;
+    }
+    bool inScan = false;
+    bool damaged = false;
+    int nextRestart = 0;
+    for (;;) {
+        if (inScan && !bytes.FindMarker()) {
+            return JpegEnding::CutOff;
+        }
+        int code = bytes.Next();
+        if (code != 0xFF) {
+            if (code < 0) {
+                return JpegEnding::CutOff;
+            }
+            damaged = true;  // stray bytes between segments
+            continue;
+        }
+        do {
+            code = bytes.Next();
+        } while (code == 0xFF);
+        if (code < 0) {
+            return JpegEnding::CutOff;
+        }
+        if (code == 0x00) {
+            damaged = damaged || !inScan;  // a stuffed byte belongs into a scan's data
+            continue;
+        }
+        if (code == 0xD9) {
+            return damaged ? JpegEnding::Damaged : JpegEnding::Complete;
+        }
+        if (code >= 0xD0 && code <= 0xD7) {
+            // Restart markers count 0..7 round and round within a scan.
+            damaged = damaged || !inScan || code != 0xD0 + nextRestart;
+            nextRestart = (code - 0xD0 + 1) % 8;
+            continue;
+        }
+        if (code == 0x01) {
+            continue;  // TEM, which stands alone
+        }
+        if (code == 0xD8 || code < 0xC0) {
+            damaged = true;  // no marker that may stand here
+            continue;
+        }
+        const int high = bytes.Next();
+        const int low = bytes.Next();
+        if (low < 0) {
+            return JpegEnding::CutOff;
+        }
+        const int length = (high << 8) | low;
+        if (length < 2) {
+            return JpegEnding::Damaged;
+        }
+        if (!bytes.Skip(length - 2)) {
+            return JpegEnding::CutOff;
+        }
+        inScan = code == 0xDA;
+        nextRestart = 0;
     }
 }
 
@@ -107,6 +234,13 @@ JpegFrame ReadJpegFrame(QIODevice& device) {
     const JpegFrame frame = FindFrame(device);
     device.seek(position);
     return frame;
+}
+
+JpegEnding ReadJpegEnding(QIODevice& device) {
+    const qint64 position = device.pos();
+    const JpegEnding ending = WalkToEnd(device);
+    device.seek(position);
+    return ending;
 }
 
 JpegFrame ReadJpegFrame(const QByteArray& bytes) {

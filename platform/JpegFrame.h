@@ -14,6 +14,8 @@ struct JpegFrame {
     // arithmetic) that give each component, or some of them, scans of their own. A file
     // whose first scan cannot be found counts as one of these.
     bool multiScan = true;
+    // The data ends before the first scan header.
+    bool cutOff = false;
     int width = 0;
     int height = 0;
     // 8 × 8 blocks of the whole picture, as the decoder stores them when it keeps them all.
@@ -23,3 +25,10 @@ struct JpegFrame {
 JpegFrame ReadJpegFrame(const QByteArray& bytes);
 // The same from a device, which is left at the position it had.
 JpegFrame ReadJpegFrame(QIODevice& device);
+
+// How the data of a JPEG file ends: complete when an end-of-image marker follows the data
+// of its scans, cut off when the file ends before one, damaged when a marker stands where
+// none may (a restart marker out of turn, stray bytes between segments). The device is
+// walked from its start and left at the position it had.
+enum class JpegEnding { Complete, CutOff, Damaged };
+JpegEnding ReadJpegEnding(QIODevice& device);

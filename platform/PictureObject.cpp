@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <climits>
 #include <mutex>
 
@@ -112,23 +113,77 @@ QImage PreparedBmp(QIODevice& device, QSize size) {
     return image;
 }
 
+// Why a picture whose signature is known (or not) does not even give its size.
+PictureDefect HeaderDefect(QIODevice& device, const QByteArray& format,
+                           const QImageReader& reader) {
+    if (format.isEmpty() && reader.error() == QImageReader::UnsupportedFormatError) {
+        return PictureDefect::NotAPicture;
+    }
+    if (format == "jpeg") {
+        return ReadJpegFrame(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
+    }
+    if (format == "bmp") {
+        return ReadBmpHeader(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
+    }
+    return PictureDefect::DamagedHeader;
+}
+
+bool Refuse(PictureDefect why, QString* error, PictureDefect* defect) {
+    *defect = why;
+    *error = DefectText(why);
+    return false;
+}
+
 }  // namespace
 
-std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error) {
+QString DefectText(PictureDefect defect) {
+    switch (defect) {
+        case PictureDefect::None:
+            break;
+        case PictureDefect::NotAFile:
+            return QStringLiteral("not a regular file");
+        case PictureDefect::NotAPicture:
+            return QStringLiteral("not a JPEG, GIF or BMP picture");
+        case PictureDefect::DamagedHeader:
+            return QStringLiteral("damaged header");
+        case PictureDefect::TooLarge:
+            return QStringLiteral("the picture needs more than %1 MiB to decode")
+                .arg(PictureObject::kDecodeLimitMiB);
+        case PictureDefect::DamagedData:
+            return QStringLiteral("damaged data");
+        case PictureDefect::CutOff:
+            return QStringLiteral("cut off");
+    }
+    return {};
+}
+
+void QuietDecoderMessages() {
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.gui.icc=false"));
+}
+
+std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error,
+                                                   PictureDefect* defect) {
     std::unique_ptr<PictureObject> picture(new PictureObject);
     picture->m_bytes = bytes;
     QBuffer buffer(&picture->m_bytes);
     buffer.open(QIODevice::ReadOnly);
-    if (!picture->ReadHeader(buffer, error)) {
+    if (!picture->ReadHeader(buffer, error, defect)) {
         return nullptr;
     }
     return picture;
 }
 
-std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QString* error) {
+std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QString* error,
+                                                       PictureDefect* defect) {
     QFile file;
-    if (!OpenRegularFile(file, path, error)) {
-        return nullptr;
+    switch (OpenRegularFile(file, path, error)) {
+        case FileOpening::Opened:
+            break;
+        case FileOpening::NotRegular:
+            *defect = PictureDefect::NotAFile;
+            return nullptr;
+        case FileOpening::Failed:
+            return nullptr;
     }
     if (file.size() == 0) {
         *error = QStringLiteral("the file is empty");
@@ -137,13 +192,13 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
     std::unique_ptr<PictureObject> picture(new PictureObject);
     picture->m_path = path;
     picture->m_identity = IdentifyOpenFile(file.handle());
-    if (!picture->ReadHeader(file, error)) {
+    if (!picture->ReadHeader(file, error, defect)) {
         return nullptr;
     }
     return picture;
 }
 
-bool PictureObject::ReadHeader(QIODevice& device, QString* error) {
+bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect* defect) {
     SetReaderLimitOnce();
     const QByteArray format = FormatFromSignature(device.peek(8));
     QImageReader reader(&device, format);
@@ -154,8 +209,7 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error) {
         stored.setHeight(-stored.height());  // stored top-down
     }
     if (!reader.canRead() || !stored.isValid() || stored.isEmpty()) {
-        *error = reader.errorString();
-        return false;
+        return Refuse(HeaderDefect(device, format, reader), error, defect);
     }
     m_format = reader.format();
     m_decodesScaled = m_format == "jpeg";
@@ -164,9 +218,14 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error) {
     m_decodeBytes = m_decodesScaled ? SmallestJpegDecodingBytes(device, stored)
                                     : WholeDecodingBytes(stored, reader.imageFormat());
     if (m_decodeBytes > kDecodeLimitBytes) {
-        *error =
-            QStringLiteral("the picture needs more than %1 MiB to decode").arg(kDecodeLimitMiB);
-        return false;
+        return Refuse(PictureDefect::TooLarge, error, defect);
+    }
+    if (m_format == "bmp") {
+        const BmpHeader header = ReadBmpHeader(device);
+        if (device.size() <= header.dataStart) {
+            return Refuse(PictureDefect::CutOff, error, defect);  // not a pixel of it
+        }
+        m_bmpCutOff = header.dataEnd > device.size();
     }
     return true;
 }
@@ -187,7 +246,8 @@ QIODevice* PictureObject::OpenSource(QBuffer& buffer, QFile& file, QString* erro
     }
     // Read from the file as it was loaded, or not at all.
     QString ignored;
-    if (!OpenRegularFile(file, m_path, &ignored) || IdentifyOpenFile(file.handle()) != m_identity) {
+    if (OpenRegularFile(file, m_path, &ignored) != FileOpening::Opened ||
+        IdentifyOpenFile(file.handle()) != m_identity) {
         *error = QStringLiteral("the file has changed since it was loaded");
         return nullptr;
     }
@@ -209,8 +269,20 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
         reader.setScaledSize(m_turnedByExif ? size.transposed() : size);
     }
     QImage image;
-    if (!reader.read(&image)) {
-        *error = reader.errorString();
+    const bool read = reader.read(&image);
+    if (!m_endingRead) {
+        // The decoder makes up what a damaged file lacks (grey, mostly): say so.
+        m_endingRead = true;
+        const JpegEnding ending = ReadJpegEnding(*device);
+        m_defect = ending == JpegEnding::CutOff    ? PictureDefect::CutOff
+                   : ending == JpegEnding::Damaged ? PictureDefect::DamagedData
+                                                   : PictureDefect::None;
+    }
+    if (!read) {
+        if (m_defect == PictureDefect::None) {
+            m_defect = PictureDefect::DamagedData;
+        }
+        *error = DefectText(m_defect);
         return RenderStatus::Undecodable;
     }
     ++m_decodes;
@@ -239,8 +311,10 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
         QImageReader reader(device, m_format);
         reader.setAutoDetectImageFormat(false);
         reader.setAutoTransform(true);
+        m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::None;
         if (!reader.read(&image)) {
-            *error = reader.errorString();
+            m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
+            *error = DefectText(m_defect);
             return RenderStatus::Undecodable;
         }
     }

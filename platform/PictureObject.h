@@ -17,6 +17,24 @@ class QIODevice;
 // does not decode simply counts as unreadable.
 enum class RenderStatus { Drawn, Undecodable, OutOfMemory };
 
+// What is wrong with a picture: why it cannot be read, or the damage it was drawn with.
+enum class PictureDefect {
+    None,
+    NotAFile,       // a folder, a pipe, a device
+    NotAPicture,    // no format known here
+    DamagedHeader,  // a known format whose headers do not read
+    TooLarge,       // more to decode than the memory rule allows
+    DamagedData,    // data that decodes only in part, or not at all
+    CutOff,         // the file ends before its picture does
+};
+
+// English words for a terminal: "cut off", "damaged header" ...
+QString DefectText(PictureDefect defect);
+
+// Keeps the decoders' own complaints (damaged data, unreadable colour profiles) off the
+// standard error stream: what matters of them is reported with the picture's name.
+void QuietDecoderMessages();
+
 // The picture object behind CPicture: keeps the encoded bytes, knows the upright size, and
 // draws the whole picture scaled into any rectangle of a drawing context.
 //
@@ -32,12 +50,15 @@ public:
     // loaded, before anything large is allocated.
     static constexpr int kDecodeLimitMiB = 512;
 
-    // Null, with the reason in `error`, when the bytes are no picture that can be decoded.
-    static std::unique_ptr<PictureObject> Load(const QByteArray& bytes, QString* error);
+    // Null, with the reason in `error` and `defect`, when the bytes are no picture that can
+    // be decoded.
+    static std::unique_ptr<PictureObject> Load(const QByteArray& bytes, QString* error,
+                                               PictureDefect* defect);
     // The same for a file. A JPEG is later decoded straight from the file, a few kilobytes at
     // a time, instead of from a copy of all of it; should the file change meanwhile, the
     // drawing fails rather than show something else.
-    static std::unique_ptr<PictureObject> LoadFile(const QString& path, QString* error);
+    static std::unique_ptr<PictureObject> LoadFile(const QString& path, QString* error,
+                                                   PictureDefect* defect);
 
     // Size in HIMETRIC units (0.01 mm), at 96 pixels per inch.
     int HimetricWidth() const;
@@ -53,12 +74,16 @@ public:
     // plus all its coefficients when it has several scans.
     long long DecodeBytes() const { return m_decodeBytes; }
 
+    // After a drawing: the damage the picture was drawn with (a cut-off file, damaged data),
+    // or, when it could not be drawn, why.
+    PictureDefect Defect() const { return m_defect; }
+
     // How often the encoded data has been decoded: a measure for tests and benchmarks.
     int DecodeCount() const { return m_decodes; }
 
 private:
     PictureObject() = default;
-    bool ReadHeader(QIODevice& device, QString* error);
+    bool ReadHeader(QIODevice& device, QString* error, PictureDefect* defect);
     RenderStatus Prepare(QSize size, QString* error);
     QIODevice* OpenSource(QBuffer& buffer, QFile& file, QString* error);
     RenderStatus DecodeScaled(QSize size, QString* error);
@@ -74,5 +99,8 @@ private:
     QImage m_whole;               // formats decoded whole, once drawn: opaque RGB32
     QImage m_drawn;               // the last drawing, B, G, R bytes
     long long m_decodeBytes = 0;
+    bool m_bmpCutOff = false;  // the headers promise more pixel data than the file holds
+    bool m_endingRead = false;
+    PictureDefect m_defect = PictureDefect::None;
     int m_decodes = 0;
 };

@@ -172,7 +172,7 @@ TEST_F(ConversionTest, AnUnreadableSourceBecomesTheSamplePicture) {
         conversion.Run(params, folder.File("Urlaub.alt.gif"), folder.Path(), "", {});
     EXPECT_TRUE(refused.target.isEmpty());
     EXPECT_EQ(refused.failure, ConversionFailure::Unreadable);
-    EXPECT_EQ(FailureReason(refused), "Die Datei ist kein lesbares Bild.");
+    EXPECT_EQ(FailureReason(refused), "Die Datei ist kein JPEG-, GIF- oder BMP-Bild.");
 }
 
 TEST_F(ConversionTest, AJpegWhoseDataDoesNotDecodeShowsTheSampleWithoutAMessage) {
@@ -183,6 +183,30 @@ TEST_F(ConversionTest, AJpegWhoseDataDoesNotDecodeShowsTheSampleWithoutAMessage)
     EXPECT_EQ(run.failure, ConversionFailure::None);
     EXPECT_EQ(SizeOf(run.target), QSize(368, 276));
     EXPECT_TRUE(prompts.Messages().empty()) << prompts.Texts().join('|').toStdString();
+}
+
+TEST_F(ConversionTest, DamagedPicturesAreConvertedWithAWarningOrRefusedWithTheReason) {
+    const QByteArray jpeg = Encode(QuarterPattern(400, 300), "jpeg");
+    conversion.SetSubstituteSample(false);
+    const struct {
+        QByteArray bytes;
+        bool converted;
+        const char* german;
+    } cases[] = {{jpeg, true, ""},
+                 {jpeg.left(jpeg.size() - 300), true,
+                  "Das Bild ist abgeschnitten; umgewandelt wurde, was davon da ist."},
+                 {jpeg.left(300), false, "Das Bild ist abgeschnitten."},
+                 {WithUndefinedQuantTable(jpeg), false, "Das Bild enthält beschädigte Daten."},
+                 {"GIF89a nothing", false, "Das Bild hat einen beschädigten Kopf."},
+                 {WithFrameSize(jpeg, 30000, 30000, true), false,
+                  "Das Bild ist zu groß: es bräuchte mehr als 512 MiB Speicher."}};
+    for (const auto& c : cases) {
+        WriteAll(folder.File("p.jpg"), c.bytes);
+        const ConversionResult run = conversion.Run(params, folder.File("p.jpg"), {}, "", {});
+        EXPECT_EQ(!run.target.isEmpty(), c.converted) << c.german;
+        EXPECT_EQ((c.converted ? WarningReason(run) : FailureReason(run)).toStdString(), c.german);
+        EXPECT_EQ(run.warning.isEmpty(), !c.converted || *c.german == '\0');
+    }
 }
 
 TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndSaysWhy) {

@@ -213,3 +213,25 @@ TEST_F(ConvertCli, AFileSizeLimitIsAFailedWriteThatKeepsTheOldFile) {
     EXPECT_EQ(Names(destination.Path()), QStringList{"out.jpg"});
     EXPECT_EQ(ReadAll(output), "old");
 }
+
+TEST_F(ConvertCli, WarnsOfDamagedPicturesAndKeepsTheDecodersQuiet) {
+    const QByteArray jpeg = Encode(QuarterPattern(400, 300), "jpeg");
+    const QString cut = Put("cut.jpg", jpeg.left(jpeg.size() - 300));
+    QByteArray profile("ICC_PROFILE\0\x01\x01", 14);
+    profile += QByteArray(200, 'x');  // no colour profile at all
+    QByteArray segment("\xFF\xE2", 2);
+    segment += char((profile.size() + 2) >> 8);
+    segment += char((profile.size() + 2) & 0xFF);
+    Put("icc.jpg", jpeg.left(2) + segment + profile + jpeg.mid(2));
+
+    const ProcessResult one = Convert({cut, destination.File("out.jpg")});
+    EXPECT_EQ(one.exitCode, 0) << "converted, if damaged";
+    EXPECT_EQ(one.err, "plenmar-convert: " + cut.toUtf8() +
+                           ": warning: cut off; converted what could be read\n");
+    EXPECT_EQ(QImageReader(destination.File("out.jpg")).size(), QSize(368, 276));
+
+    const ProcessResult folder = Convert({"--folder", source.Path(), destination.Path()});
+    EXPECT_EQ(folder.exitCode, 0);
+    EXPECT_EQ(folder.err, one.err) << "nothing about the colour profile";
+    EXPECT_EQ(Lines(folder.out).size(), 2);
+}

@@ -333,3 +333,59 @@ TEST(Picture, OnlyRegularFilesAreOpenedAndAFifoNeverBlocks) {
             << picture.LastError().toStdString();
     }
 }
+
+TEST(Picture, DamagedPicturesAreDrawnButSayWhatIsWrong) {
+    const QByteArray jpeg = Encode(QuarterPattern(160, 120), "jpeg");
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    const QByteArray bmp = Encode(QuarterPattern(160, 120), "bmp");
+    QByteArray restarts =
+        HaveProgram("cjpeg") ? EncodeWithCjpeg(QuarterPattern(160, 120), {"-restart", "1"}) : jpeg;
+    restarts.replace("\xFF\xD1", "\xFF\xD5");  // the second restart marker out of turn
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        PictureDefect defect;
+    } cases[] = {{"whole", jpeg + "trailing bytes", PictureDefect::None},
+                 {"cut after the scan header", jpeg.left(scan + 14), PictureDefect::CutOff},
+                 {"cut in the data", jpeg.left(jpeg.size() - 200), PictureDefect::CutOff},
+                 {"restart out of turn", restarts, PictureDefect::DamagedData},
+                 {"bitmap", bmp, PictureDefect::None},
+                 {"bitmap cut in half", bmp.left(bmp.size() / 2), PictureDefect::CutOff}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, c.bytes)) << c.name;
+        DrawAt(picture, 160, 120, {0, 0, 160, 120}, false, false);
+        EXPECT_EQ(picture.Defect(), c.defect) << c.name;
+    }
+    // What a cut-off bitmap lacks (its top rows: they are stored last) is black.
+    CPicture half;
+    ASSERT_TRUE(LoadBytes(half, bmp.left(bmp.size() / 2)));
+    EXPECT_EQ(DrawAt(half, 160, 120, {0, 0, 160, 120}, false, false).pixel(150, 5), qRgb(0, 0, 0));
+}
+
+TEST(Picture, MessagesSayWhatIsWrong) {
+    const QByteArray jpeg = Encode(QuarterPattern(64, 48), "jpeg");
+    const QByteArray bmp = Encode(QuarterPattern(64, 48), "bmp");
+    QByteArray noWidth = bmp;
+    std::memset(noWidth.data() + 18, 0, 4);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* text;
+    } cases[] = {
+        {"garbage", QByteArray(5000, 'x'), "not a JPEG, GIF or BMP picture"},
+        {"JPEG cut in its tables", jpeg.left(100), "cut off"},
+        {"JPEG whose data does not decode", WithUndefinedQuantTable(jpeg), "damaged data"},
+        {"bitmap cut in its header", bmp.left(20), "cut off"},
+        {"bitmap without pixels", bmp.left(54), "cut off"},
+        {"bitmap of no width", noWidth, "damaged header"},
+        {"GIF of garbage", QByteArray("GIF89a") + QByteArray(30, '\x7f'), "damaged header"}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ImageBuffer buffer;
+        ASSERT_TRUE(buffer.Create(8, 8));
+        EXPECT_FALSE(LoadBytes(picture, c.bytes) && picture.Draw(&buffer.Dc(), {0, 0, 8, 8}, 0, 0))
+            << c.name;
+        EXPECT_EQ(picture.LastError().toStdString(), c.text) << c.name;
+    }
+}

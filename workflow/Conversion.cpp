@@ -98,6 +98,7 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
         sourceLine = ConversionTexts::SourceSizeLine(FileSize(picturePath));
         return true;
     }
+    result.defect = source.Defect();
     if (!m_substituteSample) {
         result.error =
             picturePath.isEmpty() ? QStringLiteral("no picture given") : source.LastError();
@@ -143,11 +144,19 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
         // rather than leaving the last column or row black.
         drawn = source.Draw(&scaled.Dc(), CRect{0, 0, size.width, size.height}, false, false);
     }
+    if (!result.usedSample) {
+        result.defect = source.Defect();  // for the sample: why it stands in
+    }
     if (!drawn) {
         result.error = source.LastError();
         result.failure = source.RanOutOfMemory() ? ConversionFailure::OutOfMemory
                                                  : ConversionFailure::Unreadable;
         return false;
+    }
+    if (result.defect != PictureDefect::None && !result.usedSample) {
+        // Converted as other programs do, but not as if nothing were wrong.
+        result.warning =
+            QStringLiteral("%1; converted what could be read").arg(DefectText(result.defect));
     }
     // What the decoding took goes back before its share of the budget does.
     source.Clear();
