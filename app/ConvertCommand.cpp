@@ -120,7 +120,19 @@ int ConvertFolder(const ConvertOptions& options) {
             return 1;
         }
     }
-    const QStringList files = ListFolderPictures(options.source);
+    const FolderPictures listing = ListFolderPictures(options.source);
+    if (!listing.error.isEmpty()) {
+        PrintError(options.source, listing.error);
+        return 1;
+    }
+    const QString prefix = options.source.endsWith(QLatin1Char('/'))
+                               ? options.source
+                               : options.source + QLatin1Char('/');
+    for (const SkippedFile& skipped : listing.skipped) {
+        PrintError(prefix + skipped.shownName,
+                   QStringLiteral("skipped: ") + SkipReasonText(skipped.reason));
+    }
+    const QStringList& files = listing.pictures;
     const std::vector<std::vector<std::size_t>> groups = GroupByStem(files);
     std::vector<std::optional<ConversionResult>> results(files.size());
     std::mutex lock;
@@ -171,7 +183,7 @@ int ConvertFolder(const ConvertOptions& options) {
         worker.join();
     }
     progress.Clear();
-    return failures == 0 ? 0 : 1;
+    return failures == 0 && listing.skipped.empty() ? 0 : 1;
 }
 
 }  // namespace

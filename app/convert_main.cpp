@@ -15,6 +15,16 @@ int main(int argc, char* argv[]) {
     KeepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
     QuietDecoderMessages();
+    QList<QByteArray> raw;
+    for (int i = 1; i < argc; ++i) {
+        raw << QByteArray(argv[i]);
+    }
+    const QString undecodable = UndecodableArgument(raw);
+    if (!undecodable.isEmpty()) {
+        std::fprintf(stderr, "plenmar-convert: %s: not a valid UTF-8 name; nothing converted\n",
+                     undecodable.toLocal8Bit().constData());
+        return 1;
+    }
     ConvertOptions options;
     const QString problem = ParseConvertOptions(QCoreApplication::arguments().mid(1), options);
     if (options.help) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
+#include <memory>
 
 #include "support/TestFiles.h"
 #include "workflow/Conversion.h"
@@ -234,4 +237,40 @@ TEST_F(ConvertCli, WarnsOfDamagedPicturesAndKeepsTheDecodersQuiet) {
     EXPECT_EQ(folder.exitCode, 0);
     EXPECT_EQ(folder.err, one.err) << "nothing about the colour profile";
     EXPECT_EQ(Lines(folder.out).size(), 2);
+}
+
+TEST_F(ConvertCli, NamesThatAreNotUtf8AreNeverLeftOutSilently) {
+    const QByteArray jpeg = Encode(QuarterPattern(80, 60), "jpeg");
+    Put("ok.jpg", jpeg);
+    Put(QStringLiteral("Müller.jpg"), jpeg);
+    const QByteArray latin1 = QFile::encodeName(source.Path()) + "/M\xFCller.jpg";
+    std::FILE* file = std::fopen(latin1.constData(), "wb");
+    ASSERT_NE(file, nullptr);
+    // Qt cannot see the file to remove it with the folder.
+    const std::unique_ptr<const char, int (*)(const char*)> removed(latin1.constData(), ::unlink);
+    std::fwrite(jpeg.constData(), 1, static_cast<std::size_t>(jpeg.size()), file);
+    std::fclose(file);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(source.File("pipe.jpg")).constData(), 0600), 0);
+
+    const ProcessResult run = Convert({"--folder", source.Path(), destination.Path()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Names(destination.Path()),
+              (QStringList{QStringLiteral("Müller 368x276.jpg"), "ok 368x276.jpg"}));
+    const QString err = QString::fromUtf8(run.err);
+    EXPECT_TRUE(
+        err.contains(source.Path() + "/M\\xfcller.jpg: skipped: the name is not valid UTF-8"))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains("pipe.jpg: skipped: not a regular file")) << err.toStdString();
+
+    // Named on the command line, as the picture or as the result: refused, not misread.
+    for (const char* arguments :
+         {"\"$(printf 'M\\374ller.jpg')\" out.jpg", "ok.jpg \"$(printf 'out\\374.jpg')\""}) {
+        const ProcessResult one =
+            RunProgram("sh", {"-c", QStringLiteral("cd \"$1\" && exec \"$0\" %1").arg(arguments),
+                              PLENMAR_CONVERT, source.Path()});
+        EXPECT_EQ(one.exitCode, 1) << arguments;
+        EXPECT_TRUE(one.err.contains("\\xfc") && one.err.contains("not a valid UTF-8 name"))
+            << one.err.toStdString();
+    }
+    EXPECT_EQ(Names(source.Path()).filter("out").size(), 0);
 }
