@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
@@ -233,6 +234,18 @@ TEST_F(MainWindow, KeepsItsSizeFromStartToStartButStoresTheUsersResizing) {
     EXPECT_EQ(
         Stored()["Setting/Position Right"].toInt() - Stored()["Setting/Position Left"].toInt(),
         500);
+}
+
+TEST_F(MainWindow, ExtremeStoredPositionsAreFittedToTheScreen) {
+    QDir(config.Path()).mkpath("Weskamor");
+    WriteAll(config.File("Weskamor/Plenmar.conf"),
+             "[Setting]\nPosition%20Left=-2147483648\nPosition%20Right=2147483647\n"
+             "Position%20Top=-2147483648\nPosition%20Bottom=2147483647\n");
+    auto window = Start();
+    // Placed as stored: its position, and the size of its inside, cut to the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(window->pos(), screen.topLeft());
+    EXPECT_EQ(window->size(), screen.size());
 }
 
 TEST_F(MainWindow, OpenAndSaveAsGoThroughTheFileDialogs) {

@@ -24,9 +24,13 @@ constexpr int kPreviewControl = 1000;
 constexpr int kHorizontalBar = 1002;
 constexpr int kVerticalBar = 1003;
 
-QSize ScreenSize() {
+QRect ScreenRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->size() : QSize(1024, 768);
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+QSize ScreenSize() {
+    return ScreenRect().size();
 }
 
 // Scroll codes for what a Qt scroll bar was asked to do.
@@ -119,6 +123,7 @@ bool CMainDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
     WindowPlacement window;
     LoadSettings(m_settings, m_params, m_picturePath, m_batchMail, window, ScreenSize());
+    window = FitToScreen(window, ScreenRect());
     // The rectangle is the window's position and the size of its inside: what it was
     // stored as, so a start without changes gives the same window again.
     move(window.left, window.top);

@@ -1,6 +1,7 @@
 #include "MainSettings.h"
 
 #include <QDir>
+#include <algorithm>
 
 #include "SettingsStore.h"
 #include "platform/TempFolder.h"
@@ -34,6 +35,28 @@ void WritePlacement(SettingsStore& store, const QString& section,
 
 }  // namespace
 
+WindowPlacement DefaultPlacement(QSize screen) {
+    return {20, 20, screen.width() - 40, screen.height() - 40};
+}
+
+WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen) {
+    const long long width = static_cast<long long>(stored.right) - stored.left;
+    const long long height = static_cast<long long>(stored.bottom) - stored.top;
+    if (width <= 0 || height <= 0) {
+        const WindowPlacement fallback = DefaultPlacement(screen.size());
+        return {fallback.left + screen.left(), fallback.top + screen.top(),
+                fallback.right + screen.left(), fallback.bottom + screen.top()};
+    }
+    const long long w = std::min<long long>(width, screen.width());
+    const long long h = std::min<long long>(height, screen.height());
+    const long long left =
+        std::clamp<long long>(stored.left, screen.left(), screen.left() + screen.width() - w);
+    const long long top =
+        std::clamp<long long>(stored.top, screen.top(), screen.top() + screen.height() - h);
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + w),
+            static_cast<int>(top + h)};
+}
+
 void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
                   BatchMailSettings& batchMail, WindowPlacement& window, QSize screen) {
     params.TargetSize = store.ReadInt(kMain, QStringLiteral("X"), 640);
@@ -50,7 +73,7 @@ void LoadSettings(const SettingsStore& store, ConversionParams& params, QString&
         store.ReadString(kMain, QStringLiteral("Destination"), TempFolder());
     batchMail.sendByMail = store.ReadInt(kMain, QStringLiteral("Mail senden"), 0);
     batchMail.askPerFile = store.ReadInt(kMain, QStringLiteral("Nachfragen"), 0);
-    window = ReadPlacement(store, kMain, {20, 20, screen.width() - 40, screen.height() - 40});
+    window = ReadPlacement(store, kMain, DefaultPlacement(screen));
     // Every start begins with these, whatever the last run used.
     params.Resolution = 72;
     params.Quality = 70;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -25,6 +26,14 @@ struct WindowPlacement {
     int right = 0;
     int bottom = 0;
 };
+
+// Where the main window goes when nothing is stored: 20 pixels from the screen's top and left
+// edges, 40 short of its right and bottom ones.
+WindowPlacement DefaultPlacement(QSize screen);
+// A stored rectangle made to fit the screen before it is used: no larger than the screen and
+// moved inside it; one of no size gives way to the default. Stored values may be anything,
+// so the arithmetic is 64-bit.
+WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen);
 
 // Section "Setting": read at the main window's start, written at its end. Reading leaves
 // Resolution 72, Quality 70 and TargetSize 368 whatever was stored; the window is to be
