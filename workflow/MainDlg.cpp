@@ -158,11 +158,15 @@ bool CMainDlg::DestroyWindow() {
     m_worker.Wait();
     m_background.Stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
-    m_settings.Flush();
+    StoreSettings();
     RemoveFile(m_previewPath);
     m_conversion.ReleasePreview();
     return true;
+}
+
+void CMainDlg::StoreSettings() {
+    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
+    m_settings.Flush();
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event) {
