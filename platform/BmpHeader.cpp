@@ -1,6 +1,7 @@
 #include "BmpHeader.h"
 
 #include <QIODevice>
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -82,10 +83,16 @@ BmpHeader ReadBmpHeader(QIODevice& device) {
         default:
             break;
     }
+    if (!header.valid) {
+        return header;
+    }
     if (compression == kRle8 || compression == kRle4) {
         header.dataEnd = imageSize > 0 ? offset + imageSize : -1;
     } else {
-        header.dataEnd = offset + (width * bits + 31) / 32 * 4 * height;
+        // Sides of up to 2^31 and up to 65535 bits a pixel: the product may pass 2^63.
+        const long long stride = (width * bits + 31) / 32 * 4;
+        header.dataEnd =
+            stride > (LLONG_MAX - offset) / height ? LLONG_MAX : offset + stride * height;
     }
     return header;
 }

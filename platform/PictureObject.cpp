@@ -205,7 +205,7 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect*
     reader.setAutoDetectImageFormat(format.isEmpty());
     reader.setAutoTransform(true);
     QSize stored = reader.size();
-    if (format == "bmp" && stored.height() < 0 && stored.height() > INT_MIN) {
+    if (format == "bmp" && stored.width() > 0 && stored.height() < 0 && stored.height() > INT_MIN) {
         stored.setHeight(-stored.height());  // stored top-down
     }
     if (!reader.canRead() || !stored.isValid() || stored.isEmpty()) {

@@ -368,6 +368,8 @@ TEST(Picture, MessagesSayWhatIsWrong) {
     const QByteArray bmp = Encode(QuarterPattern(64, 48), "bmp");
     QByteArray noWidth = bmp;
     std::memset(noWidth.data() + 18, 0, 4);
+    QByteArray vast = bmp;  // sizes whose product with the bits a pixel passes 2^63
+    std::memcpy(vast.data() + 18, "\x00\x00\x00\x80\xff\xff\xff\x7f\x01\x00\xff\xff", 12);
     const struct {
         const char* name;
         QByteArray bytes;
@@ -379,6 +381,7 @@ TEST(Picture, MessagesSayWhatIsWrong) {
         {"bitmap cut in its header", bmp.left(20), "cut off"},
         {"bitmap without pixels", bmp.left(54), "cut off"},
         {"bitmap of no width", noWidth, "damaged header"},
+        {"bitmap of negative width", vast, "damaged header"},
         {"GIF of garbage", QByteArray("GIF89a") + QByteArray(30, '\x7f'), "damaged header"}};
     for (const auto& c : cases) {
         CPicture picture;
