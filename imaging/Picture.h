@@ -49,6 +49,10 @@ public:
     PictureDefect Defect() const { return m_defect; }
     // What decoding the picture takes in memory (see PictureObject); 0 without a picture.
     long long DecodeBytes() const { return m_picture ? m_picture->DecodeBytes() : 0; }
+    // What a drawing of width × height takes in all (see PictureObject); 0 without a picture.
+    long long DrawingBytes(int width, int height) const {
+        return m_picture ? m_picture->DrawingBytes(QSize(width, height)) : 0;
+    }
     // How often the picture behind has been decoded (see PictureObject).
     int DecodeCount() const { return m_picture ? m_picture->DecodeCount() : 0; }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
+#include <algorithm>
 #include <climits>
 #include <mutex>
 
@@ -33,10 +34,19 @@ long long ImageBytes(QSize size, QImage::Format format) {
 
 // Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but one of
 // several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
-long long SmallestJpegDecodingBytes(QIODevice& device, QSize stored) {
+long long CoefficientBytes(QIODevice& device) {
     const JpegFrame frame = ReadJpegFrame(device);
-    const long long pixels = 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
-    return pixels + (frame.multiScan ? frame.blocks * 128 : 0);
+    return frame.multiScan ? frame.blocks * 128 : 0;
+}
+
+// The scale Qt's JPEG reader decodes at for a drawing of `size` (both as stored): the
+// largest of 1/8, 1/4, 1/2 that still covers it.
+int ScaleDenominator(QSize stored, QSize size) {
+    if (size == stored || size.width() <= 0 || size.height() <= 0) {
+        return 1;
+    }
+    const int ratio = std::min(stored.width() / size.width(), stored.height() / size.height());
+    return ratio >= 8 ? 8 : ratio >= 4 ? 4 : ratio >= 2 ? 2 : 1;
 }
 
 // Other formats are decoded whole into the form their decoder chooses and then made opaque
@@ -94,6 +104,13 @@ void MakeOpaque(QImage& image) {
         }
     }
     image.reinterpretAsFormat(QImage::Format_RGB32);
+}
+
+// The drawing as the drawing context takes it; converted in place, since next to a picture
+// decoded whole even a drawing of 3000 × 3000 pixels counts.
+QImage InBgrOrder(QImage image) {
+    image.convertTo(QImage::Format_BGR888);
+    return image;
 }
 
 // A BMP's decoder writes only the pixels the file holds into the picture it is given, when
@@ -215,8 +232,14 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect*
     m_decodesScaled = m_format == "jpeg";
     m_turnedByExif = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
     m_size = m_turnedByExif ? stored.transposed() : stored;
-    m_decodeBytes = m_decodesScaled ? SmallestJpegDecodingBytes(device, stored)
-                                    : WholeDecodingBytes(stored, reader.imageFormat());
+    m_stored = stored;
+    if (m_decodesScaled) {
+        m_coefficientBytes = CoefficientBytes(device);
+        m_decodeBytes =
+            m_coefficientBytes + 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
+    } else {
+        m_decodeBytes = WholeDecodingBytes(stored, reader.imageFormat());
+    }
     if (m_decodeBytes > kDecodeLimitBytes) {
         return Refuse(PictureDefect::TooLarge, error, defect);
     }
@@ -289,7 +312,7 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     if (image.size() != size) {
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    m_drawn = image.convertToFormat(QImage::Format_BGR888);
+    m_drawn = InBgrOrder(std::move(image));
     if (m_drawn.isNull()) {
         *error = QStringLiteral("out of memory");
         return RenderStatus::OutOfMemory;
@@ -328,9 +351,27 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
     return RenderStatus::Drawn;
 }
 
+long long PictureObject::DrawingBytes(QSize size) const {
+    const long long drawing = 4LL * size.width() * size.height();
+    if (!m_decodesScaled) {
+        return m_decodeBytes + drawing;
+    }
+    const int denominator = ScaleDenominator(m_stored, m_turnedByExif ? size.transposed() : size);
+    const long long decoded =
+        4 * ((static_cast<long long>(m_stored.width()) + denominator - 1) / denominator) *
+        ((static_cast<long long>(m_stored.height()) + denominator - 1) / denominator);
+    return m_coefficientBytes + decoded + drawing;
+}
+
 RenderStatus PictureObject::Prepare(QSize size, QString* error) {
     if (!m_drawn.isNull() && m_drawn.size() == size) {
         return RenderStatus::Drawn;
+    }
+    if (DrawingBytes(size) > kDecodeLimitBytes) {
+        // Drawn this large, a picture may need more than its smallest decoding.
+        m_defect = PictureDefect::TooLarge;
+        *error = DefectText(m_defect);
+        return RenderStatus::Undecodable;
     }
     m_drawn = QImage();
     if (m_decodesScaled) {
@@ -342,10 +383,9 @@ RenderStatus PictureObject::Prepare(QSize size, QString* error) {
             return decoded;
         }
     }
-    const QImage scaled = size == m_whole.size() ? m_whole
-                                                 : m_whole.scaled(size, Qt::IgnoreAspectRatio,
-                                                                  Qt::SmoothTransformation);
-    m_drawn = scaled.convertToFormat(QImage::Format_BGR888);
+    m_drawn = InBgrOrder(size == m_whole.size() ? m_whole.copy()
+                                                : m_whole.scaled(size, Qt::IgnoreAspectRatio,
+                                                                 Qt::SmoothTransformation));
     if (m_drawn.isNull()) {
         *error = QStringLiteral("out of memory");
         return RenderStatus::OutOfMemory;

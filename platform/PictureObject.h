@@ -73,6 +73,10 @@ public:
     // decoder's own form of it) for formats decoded whole, the 1/8-scale pixels for a JPEG,
     // plus all its coefficients when it has several scans.
     long long DecodeBytes() const { return m_decodeBytes; }
+    // Memory a drawing at `size` takes in all: the decoding at the scale that size asks for
+    // and the drawing itself. A drawing that would need more than the limit fails as too
+    // large, before anything is decoded.
+    long long DrawingBytes(QSize size) const;
 
     // After a drawing: the damage the picture was drawn with (a cut-off file, damaged data),
     // or, when it could not be drawn, why.
@@ -96,10 +100,12 @@ private:
     bool m_decodesScaled = false;
     bool m_turnedByExif = false;  // the upright picture is the stored one turned a quarter
     QSize m_size;                 // upright
+    QSize m_stored;               // as stored, before any EXIF turn
     QImage m_whole;               // formats decoded whole, once drawn: opaque RGB32
     QImage m_drawn;               // the last drawing, B, G, R bytes
     long long m_decodeBytes = 0;
-    bool m_bmpCutOff = false;  // the headers promise more pixel data than the file holds
+    long long m_coefficientBytes = 0;  // what a JPEG of several scans keeps while decoding
+    bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
     bool m_endingRead = false;
     PictureDefect m_defect = PictureDefect::None;
     int m_decodes = 0;

@@ -392,3 +392,29 @@ TEST(Picture, MessagesSayWhatIsWrong) {
         EXPECT_EQ(picture.LastError().toStdString(), c.text) << c.name;
     }
 }
+
+TEST(Picture, ADrawingThatWouldPassTheLimitIsRefusedBeforeAnythingIsDecoded) {
+    // Loaded by their smallest decoding, drawn large they would take more: a JPEG of several
+    // scans decoded at 1/2 instead of 1/8, a bitmap next to a drawing of 3000 x 3000.
+    QByteArray bmp = Encode(Plain(4, 4, qRgb(1, 2, 3)), "bmp");
+    const qint32 side = 11500;
+    std::memcpy(bmp.data() + 18, &side, 4);
+    std::memcpy(bmp.data() + 22, &side, 4);
+    QList<QByteArray> pictures{bmp};
+    if (HaveProgram("cjpeg")) {
+        pictures << WithFrameSize(
+            EncodeWithCjpeg(QuarterPattern(64, 48), {"-sample", "1x1", "-progressive"}), 9392,
+            9392);
+    }
+    for (const QByteArray& bytes : pictures) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, bytes));
+        EXPECT_LT(picture.DrawingBytes(368, 368), 512LL << 20);
+        EXPECT_GT(picture.DrawingBytes(3000, 3000), 512LL << 20);
+        ImageBuffer buffer;
+        ASSERT_TRUE(buffer.Create(3000, 3000));
+        EXPECT_FALSE(picture.Draw(&buffer.Dc(), {0, 0, 3000, 3000}, false, false));
+        EXPECT_EQ(picture.Defect(), PictureDefect::TooLarge);
+        EXPECT_EQ(picture.DecodeCount(), 0);
+    }
+}

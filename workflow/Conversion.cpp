@@ -119,14 +119,17 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
 
 bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
                             ConversionResult& result) {
-    DecodeBudget::Reservation reservation;
-    if (m_budget != nullptr) {
-        reservation = m_budget->Reserve(source.DecodeBytes());
-    }
-    if (params.Orientation & Orientation::QuarterTurn) {
+    const bool quarterTurn = (params.Orientation & Orientation::QuarterTurn) != 0;
+    if (quarterTurn) {
         source.ExchangeSides();
     }
     const OutputSize size = ComputeOutputSize(source.Width(), source.Height(), params.TargetSize);
+    DecodeBudget::Reservation reservation;
+    if (m_budget != nullptr) {
+        // A turned picture is drawn in its own orientation, the sides of the output exchanged.
+        reservation = m_budget->Reserve(quarterTurn ? source.DrawingBytes(size.height, size.width)
+                                                    : source.DrawingBytes(size.width, size.height));
+    }
     result.width = size.width;
     result.height = size.height;
     if (!scaled.Create(size.width, size.height)) {
@@ -136,7 +139,7 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
         return false;
     }
     bool drawn = false;
-    if (params.Orientation & Orientation::QuarterTurn) {
+    if (quarterTurn) {
         // The turn draws the picture afresh; a drawing made here would only be overwritten.
         drawn = RotateQuarterTurn(scaled.Dc(), size.width, size.height, source, params.Orientation);
     } else {
