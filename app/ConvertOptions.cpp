@@ -1,5 +1,6 @@
 #include "ConvertOptions.h"
 
+#include <QCommandLineParser>
 #include <QThread>
 #include <algorithm>
 #include <functional>
@@ -42,6 +43,10 @@ const std::map<QString, IntOption>& IntOptions() {
 
 }  // namespace
 
+const char* ConvertVersion() {
+    return VISTRANE_VERSION;
+}
+
 QString ConvertUsage() {
     return QStringLiteral(
         "Usage: plenmar-convert [OPTIONS] PICTURE OUTPUT.jpg\n"
@@ -61,6 +66,7 @@ QString ConvertUsage() {
         "count)\n"
         "  --quiet             print nothing but errors\n"
         "  --help              show this text\n"
+        "  --version           show the version\n"
         "\n"
         "Each written file is printed on its own line. Exit status: 0 all converted,\n"
         "1 some picture could not be converted, 2 wrong usage.\n");
@@ -77,41 +83,48 @@ QString UndecodableArgument(const QList<QByteArray>& arguments) {
 
 QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& options) {
     options.jobs = std::max(1, QThread::idealThreadCount());
-    QStringList positional;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const auto numeric = IntOptions().find(argument);
-        if (numeric != IntOptions().end()) {
-            if (i + 1 >= arguments.size()) {
-                return argument + QStringLiteral(" needs a value");
-            }
-            bool ok = false;
-            const long long value = arguments[++i].toLongLong(&ok);
-            const IntOption& option = numeric->second;
-            if (!ok || (!option.clamp && (value < option.minimum || value > option.maximum))) {
-                return QStringLiteral("%1 takes a whole number from %2 to %3, not \"%4\"")
-                    .arg(argument)
-                    .arg(option.minimum)
-                    .arg(option.maximum)
-                    .arg(arguments[i]);
-            }
-            option.store(options, static_cast<int>(std::clamp<long long>(value, option.minimum,
-                                                                         option.maximum)));
-        } else if (argument == QLatin1String("--black-and-white")) {
-            options.params.BlackAndWhite = 1;
-        } else if (argument == QLatin1String("--folder")) {
-            options.folderMode = true;
-        } else if (argument == QLatin1String("--quiet")) {
-            options.quiet = true;
-        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            options.help = true;
-            return {};
-        } else if (argument.startsWith(QLatin1String("--"))) {
-            return QStringLiteral("unknown option %1").arg(argument);
-        } else {
-            positional << argument;
-        }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const auto& [name, option] : IntOptions()) {
+        parser.addOption(QCommandLineOption(name.mid(2), {}, QStringLiteral("N")));
     }
+    const QCommandLineOption blackAndWhite(QStringLiteral("black-and-white"));
+    const QCommandLineOption folder(QStringLiteral("folder"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({blackAndWhite, folder, quiet, help, version});
+
+    const bool parsed = parser.parse(QStringList{QStringLiteral("plenmar-convert")} + arguments);
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    if (options.help || options.version) {
+        return {};
+    }
+    if (!parsed) {
+        return parser.errorText();
+    }
+    for (const auto& [name, option] : IntOptions()) {
+        if (!parser.isSet(name.mid(2))) {
+            continue;
+        }
+        const QString text = parser.values(name.mid(2)).constLast();
+        bool ok = false;
+        const long long value = text.toLongLong(&ok);
+        if (!ok || (!option.clamp && (value < option.minimum || value > option.maximum))) {
+            return QStringLiteral("%1 takes a whole number from %2 to %3, not \"%4\"")
+                .arg(name)
+                .arg(option.minimum)
+                .arg(option.maximum)
+                .arg(text);
+        }
+        option.store(options, static_cast<int>(
+                                  std::clamp<long long>(value, option.minimum, option.maximum)));
+    }
+    options.params.BlackAndWhite = parser.isSet(blackAndWhite) ? 1 : 0;
+    options.folderMode = parser.isSet(folder);
+    options.quiet = parser.isSet(quiet);
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
         return options.folderMode ? QStringLiteral("--folder needs SOURCE and DESTINATION")
                                   : QStringLiteral("needs PICTURE and OUTPUT.jpg");

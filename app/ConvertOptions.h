@@ -14,6 +14,7 @@ struct ConvertOptions {
     int jobs = 1;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 // Reads the arguments after the program name. An empty result means they were understood.
@@ -25,3 +26,4 @@ QString ConvertUsage();
 // names: a file named so could not be opened, nor a result written under that name. Empty
 // when every argument is fine.
 QString UndecodableArgument(const QList<QByteArray>& arguments);
+const char* ConvertVersion();

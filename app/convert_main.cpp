@@ -31,6 +31,10 @@ int main(int argc, char* argv[]) {
         std::fputs(ConvertUsage().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("plenmar-convert %s (Vistrane)\n", ConvertVersion());
+        return 0;
+    }
     if (!problem.isEmpty()) {
         std::fprintf(stderr, "plenmar-convert: %s\n\n%s", problem.toLocal8Bit().constData(),
                      ConvertUsage().toLocal8Bit().constData());

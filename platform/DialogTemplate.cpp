@@ -41,6 +41,9 @@ QWidget* Edit(const ControlTemplate& control, QWidget* parent) {
         auto* edit = new QPlainTextEdit(control.text, parent);
         edit->setReadOnly(readOnly);
         edit->setTabChangesFocus(true);  // Enter starts a new line; Tab moves on, as in a dialog
+        if (control.style.contains("autohscroll")) {
+            edit->setLineWrapMode(QPlainTextEdit::NoWrap);  // long lines scroll sideways
+        }
         return edit;
     }
     auto* edit = new QLineEdit(control.text, parent);
@@ -165,7 +168,13 @@ void ApplyDialogTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate,
             widget = StandardControl(control, &dialog);
         }
         widget->setObjectName(ControlName(control.id));
-        widget->setGeometry(units.ToPixels(control.rect));
+        QRect rect = units.ToPixels(control.rect);
+        if (control.kind == QLatin1String("combobox")) {
+            // A combo box's height in the template includes its open list; closed, it is
+            // as high as its style makes it.
+            rect.setHeight(widget->sizeHint().height());
+        }
+        widget->setGeometry(rect);
         if (control.style.contains("tabstop")) {
             widget->setFocusPolicy(Qt::StrongFocus);
         }

@@ -17,7 +17,8 @@ struct ControlTemplate {
     int id = 0;
     // "button", "scrollbar", "slider", "static", "groupbox", "edit", "checkbox", "radio",
     // "combobox"; style words such as "vertical", "readonly", "multiline", "centre",
-    // "dropdown" (an edit field) or "droplist" (none), "hidden", "default", "tabstop".
+    // "autohscroll" (a multi-line edit does not wrap), "dropdown" (an edit field) or
+    // "droplist" (none), "hidden", "default", "tabstop".
     QString kind;
     QString text;
     QRect rect;  // dialog units

@@ -1,6 +1,7 @@
 #include "DrawingContext.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "DibSection.h"
@@ -91,6 +92,37 @@ bool CDC::Rectangle(int left, int top, int right, int bottom) {
     return true;
 }
 
+void CDC::MoveTo(int x, int y) {
+    m_x = x;
+    m_y = y;
+}
+
+bool CDC::LineTo(int x, int y) {
+    if (m_bitmap == nullptr) {
+        return false;
+    }
+    // Bresenham's walk from the current position; the end point is not drawn.
+    const int dx = std::abs(x - m_x);
+    const int dy = -std::abs(y - m_y);
+    const int stepX = m_x < x ? 1 : -1;
+    const int stepY = m_y < y ? 1 : -1;
+    int error = dx + dy;
+    for (int px = m_x, py = m_y; px != x || py != y;) {
+        SetPixel(px, py, m_pen);
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            px += stepX;
+        }
+        if (twice <= dx) {
+            error += dx;
+            py += stepY;
+        }
+    }
+    MoveTo(x, y);
+    return true;
+}
+
 bool CDC::SetPixel(int x, int y, Colour colour) {
     if (m_bitmap == nullptr || x < 0 || y < 0 || x >= m_bitmap->Width() ||
         y >= m_bitmap->Height()) {
@@ -155,7 +187,11 @@ bool CDC::BitBlt(int x, int y, int width, int height, const CDC& source, int sou
     }
     width = std::min({width, m_bitmap->Width() - x, from->Width() - sourceX});
     height = std::min({height, m_bitmap->Height() - y, from->Height() - sourceY});
-    for (int row = 0; row < height; ++row) {
+    // Copying down within one bitmap starts at the bottom, so no row is overwritten before it
+    // has been read; memmove takes care of overlap within a row.
+    const bool upwards = from == m_bitmap && y > sourceY;
+    for (int i = 0; i < height; ++i) {
+        const int row = upwards ? height - 1 - i : i;
         std::memmove(m_bitmap->Row(y + row) + 3 * x, from->Row(sourceY + row) + 3 * sourceX,
                      3 * static_cast<std::size_t>(std::max(width, 0)));
     }

@@ -39,6 +39,11 @@ public:
 
     // Outline in the pen colour, inside in the brush colour.
     bool Rectangle(int left, int top, int right, int bottom);
+    // A line in the pen colour from the current position to (x, y), which it leaves out, so
+    // that lines drawn one after the other join without drawing a pixel twice; (x, y)
+    // becomes the current position.
+    void MoveTo(int x, int y);
+    bool LineTo(int x, int y);
     bool SetPixel(int x, int y, Colour colour);
     // The pixel's colour, or -1 outside the bitmap.
     long GetPixel(int x, int y) const;
@@ -47,6 +52,7 @@ public:
     bool DrawBgrPixels(int x, int y, int width, int height, const std::uint8_t* pixels,
                        std::size_t stride);
 
+    // The source may be this context: overlapping rectangles copy as if through a copy.
     bool BitBlt(int x, int y, int width, int height, const CDC& source, int sourceX, int sourceY);
     // Copies a source rectangle into a destination rectangle of another size, pixel by
     // nearest pixel. Extents must be positive.
@@ -59,4 +65,6 @@ private:
     DibSection* m_bitmap = nullptr;
     Colour m_pen = Rgb(0, 0, 0);
     Colour m_brush = Rgb(255, 255, 255);
+    int m_x = 0;  // current position of LineTo
+    int m_y = 0;
 };

@@ -21,6 +21,10 @@ std::atomic<Prompts*> g_current{nullptr};
 
 }  // namespace
 
+int Prompts::RunDialog(QDialog&) {
+    return 0;  // QDialog::Rejected: nobody there to fill it in
+}
+
 Prompts& CurrentPrompts() {
     Prompts* current = g_current.load();
     return current != nullptr ? *current : g_standardError;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
+
 // Every question or message the program puts to its user goes through one Prompts object.
 // The program installs one that shows real dialogs; tests install one that answers from a
 // script; without either, messages go to the standard error stream and questions are
@@ -44,6 +46,9 @@ public:
     // Closes the question boxes that are open, as if cancelled: their answers are no longer
     // awaited. Called on the GUI thread.
     virtual void CloseQuestions() {}
+    // Runs one of the program's own dialogs modally, on the GUI thread: QDialog::Accepted or
+    // QDialog::Rejected. The dialog shows its data before and takes it back after.
+    virtual int RunDialog(QDialog& dialog);
 };
 
 Prompts& CurrentPrompts();

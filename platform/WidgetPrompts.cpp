@@ -179,3 +179,7 @@ void WidgetPrompts::CloseQuestions() {
 std::optional<QString> WidgetPrompts::AskFileName(const FileDialogRequest& request) {
     return OnGuiThread<std::optional<QString>>([&] { return AskName(request); });
 }
+
+int WidgetPrompts::RunDialog(QDialog& dialog) {
+    return dialog.exec();
+}

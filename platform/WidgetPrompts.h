@@ -12,6 +12,7 @@ public:
     Answer ShowMessage(const Message& message) override;
     std::optional<QString> AskFileName(const FileDialogRequest& request) override;
     void CloseQuestions() override;
+    int RunDialog(QDialog& dialog) override;
 };
 
 // "Bilder (*.jpg;*.gif)|*.jpg;*.gif||" becomes Qt's "Bilder (*.jpg *.gif)".

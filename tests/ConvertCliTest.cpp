@@ -80,6 +80,14 @@ TEST_F(ConvertCli, ClampsTheSizeAndRefusesWrongUsage) {
     const ProcessResult help = Convert({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--black-and-white"));
+    const ProcessResult version = Convert({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("plenmar-convert 0.")) << version.out.toStdString();
+    // Negative values and the --name=value form.
+    ASSERT_EQ(
+        Convert({"--brightness", "-30", "--size=40", picture, destination.File("d.jpg")}).exitCode,
+        0);
+    EXPECT_EQ(QImageReader(destination.File("d.jpg")).size(), QSize(40, 30));
 }
 
 TEST_F(ConvertCli, NamesAPictureItCannotReadAndWritesNothingForIt) {

@@ -94,3 +94,42 @@ TEST(DrawingContext, StretchCopyTakesTheNearestPixel) {
     EXPECT_EQ(to.Dc().GetPixel(2, 0), Rgb(0, 0, 255));
     EXPECT_FALSE(to.Dc().StretchBlt(0, 0, 0, 2, from.Dc(), 0, 0, 2, 1));
 }
+
+TEST(DrawingContext, LinesLeaveOutTheirEndPointAndJoin) {
+    ImageBuffer buffer;
+    ASSERT_TRUE(buffer.Create(5, 4));
+    CDC& dc = buffer.Dc();
+    dc.SetPenColour(Rgb(255, 255, 255));
+    dc.MoveTo(4, 0);
+    ASSERT_TRUE(dc.LineTo(0, 0));  // right to left
+    ASSERT_TRUE(dc.LineTo(0, 3));  // down from the corner the last line left out
+    dc.MoveTo(1, 1);
+    ASSERT_TRUE(dc.LineTo(4, 4));        // a diagonal, clipped at the bottom
+    const char* expected[] = {"WWWWW",   //
+                              "WW...",   //
+                              "W.W..",   //
+                              "...W."};  // (0, 3) ends the second line: left out
+    const QImage image = ToImage(dc);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            EXPECT_EQ(image.pixel(x, y) == qRgb(255, 255, 255), expected[y][x] == 'W')
+                << x << "," << y;
+        }
+    }
+    CDC empty;
+    EXPECT_FALSE(empty.LineTo(1, 1));
+}
+
+TEST(DrawingContext, BlockCopyOntoItselfShiftedDownKeepsEveryRow) {
+    ImageBuffer buffer;
+    ASSERT_TRUE(buffer.Create(3, 3));
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            buffer.Dc().SetPixel(x, y, Rgb(x * 10, y * 10, 5));
+        }
+    }
+    ASSERT_TRUE(buffer.Dc().BitBlt(1, 1, 3, 3, buffer.Dc(), 0, 0));
+    EXPECT_EQ(buffer.Dc().GetPixel(2, 2), Rgb(10, 10, 5)) << "the source's (1, 1), not a copy";
+    EXPECT_EQ(buffer.Dc().GetPixel(1, 2), Rgb(0, 10, 5));
+    EXPECT_EQ(buffer.Dc().GetPixel(0, 0), Rgb(0, 0, 5)) << "outside the copy";
+}

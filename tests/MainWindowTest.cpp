@@ -465,6 +465,7 @@ TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
         EXPECT_EQ(program.exitCode(), 0);
         EXPECT_FALSE(QFile::exists(preview)) << signal;
         const QSettings stored(home.File("config/Weskamor/Plenmar.conf"), QSettings::IniFormat);
-        EXPECT_EQ(stored.allKeys().size(), 14) << signal;
+        EXPECT_EQ(stored.allKeys().size(), 14 + 4)
+            << "the window's and the panel's, signal " << signal;
     }
 }

@@ -6,13 +6,16 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTemporaryDir>
 #include <algorithm>
 
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
 #include "PreviewLayout.h"
+#include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
 #include "platform/FileOps.h"
+#include "platform/MailProvider.h"
 #include "platform/OwnerDrawnControl.h"
 #include "platform/Prompts.h"
 #include "platform/TempFolder.h"
@@ -23,6 +26,12 @@ constexpr int kTemplate = 130;
 constexpr int kPreviewControl = 1000;
 constexpr int kHorizontalBar = 1002;
 constexpr int kVerticalBar = 1003;
+
+// A window's rectangle as stored: its position and the size of its inside, so that a start
+// without changes gives the same window again.
+WindowPlacement PlacementOf(const QWidget& window) {
+    return {window.x(), window.y(), window.x() + window.width(), window.y() + window.height()};
+}
 
 QRect ScreenRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -55,6 +64,53 @@ int CodeFor(int action) {
     }
 }
 
+void Tell(const QString& text) {
+    CurrentPrompts().ShowMessage(
+        {QStringLiteral("Plenmar"), text, MessageButtons::Ok, MessageIcon::Warning});
+}
+
+// The converted picture a mail carries: "<TEMP>/<name>.jpg", so that it goes out under the
+// picture's own name. When that is the open picture itself, the same name goes into a folder
+// of its own: the send would otherwise replace the user's picture and then delete it.
+struct MailPicture {
+    QString path;
+    QString ownFolder;
+
+    static MailPicture For(const QString& picturePath) {
+        const QString name = ConversionTexts::BaseName(picturePath) + QStringLiteral(".jpg");
+        MailPicture picture{TempFolder() + QLatin1Char('/') + name, {}};
+        const QString canonical = QFileInfo(picture.path).canonicalFilePath();
+        if (!canonical.isEmpty() && canonical == QFileInfo(picturePath).canonicalFilePath()) {
+            QTemporaryDir folder(TempFolder() + QStringLiteral("/plenmar-XXXXXX"));
+            if (!folder.isValid()) {
+                return {};
+            }
+            folder.setAutoRemove(false);
+            picture.ownFolder = folder.path();
+            picture.path = folder.filePath(name);
+        }
+        return picture;
+    }
+    // Removes what the send made: the file when it was written, and the folder of its own.
+    void Remove(bool written) const {
+        if (written) {
+            RemoveFile(path);
+        }
+        if (!ownFolder.isEmpty()) {
+            QDir().rmdir(ownFolder);
+        }
+    }
+};
+
+QString NotConverted(const QString& reason) {
+    return QStringLiteral("Das Bild konnte nicht für die Mail umgewandelt werden.\n") + reason;
+}
+
+int CommandLineThreadProc(CMainDlg* window) {
+    window->ProcessCommandLine();
+    return 1;
+}
+
 }  // namespace
 
 CMainDlg::CMainDlg(QWidget* parent)
@@ -82,6 +138,9 @@ CMainDlg::CMainDlg(QWidget* parent)
 }
 
 CMainDlg::~CMainDlg() {
+    // The panel's controls write into this window: they go before anything of it does.
+    delete m_panel;
+    m_panel = nullptr;
     m_worker.Cancel();
     m_worker.Wait();
     m_background.Stop();
@@ -116,6 +175,11 @@ void CMainDlg::setVisible(bool visible) {
         OnInitDialog();
     }
     QDialog::setVisible(visible);
+    // The panel is shown once this window is, so that it lies above the window it belongs to.
+    if (visible && m_panel != nullptr && !m_panelShown) {
+        m_panel->Widget().show();
+        m_panelShown = true;
+    }
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -130,7 +194,14 @@ bool CMainDlg::OnInitDialog() {
     resize(window.right - window.left, window.bottom - window.top);
     PublishParams();
     Recompute(m_picturePath, {}, {});
-    // The control panel and the command line join here once they exist.
+    if (m_panelFactory) {
+        m_panel = m_panelFactory(*this);
+        m_panel->SetLinks(&m_params.Quality, this, &m_params.TargetSize);
+        m_panel->InitControls();  // shown with this window, in setVisible
+    }
+    // The command line's turn comes once both windows are shown.
+    QMetaObject::invokeMethod(
+        this, [this] { CommandLineThreadProc(this); }, Qt::QueuedConnection);
     m_scrollX = 0;
     m_scrollY = 0;
     OnSize();
@@ -138,7 +209,7 @@ bool CMainDlg::OnInitDialog() {
 }
 
 WindowPlacement CMainDlg::Placement() const {
-    return {x(), y(), x() + width(), y() + height()};
+    return PlacementOf(*this);
 }
 
 void CMainDlg::done(int result) {
@@ -159,12 +230,18 @@ bool CMainDlg::DestroyWindow() {
     m_background.Stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     StoreSettings();
+    if (m_panel != nullptr) {
+        m_panel->Widget().hide();
+    }
     RemoveFile(m_previewPath);
     m_conversion.ReleasePreview();
     return true;
 }
 
 void CMainDlg::StoreSettings() {
+    if (m_panel != nullptr) {
+        SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
+    }
     SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
     m_settings.Flush();
 }
@@ -272,6 +349,87 @@ void CMainDlg::OnSaveAs() {
     });
 }
 
+void CMainDlg::ProcessCommandLine() {
+    // Only a whole argument is the switch: /var/... and ~/Videos/... are pictures' paths.
+    qsizetype at = m_commandLine.indexOf(QStringLiteral("/V"));
+    if (at < 0) {
+        at = m_commandLine.indexOf(QStringLiteral("/v"));
+    }
+    if (at >= 0) {
+        const QString folder = m_commandLine.mid(at + 1).join(QLatin1Char(' ')).trimmed();
+        if (folder.isEmpty()) {
+            return;
+        }
+        m_batchMail.sourceFolder = folder;
+        if (m_panel != nullptr) {
+            m_panel->OnConvertFolder();
+        } else {
+            OnConvertFolder();
+        }
+        return;
+    }
+    const QString picture = m_commandLine.join(QLatin1Char(' '));
+    if (picture.isEmpty()) {
+        return;
+    }
+    m_picturePath = picture;
+    setWindowTitle(picture);
+    Recompute(m_picturePath, {}, {});
+}
+
+void CMainDlg::OnMailSetup() {
+    CMailSetupDlg setup(this);
+    setup.m_text = m_batchMail.mailText;
+    setup.m_subject = m_batchMail.mailSubject;
+    if (setup.DoModal() == QDialog::Accepted) {
+        m_batchMail.mailText = setup.m_text;
+        m_batchMail.mailSubject = setup.m_subject;
+    }
+}
+
+void CMainDlg::OnSendByMail() {
+    const QString busy = QStringLiteral(
+        "Das Bild kann erst versendet werden, wenn die laufende Aufgabe beendet ist.");
+    if (m_mailPending || m_worker.Running()) {
+        Tell(busy);
+        return;
+    }
+    const MailPicture picture = MailPicture::For(m_picturePath);
+    if (picture.path.isEmpty()) {
+        Tell(NotConverted(
+            QStringLiteral("Im Ordner für Arbeitsdateien lässt sich nichts anlegen.")));
+        return;
+    }
+    m_mailPending = true;
+    Recompute(
+        m_picturePath, {}, picture.path, [this, picture, busy](const ConversionResult& result) {
+            m_mailPending = false;
+            if (result.target.isEmpty()) {
+                picture.Remove(false);  // nothing was written: an older file of the name stays
+                Tell(NotConverted(FailureReason(result)));
+                return;
+            }
+            const QString subject = m_batchMail.mailSubject;
+            const QString text = m_batchMail.mailText;
+            const auto send = [this, picture, subject, text](WindowWorker& worker) {
+                const MailWaitInterrupt interrupt([&worker] { return worker.Cancelled(); });
+                {
+                    const auto message = m_mail.Lock();
+                    m_mail.ClearAttachments();
+                    m_mail.AddAttachment(picture.path, static_cast<ULONG>(-1));
+                    m_mail.SendMail(subject, text);
+                }
+                picture.Remove(true);
+            };
+            if (m_destroyed || !m_worker.Start(send)) {
+                picture.Remove(true);
+                if (!m_destroyed) {
+                    Tell(busy);
+                }
+            }
+        });
+}
+
 void CMainDlg::ShowAbout() {
     CAboutDlg about(this);
     about.exec();
@@ -364,6 +522,13 @@ bool CMainDlg::PanelExists() const {
     return m_panelShown;
 }
 
-void CMainDlg::SetInfoText(const QString&) {
-    // Box 1038 belongs to the control panel, which is not there yet.
+void CMainDlg::SetInfoText(const QString& text) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            if (m_panel != nullptr) {
+                m_panel->SetInfoText(text);
+            }
+        },
+        Qt::QueuedConnection);
 }

@@ -2,18 +2,20 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <mutex>
 
 #include "BackgroundConversion.h"
+#include "ControlPanel.h"
 #include "Conversion.h"
 #include "ConversionView.h"
 #include "MainSettings.h"
 #include "SettingsStore.h"
 #include "WindowWorker.h"
+#include "mail/SimpleMapi.h"
 
-class CControlPanelDlg;
 class OwnerDrawnControl;
 class QPainter;
 class QScrollBar;
@@ -37,12 +39,34 @@ public:
     // The control panel's one entry: 0 size, 1 quality and full run, 2 and 3 colours.
     void OnParamChange(int value, int kind);
     void SetTargetSize(int size);
+    // The arguments the program was started with, after its name; see ProcessCommandLine.
+    void SetCommandLine(const QStringList& arguments) { m_commandLine = arguments; }
+    // Opens what the command line names, once the window and its panel are shown: "/V" (or
+    // "/v") as an argument of its own and a folder open "Verzeichnis umwandeln" for that
+    // folder; other arguments, joined by blanks, are a picture to open.
+    void ProcessCommandLine();
+
     // The parameters as they stood at the last change: what another thread may read.
     ConversionParams CurrentParams() const;
+    // Makes a change that asks for no refresh (the resolution) visible to other threads.
+    void PublishParams();
 
     void OnOpen();
     void OnSaveAs();
     void ShowAbout();
+    // "Mail Setup": the subject and text of every mail.
+    void OnMailSetup();
+    // Converts the open picture into "<TEMP>/<name>.jpg" and hands it to the mail program
+    // from the worker, so the window stays usable while the mail program is open.
+    void OnSendByMail();
+    // The folder run arrives with its own window.
+    void OnConvertFolder() {}
+
+    // How the window makes its control panel when it starts; without one it has none.
+    void SetControlPanelFactory(ControlPanelFactory factory) {
+        m_panelFactory = std::move(factory);
+    }
+    ControlPanel* Panel() const { return m_panel; }
 
     // A scroll request from a bar: code as in ScrollCode, with the thumb's position.
     void OnHScroll(int code, int position, QScrollBar* bar);
@@ -57,10 +81,14 @@ public:
     ConversionParams& Params() { return m_params; }
     const QString& PicturePath() const { return m_picturePath; }
     const Conversion& Converter() const { return m_conversion; }
+    const SettingsStore& Settings() const { return m_settings; }
     // Long tasks of the window (a folder run) and the conversions they share.
     WindowWorker& Worker() { return m_worker; }
     Conversion& Converter() { return m_conversion; }
     BackgroundConversion& Background() { return m_background; }
+    // The one mail client of the window; see CSimpleMapi for sending from the worker.
+    CSimpleMapi& MailClient() { return m_mail; }
+    const BatchMailSettings& BatchMail() const { return m_batchMail; }
     int ScrollX() const { return m_scrollX; }
     int ScrollY() const { return m_scrollY; }
 
@@ -88,12 +116,12 @@ private:
     void BindControls();
     // Shows, hides and ranges the scroll bars for the preview box and picture as they are now.
     void UpdateScrollBars();
-    void PublishParams();
     void Scroll(int code, int position, QScrollBar* bar, int& offset);
     WindowPlacement Placement() const;
 
     ConversionParams m_params;
     const QString m_previewPath;
+    QStringList m_commandLine;
     BatchMailSettings m_batchMail;
     SettingsStore m_settings;
     int m_scrollX = 0;
@@ -103,15 +131,17 @@ private:
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
-    // The control panel and the mail client join the window with their own windows; until
-    // then the panel's information box is not written.
-    CControlPanelDlg* m_panel = nullptr;
-    std::atomic<bool> m_panelShown{false};  // m_panel exists: read by conversion threads
+    // Until the panel is there, its information box is not written.
+    ControlPanelFactory m_panelFactory;
+    ControlPanel* m_panel = nullptr;
+    std::atomic<bool> m_panelShown{false};  // the panel is shown: read by conversion threads
     bool m_initialised = false;
     bool m_destroyed = false;
     mutable std::mutex m_paramsLock;
     ConversionParams m_publishedParams;  // m_params as other threads may see it
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
+    CSimpleMapi m_mail;
+    bool m_mailPending = false;  // a send waits for its conversion
     WindowWorker m_worker{this};
 };

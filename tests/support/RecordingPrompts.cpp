@@ -1,5 +1,6 @@
 #include "RecordingPrompts.h"
 
+#include <QDialog>
 #include <QStringList>
 
 RecordingPrompts::RecordingPrompts() : m_previous(InstallPrompts(this)) {}
@@ -60,4 +61,27 @@ QStringList RecordingPrompts::Texts() const {
         texts << message.text;
     }
     return texts;
+}
+
+int RecordingPrompts::RunDialog(QDialog& dialog) {
+    std::function<int(QDialog&)> answer;
+    {
+        std::lock_guard lock(m_mutex);
+        m_dialogCaptions << dialog.windowTitle();
+        if (!m_dialogAnswers.empty()) {
+            answer = std::move(m_dialogAnswers.front());
+            m_dialogAnswers.pop_front();
+        }
+    }
+    return answer ? answer(dialog) : QDialog::Rejected;
+}
+
+void RecordingPrompts::AnswerDialogNext(std::function<int(QDialog&)> answer) {
+    std::lock_guard lock(m_mutex);
+    m_dialogAnswers.push_back(std::move(answer));
+}
+
+QStringList RecordingPrompts::DialogCaptions() const {
+    std::lock_guard lock(m_mutex);
+    return m_dialogCaptions;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QStringList>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -17,6 +19,13 @@ public:
     Answer ShowMessage(const Message& message) override;
     std::optional<QString> AskFileName(const FileDialogRequest& request) override;
 
+    // The next dialog is handed to `answer`, which may fill in its fields, and ends with what
+    // `answer` returns. Dialogs without one are cancelled.
+    int RunDialog(QDialog& dialog) override;
+    void AnswerDialogNext(std::function<int(QDialog&)> answer);
+    // The captions of the dialogs run so far.
+    QStringList DialogCaptions() const;
+
     void AnswerNext(Answer answer);
     // An empty path cancels the dialog.
     void ChooseNext(const QString& path);
@@ -29,6 +38,8 @@ private:
     Prompts* m_previous;
     std::deque<Answer> m_answers;
     std::deque<QString> m_choices;
+    std::deque<std::function<int(QDialog&)>> m_dialogAnswers;
+    QStringList m_dialogCaptions;
     std::vector<Message> m_messages;
     std::vector<FileDialogRequest> m_fileRequests;
 };

@@ -1,0 +1,71 @@
+#include "MainApp.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QSessionManager>
+#include <QStandardPaths>
+#include <QTranslator>
+
+#include "FolderAction.h"
+#include "platform/EndingSignalNotifier.h"
+#include "platform/PictureObject.h"
+#include "platform/StringTable.h"
+#include "platform/WidgetPrompts.h"
+#include "ui/ControlPanelDlg.h"
+#include "workflow/MainDlg.h"
+
+namespace {
+
+// Qt's own texts (the buttons of message boxes, the file dialogs) in German like the rest.
+void LoadQtGermanTexts(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    }
+}
+
+}  // namespace
+
+CMainApp::CMainApp(int& argc, char** argv) : QApplication(argc, argv) {
+    QuietDecoderMessages();
+    // The provisional name until the start settles on the profile's.
+    setApplicationName(LoadString(57344));
+    LoadQtGermanTexts(*this);
+}
+
+bool CMainApp::InitInstance() {
+    // The network layer the program once initialised here (string 104 told of its failure)
+    // needs no start on this system: nothing in the program uses sockets.
+    setOrganizationName(QStringLiteral("Weskamor"));
+    setApplicationName(QStringLiteral("Plenmar"));  // settings: ~/.config/Weskamor/Plenmar.conf
+
+    WriteFolderAction(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                      applicationFilePath());
+
+    WidgetPrompts prompts;
+    Prompts* previous = InstallPrompts(&prompts);
+    {
+        CMainDlg window;
+        window.SetControlPanelFactory(
+            [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
+        window.SetCommandLine(arguments().mid(1));
+        // Ended by a signal (a logout, `kill`) the window closes as if the user had closed it:
+        // settings kept, preview file removed; dialogs open over it close too.
+        EndingSignalNotifier ending;
+        connect(&ending, &EndingSignalNotifier::EndRequested, &window, [&window] {
+            window.done(QDialog::Rejected);
+            QCoreApplication::exit(0);
+        });
+#if QT_CONFIG(sessionmanager)
+        connect(this, &QGuiApplication::commitDataRequest, &window,
+                [&window](QSessionManager&) { window.StoreSettings(); });
+#endif
+        window.exec();
+        if (window.isVisible()) {
+            window.done(QDialog::Rejected);  // the session's end quits every event loop
+        }
+    }
+    InstallPrompts(previous);
+    return true;
+}

@@ -1,0 +1,296 @@
+#include "MailProvider.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "SpawnAndWait.h"
+#include "mail/Mapi.h"
+
+struct MailLibrary {
+    std::map<std::string, MailProc, std::less<>> entries;
+};
+
+namespace {
+
+thread_local MailWaitInterrupt* t_interrupt = nullptr;
+
+QString Text(const char* text) {
+    return text != nullptr ? QString::fromUtf8(text) : QString();
+}
+
+QString XdgEmail() {
+    return QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+}
+
+// Staged copies older than a day: their mail programs have read them long ago.
+void RemoveOldCopies(const QString& staging) {
+    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
+    const QFileInfoList entries = QDir(staging).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        if (entry.lastModified() >= dayAgo) {
+            continue;
+        }
+        if (entry.isDir() && !entry.isSymLink()) {
+            QDir(entry.filePath()).removeRecursively();
+        } else {
+            QFile::remove(entry.filePath());
+        }
+    }
+}
+
+// The name the mail program shows: the descriptor's file name, else the path's.
+QString AttachedName(const MapiFileDesc& file, const QString& path) {
+    const QString name = QFileInfo(Text(file.lpszFileName)).fileName();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
+        return QFileInfo(path).fileName();
+    }
+    return name;
+}
+
+// Copies the attachments into a new folder of the staging folder, one copy under each
+// attachment's name (a name that comes twice goes into a subfolder of its own).
+ULONG Stage(const MapiMessage& message, QStringList& copies) {
+    for (ULONG i = 0; i < message.nFileCount; ++i) {
+        if (!QFileInfo(Text(message.lpFiles[i].lpszPathName)).isFile()) {
+            return MAPI_E_ATTACHMENT_NOT_FOUND;
+        }
+    }
+    if (message.nFileCount == 0) {
+        return SUCCESS_SUCCESS;
+    }
+    const QString staging = MailStagingFolder();
+    if (!QDir().mkpath(staging)) {
+        return MAPI_E_FAILURE;
+    }
+    RemoveOldCopies(staging);
+    QTemporaryDir folder(staging + QStringLiteral("/XXXXXX"));
+    if (!folder.isValid()) {
+        return MAPI_E_FAILURE;
+    }
+    QSet<QString> names;
+    for (ULONG i = 0; i < message.nFileCount; ++i) {
+        const QString path = Text(message.lpFiles[i].lpszPathName);
+        const QString name = AttachedName(message.lpFiles[i], path);
+        QString target = folder.filePath(name);
+        if (names.contains(name)) {
+            const QString own = folder.filePath(QString::number(i));
+            if (!QDir().mkpath(own)) {
+                return MAPI_E_FAILURE;
+            }
+            target = own + QLatin1Char('/') + name;
+        }
+        names.insert(name);
+        if (QFile source(path); !source.open(QIODevice::ReadOnly)) {
+            return MAPI_E_ATTACHMENT_OPEN_FAILURE;
+        }
+        if (!QFile::copy(path, target)) {
+            return MAPI_E_FAILURE;
+        }
+        copies << target;
+    }
+    folder.setAutoRemove(false);
+    return SUCCESS_SUCCESS;
+}
+
+ULONG RunXdgEmail(const QString& program, const QStringList& arguments) {
+    const ProgramExit ended = SpawnAndWait(program, arguments, &MailWaitInterrupt::Stopping);
+    switch (ended.how) {
+        case ProgramExit::How::Abandoned:
+            return SUCCESS_SUCCESS;  // handed over; the mail program is no longer waited for
+        case ProgramExit::How::NotStarted:
+        case ProgramExit::How::Crashed:
+            return MAPI_E_FAILURE;
+        case ProgramExit::How::Exited:
+            break;
+    }
+    switch (ended.code) {
+        case 0:
+            return SUCCESS_SUCCESS;
+        case 2:  // a file does not exist
+            return MAPI_E_ATTACHMENT_NOT_FOUND;
+        case 5:  // no permission to read a file
+            return MAPI_E_ATTACHMENT_OPEN_FAILURE;
+        default:  // 1 wrong use, 3 no tool for the job, 4 the mail program failed
+            return MAPI_E_FAILURE;
+    }
+}
+
+// Recipients as xdg-email takes them: "To" as plain addresses, the others after --cc and
+// --bcc. The address without its "SMTP:", else the name.
+ULONG AddRecipients(const MapiMessage& message, QStringList& arguments) {
+    QStringList to;
+    for (ULONG i = 0; i < message.nRecipCount; ++i) {
+        const MapiRecipDesc& recipient = message.lpRecips[i];
+        QString address = Text(recipient.lpszAddress);
+        if (address.startsWith(QLatin1String("SMTP:"), Qt::CaseInsensitive)) {
+            address.remove(0, 5);
+        }
+        if (address.isEmpty()) {
+            address = Text(recipient.lpszName);
+        }
+        switch (recipient.ulRecipClass) {
+            case MAPI_TO:
+                to << address;
+                break;
+            case MAPI_CC:
+                arguments << QStringLiteral("--cc") << address;
+                break;
+            case MAPI_BCC:
+                arguments << QStringLiteral("--bcc") << address;
+                break;
+            default:
+                return MAPI_E_BAD_RECIPTYPE;
+        }
+    }
+    arguments << to;
+    return SUCCESS_SUCCESS;
+}
+
+ULONG SendMail(LHANDLE, ULONG_PTR, lpMapiMessage message, FLAGS, ULONG) {
+    if (message == nullptr || (message->nFileCount > 0 && message->lpFiles == nullptr) ||
+        (message->nRecipCount > 0 && message->lpRecips == nullptr)) {
+        return MAPI_E_INVALID_MESSAGE;
+    }
+    const QString program = XdgEmail();
+    if (program.isEmpty()) {
+        return MAPI_E_FAILURE;
+    }
+    // xdg-email refuses an empty --subject or --body: an empty text is left out instead.
+    QStringList arguments{QStringLiteral("--utf8")};
+    const QString subject = Text(message->lpszSubject);
+    if (!subject.isEmpty()) {
+        arguments << QStringLiteral("--subject") << subject;
+    }
+    const QString body = Text(message->lpszNoteText);
+    if (!body.isEmpty()) {
+        arguments << QStringLiteral("--body") << body;
+    }
+    QStringList copies;
+    if (const ULONG staged = Stage(*message, copies); staged != SUCCESS_SUCCESS) {
+        return staged;
+    }
+    for (const QString& copy : copies) {
+        arguments << QStringLiteral("--attach") << copy;
+    }
+    if (const ULONG added = AddRecipients(*message, arguments); added != SUCCESS_SUCCESS) {
+        return added;
+    }
+    return RunXdgEmail(program, arguments);
+}
+
+ULONG Logon(ULONG_PTR, LPSTR, LPSTR, FLAGS, ULONG, LPLHANDLE session) {
+    static std::atomic<LHANDLE> sessions{0};
+    if (session == nullptr) {
+        return MAPI_E_FAILURE;
+    }
+    *session = ++sessions;
+    return SUCCESS_SUCCESS;
+}
+
+ULONG Logoff(LHANDLE, ULONG_PTR, FLAGS, ULONG) {
+    return SUCCESS_SUCCESS;
+}
+
+template <typename Entry>
+MailProc Proc(Entry entry) {
+    return reinterpret_cast<MailProc>(entry);
+}
+
+MailLibrary BuiltIn() {
+    MailLibrary library;
+    library.entries = {
+        {"MAPILogon", Proc<LPMAPILOGON>(Logon)},
+        {"MAPISendMail", Proc<LPMAPISENDMAIL>(SendMail)},
+        {"MAPISendDocuments",
+         Proc<LPMAPISENDDOCUMENTS>(
+             [](ULONG_PTR, LPSTR, LPSTR, LPSTR, ULONG) -> ULONG { return MAPI_E_NOT_SUPPORTED; })},
+        {"MAPIFindNext", Proc<LPMAPIFINDNEXT>([](LHANDLE, ULONG_PTR, LPSTR, LPSTR, FLAGS, ULONG,
+                                                 LPSTR) -> ULONG { return MAPI_E_NOT_SUPPORTED; })},
+        {"MAPIReadMail",
+         Proc<LPMAPIREADMAIL>([](LHANDLE, ULONG_PTR, LPSTR, FLAGS, ULONG, lpMapiMessage*) -> ULONG {
+             return MAPI_E_NOT_SUPPORTED;
+         })},
+        {"MAPIResolveName",
+         Proc<LPMAPIRESOLVENAME>([](LHANDLE, ULONG_PTR, LPSTR, FLAGS, ULONG,
+                                    lpMapiRecipDesc*) -> ULONG { return MAPI_E_NOT_SUPPORTED; })},
+        {"MAPIAddress",
+         Proc<LPMAPIADDRESS>([](LHANDLE, ULONG_PTR, LPSTR, ULONG, LPSTR, ULONG, lpMapiRecipDesc,
+                                FLAGS, ULONG, ULONG*,
+                                lpMapiRecipDesc*) -> ULONG { return MAPI_E_NOT_SUPPORTED; })},
+        {"MAPILogoff", Proc<LPMAPILOGOFF>(Logoff)},
+        {"MAPIFreeBuffer", Proc<LPMAPIFREEBUFFER>([](void*) -> ULONG { return SUCCESS_SUCCESS; })},
+        {"MAPIDetails", Proc<LPMAPIDETAILS>([](LHANDLE, ULONG_PTR, lpMapiRecipDesc, FLAGS,
+                                               ULONG) -> ULONG { return MAPI_E_NOT_SUPPORTED; })},
+        {"MAPISaveMail", Proc<LPMAPISAVEMAIL>([](LHANDLE, ULONG_PTR, lpMapiMessage, FLAGS, ULONG,
+                                                 LPSTR) -> ULONG { return MAPI_E_NOT_SUPPORTED; })},
+    };
+    return library;
+}
+
+// Libraries once loaded stay, as the system keeps a library that is never freed.
+std::mutex g_librariesLock;
+std::map<std::string, MailLibrary, std::less<>>& Libraries() {
+    static std::map<std::string, MailLibrary, std::less<>> libraries{{"MAPI32.DLL", BuiltIn()}};
+    return libraries;
+}
+
+}  // namespace
+
+bool MailProgramInstalled() {
+    return !XdgEmail().isEmpty();
+}
+
+const MailLibrary* LoadMailLibrary(const char* name) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    std::lock_guard lock(g_librariesLock);
+    const auto found = Libraries().find(std::string_view(name));
+    return found != Libraries().end() ? &found->second : nullptr;
+}
+
+MailProc MailLibraryEntry(const MailLibrary* library, const char* name) {
+    if (library == nullptr || name == nullptr) {
+        return nullptr;
+    }
+    const auto found = library->entries.find(std::string_view(name));
+    return found != library->entries.end() ? found->second : nullptr;
+}
+
+bool RegisterMailLibrary(const char* name,
+                         std::initializer_list<std::pair<const char*, MailProc>> entries) {
+    std::lock_guard lock(g_librariesLock);
+    MailLibrary library;
+    for (const auto& [entryName, proc] : entries) {
+        library.entries.emplace(entryName, proc);
+    }
+    return Libraries().emplace(name, std::move(library)).second;
+}
+
+QString MailStagingFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/plenmar/mail");
+}
+
+MailWaitInterrupt::MailWaitInterrupt(std::function<bool()> stop)
+    : m_stop(std::move(stop)), m_outer(t_interrupt) {
+    t_interrupt = this;
+}
+
+MailWaitInterrupt::~MailWaitInterrupt() {
+    t_interrupt = m_outer;
+}
+
+bool MailWaitInterrupt::Stopping() {
+    return t_interrupt != nullptr && t_interrupt->m_stop && t_interrupt->m_stop();
+}

@@ -1,0 +1,499 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTest>
+#include <ctime>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "mail/SimpleMapi.h"
+#include "platform/DialogTemplate.h"
+#include "platform/MailProvider.h"
+#include "support/RecordingPrompts.h"
+#include "support/TestFiles.h"
+#include "workflow/MainDlg.h"
+
+namespace {
+
+// Stands in for xdg-email: keeps its arguments (each ending in a NUL) and a copy of every
+// attachment as xdg-email saw it, notes each call with its number of attachments, and ends
+// as the file "status" says.
+constexpr char kStandIn[] = R"(#!/bin/sh
+here=$(dirname "$0")
+: > "$here/args"
+n=0
+next=
+for a in "$@"; do
+    printf '%s\0' "$a" >> "$here/args"
+    if [ -n "$next" ]; then n=$((n + 1)); cp "$a" "$here/attached$n"; fi
+    next=
+    [ "$a" = --attach ] && next=1
+done
+echo "$n" >> "$here/calls"
+status=$(cat "$here/status" 2>/dev/null || echo 0)
+case "$status" in
+    crash) kill -9 $$ ;;
+    wait) i=0
+          while [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
+          touch "$here/waited-to-the-end"; exit 0 ;;
+esac
+exit "$status"
+)";
+
+class Mail : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_path = qgetenv("PATH");
+        m_folder = QDir::currentPath();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
+        qputenv("TEMP", QFile::encodeName(temp.Path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.Path());
+        InstallMailProgram();
+    }
+    void TearDown() override {
+        QDir::setCurrent(m_folder);
+        qputenv("PATH", m_path);
+        qunsetenv("XDG_CACHE_HOME");
+        qunsetenv("TEMP");
+    }
+
+    // The stand-in, first on PATH.
+    void InstallMailProgram() {
+        WriteAll(bin.File("xdg-email"), kStandIn);
+        QFile::setPermissions(bin.File("xdg-email"), QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin.Path()) + ":/usr/bin:/bin");
+    }
+    // No mail program anywhere on PATH.
+    void HideMailProgram() {
+        QFile::remove(bin.File("xdg-email"));
+        qputenv("PATH", QFile::encodeName(bin.Path()));
+    }
+    void ExitWith(const char* status) { WriteAll(bin.File("status"), status); }
+    QStringList Arguments() const {
+        QStringList arguments;
+        const QList<QByteArray> parts = ReadAll(bin.File("args")).split('\0');
+        for (const QByteArray& part : parts) {
+            arguments << QString::fromUtf8(part);
+        }
+        arguments.removeLast();  // what follows the last NUL
+        return arguments;
+    }
+    // The number of attachments of each call so far.
+    QStringList Calls() const {
+        return QString::fromUtf8(ReadAll(bin.File("calls"))).split('\n', Qt::SkipEmptyParts);
+    }
+    QStringList Attached() const {
+        QStringList attached;
+        const QStringList arguments = Arguments();
+        for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+            if (arguments[i] == "--attach") {
+                attached << arguments[i + 1];
+            }
+        }
+        return attached;
+    }
+    QByteArray AttachedBytes(int number) const {
+        return ReadAll(bin.File(QStringLiteral("attached%1").arg(number)));
+    }
+
+    TestFolder bin;
+    TestFolder cache;
+    TestFolder temp;
+    TestFolder config;
+    TestFolder pictures;
+    RecordingPrompts prompts;
+    QByteArray m_path;
+    QString m_folder;
+};
+
+const QString kNoMailProgram = QStringLiteral(
+    "Es konnte kein Mailprogramm erreicht werden, es wurde nichts versendet.\n"
+    "Installieren Sie das Paket „xdg-utils“ und richten Sie ein Standard-Mailprogramm ein "
+    "(zum Beispiel Thunderbird oder Evolution).");
+
+}  // namespace
+
+TEST_F(Mail, HandsSubjectTextAndAttachmentsOverExactlyAndInOrder) {
+    QDir(pictures.Path()).mkpath("Urlaub/neu");
+    const QStringList files = {"eins.jpg", "Urlaub/zwei.jpg", "Urlaub/neu/drei ä.jpg"};
+    for (int i = 0; i < files.size(); ++i) {
+        WriteAll(pictures.File(files[i]), QByteArray("Bild ") + QByteArray::number(i));
+    }
+    CSimpleMapi mail;
+    QDir::setCurrent(pictures.File("Urlaub"));
+    mail.AddAttachment(pictures.File("eins.jpg"), 0xFFFFFFFF);
+    mail.AddAttachment("zwei.jpg", 0xFFFFFFFF);  // against the folder of now
+    mail.AddAttachment("./neu/../neu/drei ä.jpg", 0xFFFFFFFF);
+    QDir::setCurrent(temp.Path());
+    const QString subject = "Grüße aus Köln\nzweite Zeile";
+    const QString text = "Liebe Grüße,\r\nÄrger gibt's nicht.\n\n– Jörg";
+    EXPECT_EQ(mail.SendMail(subject, text), SUCCESS_SUCCESS);
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_EQ(QDir::current(), QDir(temp.Path()));
+
+    const QStringList attached = Attached();
+    EXPECT_EQ(Arguments().mid(0, 5), (QStringList{"--utf8", "--subject", subject, "--body", text}));
+    ASSERT_EQ(attached.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(attached[i].startsWith(MailStagingFolder() + "/")) << attached[i].toStdString();
+        EXPECT_EQ(QFileInfo(attached[i]).fileName(), QFileInfo(files[i]).fileName());
+        EXPECT_EQ(AttachedBytes(i + 1), ReadAll(pictures.File(files[i]))) << i;
+        EXPECT_TRUE(QFile::exists(attached[i])) << "the mail program reads the copy later";
+    }
+
+    // The lists are empty after a send; empty texts are left out (xdg-email refuses them).
+    EXPECT_EQ(mail.SendMail({}, {}, QString("anna@example.org")), SUCCESS_SUCCESS);
+    EXPECT_EQ(Arguments(), (QStringList{"--utf8", "anna@example.org"}));
+    EXPECT_EQ(Calls(), (QStringList{"3", "0"}));
+}
+
+TEST_F(Mail, ExitStatusesBecomeResultsAndTheUserReadsTheirTexts) {
+    const QString failure = "One or more unspecified errors occurred. No message was sent.\r\n";
+    const struct {
+        const char* status;
+        ULONG result;
+        QString text;
+    } cases[] = {
+        {"0", SUCCESS_SUCCESS, {}},
+        {"1", MAPI_E_FAILURE, failure},
+        {"2", MAPI_E_ATTACHMENT_NOT_FOUND,
+         "The specified attachment was not found. No message was sent.\r\n"},
+        {"3", MAPI_E_FAILURE, failure},
+        {"4", MAPI_E_FAILURE, failure},
+        {"5", MAPI_E_ATTACHMENT_OPEN_FAILURE,
+         "The specified attachment could not be opened. No message was sent.\r\n"},
+        {"crash", MAPI_E_FAILURE, failure},
+    };
+    WriteAll(pictures.File("bild.jpg"), "Bild");
+    CSimpleMapi mail;
+    for (const auto& c : cases) {
+        RecordingPrompts seen;
+        ExitWith(c.status);
+        mail.AddAttachment(pictures.File("bild.jpg"), 0xFFFFFFFF);
+        EXPECT_EQ(mail.SendMail("Betreff", "Text"), c.result) << c.status;
+        EXPECT_EQ(seen.Texts(), c.text.isEmpty() ? QStringList{} : QStringList{c.text}) << c.status;
+        EXPECT_EQ(Calls().size(), &c - cases + 1) << c.status;
+        EXPECT_EQ(Calls().back(), "1") << "the attachment of this send alone";
+    }
+    EXPECT_EQ(CSimpleMapi::ErrorText(1), "Vorgang duch Benutzer abgebrochen");
+    EXPECT_EQ(CSimpleMapi::ErrorText(4), "Unknown error code.\r\n");
+    EXPECT_EQ(CSimpleMapi::ErrorText(26), "Unknown error code.\r\n");
+}
+
+TEST_F(Mail, AttachmentsThatAreNotThereSendNothing) {
+    CSimpleMapi mail;
+    mail.AddAttachment("", 0xFFFFFFFF);
+    EXPECT_EQ(prompts.Texts(), QStringList{"Anhang '' kann nicht gefunden werden"});
+    EXPECT_EQ(mail.SendMail("Betreff", "Text"), SUCCESS_SUCCESS) << "nothing was added";
+    EXPECT_EQ(Calls(), QStringList{"0"});
+
+    mail.AddAttachment(pictures.File("fehlt.jpg"), 0xFFFFFFFF);
+    EXPECT_EQ(mail.SendMail("Betreff", "Text"), MAPI_E_ATTACHMENT_NOT_FOUND);
+    EXPECT_EQ(Calls(), QStringList{"0"}) << "xdg-email is not started";
+    EXPECT_EQ(prompts.Texts().back(),
+              "The specified attachment was not found. No message was sent.\r\n");
+}
+
+TEST_F(Mail, EverySendStagesItsOwnCopiesAndOldCopiesGo) {
+    const QString old = MailStagingFolder() + "/alt";
+    QDir().mkpath(old);
+    WriteAll(old + "/x.jpg", "alt");
+    const timespec twoDaysAgo{std::time(nullptr) - 2 * 24 * 3600, 0};
+    const timespec times[2] = {twoDaysAgo, twoDaysAgo};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(old).constData(), times, 0), 0);
+    QDir(pictures.Path()).mkpath("a");
+    QDir(pictures.Path()).mkpath("b");
+    WriteAll(pictures.File("a/x.jpg"), "erstes");
+    WriteAll(pictures.File("b/x.jpg"), "zweites");
+
+    CSimpleMapi mail;
+    mail.AddAttachment(pictures.File("a/x.jpg"), 0xFFFFFFFF);
+    mail.AddAttachment(pictures.File("b/x.jpg"), 0xFFFFFFFF);
+    ASSERT_EQ(mail.SendMail("s", "t"), SUCCESS_SUCCESS);
+    const QStringList first = Attached();
+    ASSERT_EQ(first.size(), 2);
+    EXPECT_NE(first[0], first[1]) << "one name twice in one mail";
+    EXPECT_EQ(QFileInfo(first[1]).fileName(), "x.jpg");
+    EXPECT_EQ(ReadAll(first[1]), "zweites");
+    EXPECT_FALSE(QFile::exists(old)) << "staged two days ago";
+
+    WriteAll(pictures.File("a/x.jpg"), "neu");
+    mail.AddAttachment(pictures.File("a/x.jpg"), 0xFFFFFFFF);
+    ASSERT_EQ(mail.SendMail("s", "t"), SUCCESS_SUCCESS);
+    EXPECT_EQ(ReadAll(first[0]), "erstes") << "a later send leaves earlier copies alone";
+    EXPECT_EQ(ReadAll(Attached().value(0)), "neu");
+}
+
+TEST_F(Mail, WithoutAMailProgramTheUserIsToldAndTheAttachmentsWait) {
+    WriteAll(pictures.File("bild.jpg"), "Bild");
+    HideMailProgram();
+    CSimpleMapi mail;
+    EXPECT_EQ(mail.IsMapiInstalled(), 1);
+    mail.AddAttachment(pictures.File("bild.jpg"), 0xFFFFFFFF);
+    EXPECT_EQ(mail.SendMail("s", "t"), MAPI_E_FAILURE);
+    EXPECT_EQ(prompts.Texts(), QStringList{kNoMailProgram});
+    EXPECT_EQ(prompts.Messages()[0].caption, "Plenmar");
+
+    // Installed later: the next send loads it and takes what waited.
+    InstallMailProgram();
+    EXPECT_EQ(mail.IsMapiInstalled(), 0);
+    EXPECT_EQ(mail.SendMail("s", "t"), SUCCESS_SUCCESS);
+    EXPECT_EQ(Calls(), QStringList{"1"});
+}
+
+namespace {
+
+// A provider that records what the client hands it and moves the process to another folder,
+// as a mail program's windows may.
+struct Handed {
+    FLAGS logonFlags = 0;
+    FLAGS sendFlags = 0;
+    LHANDLE sendSession = 0;
+    LHANDLE logoffSession = 0;
+    ULONG recipients = 0;
+    ULONG recipientClass = 0;
+    std::string name, address, subject, text;
+    ULONG files = 0;
+    bool noFileArray = false;
+    std::vector<std::pair<std::string, std::string>> paths;
+    std::vector<ULONG> positions;
+} g_handed;
+
+ULONG RecordLogon(ULONG_PTR, LPSTR, LPSTR, FLAGS flags, ULONG, LPLHANDLE session) {
+    g_handed.logonFlags = flags;
+    *session = 42;
+    return SUCCESS_SUCCESS;
+}
+
+ULONG RecordSend(LHANDLE session, ULONG_PTR, lpMapiMessage message, FLAGS flags, ULONG) {
+    g_handed.sendFlags = flags;
+    g_handed.sendSession = session;
+    g_handed.subject = message->lpszSubject;
+    g_handed.text = message->lpszNoteText;
+    g_handed.recipients = message->nRecipCount;
+    if (message->nRecipCount == 1) {
+        g_handed.recipientClass = message->lpRecips->ulRecipClass;
+        g_handed.name = message->lpRecips->lpszName;
+        g_handed.address = message->lpRecips->lpszAddress;
+    }
+    g_handed.files = message->nFileCount;
+    g_handed.noFileArray = message->lpFiles == nullptr;
+    g_handed.paths.clear();
+    g_handed.positions.clear();
+    for (ULONG i = 0; i < message->nFileCount; ++i) {
+        g_handed.paths.emplace_back(message->lpFiles[i].lpszFileName,
+                                    message->lpFiles[i].lpszPathName);
+        g_handed.positions.push_back(message->lpFiles[i].nPosition);
+    }
+    QDir::setCurrent(QDir::rootPath());
+    return SUCCESS_SUCCESS;
+}
+
+ULONG RecordLogoff(LHANDLE session, ULONG_PTR, FLAGS, ULONG) {
+    g_handed.logoffSession = session;
+    return SUCCESS_SUCCESS;
+}
+
+}  // namespace
+
+TEST_F(Mail, TheClientFillsTheMessageAsPublishedAndKeepsItsFolder) {
+    RegisterMailLibrary("RECORDING.DLL",
+                        {{"MAPILogon", reinterpret_cast<MailProc>(RecordLogon)},
+                         {"MAPISendMail", reinterpret_cast<MailProc>(RecordSend)},
+                         {"MAPILogoff", reinterpret_cast<MailProc>(RecordLogoff)}});
+    CSimpleMapi mail("RECORDING.DLL");
+    QDir::setCurrent(pictures.Path());
+    const QString folder = QDir::currentPath();
+    // Enough attachments that the lists grow and move what they hold more than once.
+    for (int i = 0; i < 20; ++i) {
+        mail.AddAttachment(QStringLiteral("bild%1.jpg").arg(i), 0xFFFFFFFF);
+    }
+    g_handed = {};
+    EXPECT_EQ(mail.SendMail("Betreff", "Text", QString("R")), SUCCESS_SUCCESS);
+    EXPECT_EQ(QDir::currentPath(), folder) << "back where it was before the send";
+    EXPECT_EQ(g_handed.logonFlags, MAPI_LOGON_UI);
+    EXPECT_EQ(g_handed.sendFlags, MAPI_DIALOG);
+    EXPECT_EQ(g_handed.sendSession, 42u);
+    EXPECT_EQ(g_handed.logoffSession, 42u);
+    EXPECT_EQ(g_handed.subject, "Betreff");
+    EXPECT_EQ(g_handed.text, "Text");
+    EXPECT_EQ(g_handed.recipients, 1u);
+    EXPECT_EQ(g_handed.recipientClass, MAPI_TO);
+    EXPECT_EQ(g_handed.name, "R");
+    EXPECT_EQ(g_handed.address, "SMTP:R");
+    ASSERT_EQ(g_handed.files, 20u);
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "bild" + std::to_string(i) + ".jpg";
+        EXPECT_EQ(g_handed.paths[i].first, name);
+        EXPECT_EQ(g_handed.paths[i].second, (folder + "/").toStdString() + name);
+        EXPECT_EQ(g_handed.positions[i], 0xFFFFFFFFu);
+    }
+
+    g_handed = {};
+    EXPECT_EQ(mail.SendMail("", ""), SUCCESS_SUCCESS);
+    EXPECT_EQ(g_handed.files, 0u) << "the lists are empty after a send";
+    EXPECT_TRUE(g_handed.noFileArray);
+    EXPECT_EQ(g_handed.recipients, 0u);
+}
+
+TEST_F(Mail, MessagesFromTwoThreadsNeverMix) {
+    WriteAll(pictures.File("a.jpg"), "a");
+    WriteAll(pictures.File("b.jpg"), "b");
+    CSimpleMapi mail;
+    const auto sendThree = [&](const QString& file) {
+        for (int i = 0; i < 3; ++i) {
+            const auto message = mail.Lock();
+            mail.ClearAttachments();
+            mail.AddAttachment(file, 0xFFFFFFFF);
+            mail.SendMail("s", "t");
+        }
+    };
+    std::thread other(sendThree, pictures.File("b.jpg"));
+    sendThree(pictures.File("a.jpg"));
+    other.join();
+    EXPECT_EQ(Calls(), QStringList(6, "1"));
+    EXPECT_TRUE(prompts.Messages().empty());
+}
+
+namespace {
+
+class MailWindow : public Mail {
+protected:
+    std::unique_ptr<CMainDlg> Start() {
+        auto window = std::make_unique<CMainDlg>();
+        window->show();
+        window->WaitForConversions();
+        return window;
+    }
+    void Open(CMainDlg& window, const QString& picture) {
+        prompts.ChooseNext(picture);
+        window.OnOpen();
+    }
+    static void Send(CMainDlg& window) {
+        window.OnSendByMail();
+        window.WaitForConversions();
+        window.Worker().Wait();
+    }
+    QStringList TempFiles() const {
+        return QDir(temp.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+};
+
+}  // namespace
+
+TEST_F(MailWindow, SendsTheOpenPictureConvertedUnderItsOwnName) {
+    WriteAll(pictures.File("Urlaub.bmp"), Encode(QuarterPattern(800, 600), "bmp"));
+    const QByteArray inTemp = Encode(QuarterPattern(800, 600), "jpeg");
+    const struct {
+        QString picture;
+        const char* attachedName;
+    } cases[] = {
+        {{}, ".jpg"},  // none opened yet: the sample picture
+        {pictures.File("Urlaub.bmp"), "Urlaub.jpg"},
+        {temp.File("Urlaub.jpg"), "Urlaub.jpg"},  // the temporary name is the picture itself
+    };
+    for (const auto& c : cases) {
+        const bool pictureInTemp = c.picture == temp.File("Urlaub.jpg");
+        if (pictureInTemp) {
+            WriteAll(c.picture, inTemp);
+        }
+        auto window = Start();
+        if (!c.picture.isEmpty()) {
+            Open(*window, c.picture);
+        }
+        Send(*window);
+        const QStringList attached = Attached();
+        ASSERT_EQ(attached.size(), 1) << c.attachedName;
+        EXPECT_EQ(QFileInfo(attached[0]).fileName(), c.attachedName);
+        EXPECT_EQ(QImage(attached[0]).size(), QSize(368, 276)) << "converted, and still there";
+        QStringList left{"Temppic.jpg"};
+        if (pictureInTemp) {
+            EXPECT_EQ(ReadAll(c.picture), inTemp) << "the user's picture stays as it was";
+            left << "Urlaub.jpg";
+        }
+        EXPECT_EQ(TempFiles(), left)
+            << "the temporary file is gone: " << TempFiles().join(' ').toStdString();
+        EXPECT_EQ(Arguments().mid(0, 5),
+                  (QStringList{"--utf8", "--subject", "Beiliegend Ihre Bilder", "--body",
+                               "In der Beilage erhalten Sie die gewünschten Bilder"}));
+        EXPECT_TRUE(prompts.Messages().empty());
+        window->close();
+        QFile::remove(temp.File("Urlaub.jpg"));
+    }
+}
+
+TEST_F(MailWindow, MailSetupChangesSubjectAndTextOnlyOnOk) {
+    auto window = Start();
+    const BatchMailSettings before = window->BatchMail();
+    QString shownSubject;
+    prompts.AnswerDialogNext([&](QDialog& dialog) {
+        shownSubject = qobject_cast<QLineEdit*>(ControlById(dialog, 1039))->text();
+        qobject_cast<QLineEdit*>(ControlById(dialog, 1039))->setText("verworfen");
+        return int(QDialog::Rejected);
+    });
+    window->OnMailSetup();
+    EXPECT_EQ(shownSubject, "Beiliegend Ihre Bilder");
+    EXPECT_EQ(window->BatchMail().mailSubject, before.mailSubject);
+    EXPECT_EQ(window->BatchMail().mailText, before.mailText);
+
+    bool stillOpen = false;
+    prompts.AnswerDialogNext([&](QDialog& dialog) {
+        dialog.show();
+        auto* text = qobject_cast<QPlainTextEdit*>(ControlById(dialog, 1040));
+        text->clear();
+        QTest::keyClicks(text, "Hallo");
+        QTest::keyClick(text, Qt::Key_Return);
+        QTest::keyClicks(text, "Welt");
+        stillOpen = dialog.isVisible();
+        qobject_cast<QLineEdit*>(ControlById(dialog, 1039))->setText("Neu");
+        return int(QDialog::Accepted);
+    });
+    window->OnMailSetup();
+    EXPECT_TRUE(stillOpen) << "Enter starts a new line";
+    EXPECT_EQ(window->BatchMail().mailText, "Hallo\nWelt");
+    EXPECT_EQ(window->BatchMail().mailSubject, "Neu");
+    EXPECT_EQ(prompts.DialogCaptions(), (QStringList{"Mail Setup", "Mail Setup"}));
+
+    Send(*window);
+    EXPECT_EQ(Arguments().mid(0, 5),
+              (QStringList{"--utf8", "--subject", "Neu", "--body", "Hallo\nWelt"}));
+    window->close();
+    EXPECT_EQ(QSettings(config.File("Weskamor/Plenmar.conf"), QSettings::IniFormat)
+                  .value("Setting/Mailtext")
+                  .toString(),
+              "Hallo\nWelt");
+}
+
+TEST_F(MailWindow, WithoutAMailProgramTheSendSaysSoAndLeavesNoFile) {
+    HideMailProgram();
+    auto window = Start();
+    Send(*window);
+    EXPECT_EQ(prompts.Texts(), QStringList{kNoMailProgram});
+    EXPECT_EQ(TempFiles(), QStringList{"Temppic.jpg"});
+}
+
+TEST_F(MailWindow, ClosingDoesNotWaitForTheMailProgram) {
+    ExitWith("wait");
+    auto window = Start();
+    window->OnSendByMail();
+    window->OnSendByMail();
+    window->WaitForConversions();
+    EXPECT_TRUE(window->Worker().Running());
+    window->OnSendByMail();
+    EXPECT_EQ(prompts.Texts(),
+              QStringList(2,
+                          "Das Bild kann erst versendet werden, wenn die laufende Aufgabe "
+                          "beendet ist."));
+    window->close();
+    EXPECT_FALSE(window->Worker().Running());
+    EXPECT_FALSE(QFile::exists(bin.File("waited-to-the-end")));
+    EXPECT_EQ(TempFiles(), QStringList{}) << "the preview goes with the window, and the copy";
+    EXPECT_EQ(prompts.Messages().size(), 2u) << "handed over: nothing to complain about";
+}

@@ -1,0 +1,602 @@
+#include "ControlPanelDlg.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "HelpPages.h"
+#include "ImageButton.h"
+#include "SpinEdit.h"
+#include "platform/DialogTemplate.h"
+#include "platform/StringTable.h"
+#include "workflow/MainDlg.h"
+#include "workflow/MainSettings.h"
+
+namespace {
+
+constexpr int kTemplate = 137;
+constexpr int kMenu = 129;
+constexpr int kTimerPeriodMs = 250;
+constexpr int kTicksBeforeFullRun = 3;
+constexpr int kFirstQualityButton = 1029;
+constexpr int kLastQualityButton = 1037;
+
+enum Control {
+    kOpen = 1006,
+    kSizeSlider = 1017,
+    kSizeField = 1018,
+    kQualityField = 1026,
+    kSave = 1027,
+    kConvert = 1028,
+    kInfo = 1038,
+    kSend = 1040,
+    kBrightness = 1045,
+    kContrast = 1046,
+    kRed = 1047,
+    kGreen = 1048,
+    kBlue = 1049,
+    kBlackAndWhite = 1050,
+    kReset = 1051,
+    kQualityBox = 1052,
+    kToggle = 1054,
+    kColourBox = 1055,
+    kResolution = 1056,
+    kPicture1 = 1057,
+    kPicture2 = 1058,
+    kPicture3 = 1059,
+    kRotation = 1063,
+    kMirror = 1064,
+};
+
+// Bitmap resources.
+enum Image {
+    kPictureFolders = 131,
+    kPictureProgram = 134,
+    kPictureScripts = 136,
+    kSaveImage = 137,
+    kOpenImage = 138,
+    kSendImage = 139,
+    kConvertImage = 140,
+    kMoreImage = 141,
+    kLessImage = 142,
+    kResetImage = 143,
+};
+
+// The number at the start of a text, as "72 dpi" gives 72; 0 when it has none.
+int LeadingNumber(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^\\s*[-+]?\\d+"));
+    const QRegularExpressionMatch match = number.match(text);
+    return match.hasMatch() ? match.captured().trimmed().toInt() : 0;
+}
+
+template <typename Widget>
+Widget* Find(const QWidget& dialog, int id) {
+    return qobject_cast<Widget*>(ControlById(dialog, id));
+}
+
+QWidget* SpecialControl(const ControlTemplate& control, QWidget* parent) {
+    switch (control.id) {
+        case kOpen:
+        case kSave:
+        case kConvert:
+        case kSend:
+        case kReset:
+        case kToggle:
+        case kPicture1:
+        case kPicture2:
+        case kPicture3:
+            return new CImageButton(parent);
+        case kBrightness:
+        case kContrast:
+        case kRed:
+        case kGreen:
+        case kBlue:
+            return new CSpinEdit(parent);
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
+    if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
+        ApplyDialogTemplate(*this, *dialogTemplate, SpecialControl);
+    }
+    // A tool window of the main window: above it, without a taskbar entry of its own.
+    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Tool);
+    m_clientHeight = height();
+    m_client = new QWidget(this);
+    const QObjectList controls = children();  // a copy: reparenting changes the list
+    for (QObject* child : controls) {
+        auto* control = qobject_cast<QWidget*>(child);
+        if (control != nullptr && control != m_client) {
+            control->setParent(m_client);  // keeps the order, and so the order of Tab
+        }
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_client);
+    setFixedHeight(m_clientHeight);
+    BindControls();
+    // Three short lines fill the information box; a scroll bar would take the room they need.
+    m_info->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_info->document()->setDocumentMargin(1);
+    ConnectHandlers();
+    SetAccessibleNames();
+}
+
+void CControlPanelDlg::BindControls() {
+    m_rotationList = Find<QComboBox>(*this, kRotation);
+    m_picture3 = Find<CImageButton>(*this, kPicture3);
+    m_picture2 = Find<CImageButton>(*this, kPicture2);
+    m_picture1 = Find<CImageButton>(*this, kPicture1);
+    m_resolutionList = Find<QComboBox>(*this, kResolution);
+    m_reset = Find<CImageButton>(*this, kReset);
+    m_toggle = Find<CImageButton>(*this, kToggle);
+    m_convert = Find<CImageButton>(*this, kConvert);
+    m_send = Find<CImageButton>(*this, kSend);
+    m_open = Find<CImageButton>(*this, kOpen);
+    m_save = Find<CImageButton>(*this, kSave);
+    m_blackAndWhite = Find<QCheckBox>(*this, kBlackAndWhite);
+    m_green = Find<CSpinEdit>(*this, kGreen);
+    m_blue = Find<CSpinEdit>(*this, kBlue);
+    m_contrast = Find<CSpinEdit>(*this, kContrast);
+    m_brightness = Find<CSpinEdit>(*this, kBrightness);
+    m_red = Find<CSpinEdit>(*this, kRed);
+    m_sizeSlider = Find<QSlider>(*this, kSizeSlider);
+    m_sizeField = Find<QLineEdit>(*this, kSizeField);
+    m_qualityField = Find<QLineEdit>(*this, kQualityField);
+    m_info = Find<QPlainTextEdit>(*this, kInfo);
+    m_mirror = Find<QCheckBox>(*this, kMirror);
+    m_qualityBox = Find<QGroupBox>(*this, kQualityBox);
+    m_colourBox = Find<QGroupBox>(*this, kColourBox);
+}
+
+void CControlPanelDlg::ConnectHandlers() {
+    // Only what the user does to the slider: a position set by the program is no scroll.
+    connect(m_sizeSlider, &QSlider::actionTriggered, this, &CControlPanelDlg::OnVScroll);
+    // Texts set by the program count as changes too: InitControls and OnReset rely on it.
+    connect(m_sizeField, &QLineEdit::textChanged, this, &CControlPanelDlg::OnSizeChange);
+    connect(m_qualityField, &QLineEdit::textChanged, this, &CControlPanelDlg::OnQualityChange);
+    const struct {
+        CSpinEdit* field;
+        void (CControlPanelDlg::*handler)();
+    } colours[] = {{m_brightness, &CControlPanelDlg::OnBrightnessChange},
+                   {m_contrast, &CControlPanelDlg::OnContrastChange},
+                   {m_red, &CControlPanelDlg::OnRedChange},
+                   {m_green, &CControlPanelDlg::OnGreenChange},
+                   {m_blue, &CControlPanelDlg::OnBlueChange}};
+    for (const auto& colour : colours) {
+        connect(colour.field, &QLineEdit::textChanged, this, colour.handler);
+    }
+    void (CControlPanelDlg::*const qualities[])() = {
+        &CControlPanelDlg::OnQuality10, &CControlPanelDlg::OnQuality20,
+        &CControlPanelDlg::OnQuality30, &CControlPanelDlg::OnQuality40,
+        &CControlPanelDlg::OnQuality50, &CControlPanelDlg::OnQuality60,
+        &CControlPanelDlg::OnQuality70, &CControlPanelDlg::OnQuality80,
+        &CControlPanelDlg::OnQuality90};
+    for (int id = kFirstQualityButton; id <= kLastQualityButton; ++id) {
+        connect(Find<QRadioButton>(*this, id), &QRadioButton::clicked, this,
+                qualities[id - kFirstQualityButton]);
+    }
+    const struct {
+        QAbstractButton* button;
+        void (CControlPanelDlg::*handler)();
+    } buttons[] = {{m_blackAndWhite, &CControlPanelDlg::OnBlackAndWhite},
+                   {m_reset, &CControlPanelDlg::OnReset},
+                   {m_toggle, &CControlPanelDlg::OnToggleExtensions},
+                   {m_mirror, &CControlPanelDlg::OnOrientationChange},
+                   {m_open, &CControlPanelDlg::OnOpen},
+                   {m_save, &CControlPanelDlg::OnSaveAs},
+                   {m_convert, &CControlPanelDlg::OnConvertFolder},
+                   {m_send, &CControlPanelDlg::OnSendByMail},
+                   {m_picture1, &CControlPanelDlg::OnProductPage1},
+                   {m_picture2, &CControlPanelDlg::OnProductPage2},
+                   {m_picture3, &CControlPanelDlg::OnProductPage3}};
+    for (const auto& button : buttons) {
+        connect(button.button, &QAbstractButton::clicked, this, button.handler);
+    }
+    // The user's choices only, not the program's selections.
+    connect(m_resolutionList, &QComboBox::activated, this, &CControlPanelDlg::OnResolutionChange);
+    connect(m_rotationList, &QComboBox::activated, this, &CControlPanelDlg::OnOrientationChange);
+    connect(&m_timer, &QTimer::timeout, this, &CControlPanelDlg::OnTimer);
+}
+
+void CControlPanelDlg::SetLinks(int* quality, CMainDlg* window, int* size) {
+    m_quality = quality;
+    m_mainWindow = window;
+    m_size = size;
+}
+
+void CControlPanelDlg::InitControls() {
+    m_countdown = 0;
+    m_sizeSlider->setRange(20, 2000);
+    // The smallest size at the top; Up moves the handle up, as it looks.
+    m_sizeSlider->setInvertedAppearance(true);
+    m_sizeSlider->setInvertedControls(true);
+    if (m_size != nullptr) {
+        m_sizeSlider->setValue(*m_size);
+    }
+    m_resolutionList->clear();
+    m_resolutionList->addItems({QStringLiteral("Automatisch"), QStringLiteral("72 dpi"),
+                                QStringLiteral("96 dpi"), QStringLiteral("144 dpi")});
+    m_rotationList->clear();
+    m_rotationList->addItems({QStringLiteral("Normal"), QStringLiteral("Drehung 90°"),
+                              QStringLiteral("Drehung 180°"), QStringLiteral("Drehung 270°")});
+    m_rotationList->setCurrentIndex(-1);
+    if (m_mainWindow != nullptr) {
+        const ConversionParams& params = m_mainWindow->Params();
+        m_red->setText(QString::number(params.RedShift));
+        m_blue->setText(QString::number(params.BlueShift));
+        m_green->setText(QString::number(params.GreenShift));
+        m_brightness->setText(QString::number(params.Brightness));
+        m_contrast->setText(QString::number(params.Contrast));
+        m_blackAndWhite->setChecked(params.BlackAndWhite != 0);
+        // The handlers above have read the fields back: the same values.
+        const int resolution = m_mainWindow->Params().Resolution;
+        int selected = -1;
+        for (int i = 0; i < m_resolutionList->count() && selected < 0; ++i) {
+            if (LeadingNumber(m_resolutionList->itemText(i)) == resolution) {
+                selected = i;
+            }
+        }
+        m_resolutionList->setCurrentIndex(selected);
+    } else {
+        for (CSpinEdit* field : {m_red, m_blue, m_green, m_brightness, m_contrast}) {
+            field->setText(QStringLiteral("0"));
+        }
+        m_blackAndWhite->setChecked(false);
+    }
+    for (CSpinEdit* field : {m_red, m_blue, m_green, m_brightness, m_contrast}) {
+        field->SetRange(-100, 100);
+    }
+    if (m_size != nullptr && m_quality != nullptr) {
+        m_sizeField->setText(QString::number(*m_size));
+        m_qualityField->setText(QString::number(*m_quality));
+    }
+    PlaceAsStored();
+    m_timer.start(kTimerPeriodMs);
+    UpdateQualityControls();
+    m_save->SetImage(kSaveImage);
+    m_open->SetImage(kOpenImage);
+    m_send->SetImage(kSendImage);
+    m_convert->SetImage(kConvertImage);
+    m_toggle->SetImage(kMoreImage);
+    m_reset->SetImage(kResetImage);
+    // The basic state shows the size and quality controls as well, not only the buttons and
+    // the information box: without them the panel could change nothing.
+    ShowUpTo(*m_qualityBox);
+    SetToolTips();
+    LoadMenu();
+    m_picture3->SetImage(kPictureScripts);
+    m_picture2->SetImage(kPictureFolders);
+    m_picture1->SetImage(kPictureProgram);
+}
+
+void CControlPanelDlg::PlaceAsStored() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    // Nothing stored: over the main window's top left corner, where the centred preview
+    // usually leaves room.
+    const QPoint start = m_mainWindow->pos() + QPoint(30, 60);
+    const QPoint stored =
+        RestorePanelPosition(m_mainWindow->Settings(),
+                             {start.x(), start.y(), start.x() + width(), start.y() + height()});
+    move(stored);
+}
+
+void CControlPanelDlg::LoadMenu() {
+    if (m_menu != nullptr) {
+        return;
+    }
+    m_menu = new QMenuBar(this);
+    m_menu->setObjectName(QStringLiteral("menu%1").arg(kMenu));
+    QMenu* file = m_menu->addMenu(QStringLiteral("&Datei"));
+    file->addAction(QStringLiteral("Ö&ffnen"), QKeySequence::Open, this, &CControlPanelDlg::OnOpen);
+    file->addAction(QStringLiteral("&Speichern unter"), QKeySequence::Save, this,
+                    &CControlPanelDlg::OnSaveAs);
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Versenden per Mail"), this, &CControlPanelDlg::OnSendByMail);
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Ganzes Verzeichnis umwandeln"), this,
+                    &CControlPanelDlg::OnConvertFolder);
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Beenden"), this, &CControlPanelDlg::OnCancel);
+    QMenu* options = m_menu->addMenu(QStringLiteral("&Optionen"));
+    options->addAction(QStringLiteral("&Maileinstellung"), this,
+                       [this] { Forward(&CMainDlg::OnMailSetup); });
+    QMenu* help = m_menu->addMenu(QStringLiteral("&?"));
+    help->addAction(QStringLiteral("Inf&o über Plenmar..."), this,
+                    [this] { Forward(&CMainDlg::ShowAbout); });
+    static_cast<QVBoxLayout*>(layout())->setMenuBar(m_menu);
+    setFixedHeight(m_clientHeight + m_menu->sizeHint().height());
+}
+
+void CControlPanelDlg::ShowUpTo(const QWidget& reference) {
+    // The system measures this on the window's frame in screen coordinates: the reference's
+    // right edge plus the picture button's distance from the left edge. Inside the frame
+    // that is the client width; the frame's two sides cancel out.
+    const int right = reference.mapTo(this, QPoint(reference.width(), 0)).x();
+    const int margin = m_picture1->mapTo(this, QPoint(0, 0)).x();
+    setFixedWidth(right + margin);
+    // What the width cuts off is hidden as well, so that neither Tab nor a screen reader
+    // reaches controls nobody can see. Only the colour controls right of the quality box
+    // come and go; the rotation list and the mirror box stay hidden wherever they are.
+    const int basicRight = m_qualityBox->geometry().right();
+    for (QWidget* control : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control->x() > basicRight) {
+            control->setVisible(control->mapTo(this, QPoint(0, 0)).x() < right);
+        }
+    }
+}
+
+void CControlPanelDlg::SetToolTips() {
+    for (QWidget* control : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const int id = control->objectName().mid(2).toInt();
+        if (id > 0) {
+            control->setToolTip(ToolTipText(id, ExtensionsHidden()));
+        }
+    }
+}
+
+QString CControlPanelDlg::ToolTipText(int id, bool extensionsHidden) {
+    if (id == kToggle) {
+        return LoadString(extensionsHidden ? 1052 : 1053);
+    }
+    const bool described = id == kOpen || id == kSizeSlider || id == kSizeField ||
+                           (id >= kQualityField && id <= kSend) ||
+                           (id >= kBrightness && id <= kReset) ||
+                           (id >= kResolution && id <= kPicture3);
+    return described ? LoadString(id) : QString();
+}
+
+void CControlPanelDlg::SetAccessibleNames() {
+    const struct {
+        int id;
+        const char* name;
+    } names[] = {{kOpen, "Öffnen"},
+                 {kSave, "Speichern"},
+                 {kConvert, "Verzeichnis umwandeln"},
+                 {kSend, "Senden"},
+                 {kReset, "Zurücksetzen"},
+                 {kToggle, "Erweiterungen"},
+                 {kSizeSlider, "Grösse"},
+                 {kSizeField, "Grösse"},
+                 {kQualityField, "Qualität"},
+                 {kBrightness, "Helligkeit"},
+                 {kContrast, "Kontrast"},
+                 {kRed, "Rot"},
+                 {kGreen, "Grün"},
+                 {kBlue, "Blau"},
+                 {kResolution, "Auflösung"},
+                 {kInfo, "Bildinformation"},
+                 {kPicture1, "Hilfe zu Vistrane"},
+                 {kPicture2, "Hilfe zu ganzen Verzeichnissen"},
+                 {kPicture3, "Hilfe zu plenmar-convert"},
+                 {kRotation, "Drehung"}};
+    for (const auto& name : names) {
+        ControlById(*this, name.id)->setAccessibleName(QString::fromUtf8(name.name));
+    }
+}
+
+void CControlPanelDlg::SetInfoText(const QString& text) {
+    QString lines = text;
+    m_info->setPlainText(lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void CControlPanelDlg::ApplyQuality(int q) {
+    if (m_mainWindow != nullptr) {
+        *m_quality = q;
+        if (*m_quality > 100) {
+            *m_quality = 100;
+            m_qualityField->setText(QStringLiteral("100"));
+        }
+        m_mainWindow->OnParamChange(*m_quality, 1);
+    }
+    UpdateQualityControls();
+}
+
+void CControlPanelDlg::UpdateQualityControls() {
+    if (m_quality == nullptr) {
+        return;
+    }
+    // 0 to 9 and 100 check none of the nine.
+    const int checked = kFirstQualityButton - 1 + *m_quality / 10;
+    for (int id = kFirstQualityButton; id <= kLastQualityButton; ++id) {
+        auto* button = Find<QRadioButton>(*this, id);
+        if (id == checked) {
+            button->setChecked(true);
+        } else if (button->isChecked()) {
+            // An exclusive radio button cannot be cleared on its own.
+            button->setAutoExclusive(false);
+            button->setChecked(false);
+            button->setAutoExclusive(true);
+        }
+    }
+    if (m_qualityFieldFlag != 1) {
+        m_qualityField->setText(QString::number(*m_quality));
+    }
+}
+
+void CControlPanelDlg::OnVScroll() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    const int position = m_sizeSlider->sliderPosition();
+    *m_size = position;
+    m_sizeField->setText(QString::number(position));  // runs OnSizeChange
+    m_mainWindow->OnParamChange(position, 0);
+}
+
+void CControlPanelDlg::OnSizeChange() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    const int value = WholeNumber(m_sizeField->text());
+    *m_size = value;
+    m_sizeSlider->setValue(value);
+    m_mainWindow->OnParamChange(value, 0);
+    m_countdown = kTicksBeforeFullRun;
+}
+
+void CControlPanelDlg::OnQualityChange() {
+    m_qualityFieldFlag = 1;
+    ApplyQuality(WholeNumber(m_qualityField->text()));
+    m_qualityFieldFlag = 0;
+}
+
+void CControlPanelDlg::OnColourChange(int ConversionParams::*parameter, const CSpinEdit* field) {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    m_countdown = kTicksBeforeFullRun;
+    m_mainWindow->Params().*parameter = WholeNumber(field->text());
+    m_mainWindow->OnParamChange(*m_quality, 2);
+}
+
+void CControlPanelDlg::OnBlackAndWhite() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    m_countdown = kTicksBeforeFullRun;
+    m_mainWindow->Params().BlackAndWhite = m_blackAndWhite->isChecked() ? 1 : 0;
+    m_mainWindow->OnParamChange(*m_quality, 2);
+}
+
+void CControlPanelDlg::OnReset() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    m_countdown = kTicksBeforeFullRun;
+    for (CSpinEdit* field : {m_brightness, m_contrast, m_red, m_blue, m_green}) {
+        field->setText(QStringLiteral("0"));
+    }
+    m_blackAndWhite->setChecked(false);
+    ConversionParams& params = m_mainWindow->Params();
+    params.Brightness = WholeNumber(m_brightness->text());
+    params.Contrast = WholeNumber(m_contrast->text());
+    params.BlueShift = WholeNumber(m_blue->text());
+    params.GreenShift = WholeNumber(m_green->text());
+    params.BlackAndWhite = m_blackAndWhite->isChecked() ? 1 : 0;
+    params.RedShift = WholeNumber(m_red->text());
+    m_mainWindow->OnParamChange(*m_quality, 2);
+}
+
+void CControlPanelDlg::OnToggleExtensions() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    const QWidget* reference = nullptr;
+    if (m_extensionsHidden == 1) {
+        m_extensionsHidden = 0;
+        m_toggle->SetImage(kLessImage);
+        reference = m_colourBox;
+    } else {
+        m_extensionsHidden = 1;
+        m_toggle->SetImage(kMoreImage);
+        reference = m_qualityBox;
+    }
+    ShowUpTo(*reference);
+    m_toggle->setToolTip(ToolTipText(kToggle, ExtensionsHidden()));
+    m_toggle->update();
+}
+
+void CControlPanelDlg::OnResolutionChange() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    m_countdown = kTicksBeforeFullRun;
+    const int index = m_resolutionList->currentIndex();
+    if (index >= 0) {
+        // Takes effect with the full run the countdown brings; a folder run under way takes
+        // it with its next file.
+        m_mainWindow->Params().Resolution = LeadingNumber(m_resolutionList->itemText(index));
+        m_mainWindow->PublishParams();
+    }
+}
+
+void CControlPanelDlg::OnOrientationChange() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    const int turn = std::max(m_rotationList->currentIndex(), 0);
+    m_mainWindow->Params().Orientation = turn + (m_mirror->isChecked() ? 4 : 0);
+    m_mainWindow->OnParamChange(*m_quality, 1);
+}
+
+void CControlPanelDlg::OnOpen() {
+    Forward(&CMainDlg::OnOpen);
+}
+
+void CControlPanelDlg::OnSaveAs() {
+    Forward(&CMainDlg::OnSaveAs);
+}
+
+void CControlPanelDlg::OnConvertFolder() {
+    Forward(&CMainDlg::OnConvertFolder);
+}
+
+void CControlPanelDlg::OnSendByMail() {
+    Forward(&CMainDlg::OnSendByMail);
+}
+
+void CControlPanelDlg::Forward(void (CMainDlg::*command)()) {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    (m_mainWindow->*command)();
+    // The command's dialogs have no owner: when they close, the keys come back here, where
+    // the user was, and not to the main window.
+    if (isVisible()) {
+        activateWindow();
+    }
+}
+
+void CControlPanelDlg::OnProductPage1() {
+    if (m_mainWindow != nullptr) {
+        OpenHelpPage(QStringLiteral("vistrane.html"));
+    }
+}
+
+void CControlPanelDlg::OnProductPage2() {
+    if (m_mainWindow != nullptr) {
+        OpenHelpPage(QStringLiteral("ordner.html"));
+    }
+}
+
+void CControlPanelDlg::OnProductPage3() {
+    if (m_mainWindow != nullptr) {
+        OpenHelpPage(QStringLiteral("konvertieren.html"));
+    }
+}
+
+void CControlPanelDlg::OnTimer() {
+    if (m_mainWindow == nullptr || m_countdown <= 0) {
+        return;
+    }
+    --m_countdown;
+    if (m_countdown == 0) {
+        m_mainWindow->OnParamChange(*m_quality, 1);
+    }
+}
+
+void CControlPanelDlg::OnCancel() {
+    // Ends the main window's run, and with it the program; the main window stores where
+    // this panel stands before it goes.
+    if (m_mainWindow != nullptr) {
+        m_mainWindow->reject();
+    }
+    QDialog::reject();
+}
