@@ -113,11 +113,21 @@ TEST_F(Settings, ASaveHoldsAllFourteenValuesWithTheirTypes) {
 
 TEST_F(Settings, ThePanelTakesOnlyItsStoredCorner) {
     WriteAll(File(), "[SettingSub1]\nPosition%20Left=640\nPosition%20Top=33\nPosition%20Right=5\n");
+    const QRect screen(0, 0, 1280, 1024);
     const SettingsStore store;
-    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}), QPoint(640, 33));
-    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}), QPoint(640, 33));
+    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}, screen), QPoint(640, 33));
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}, screen), QPoint(640, 33));
+    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}, QRect(0, 0, 800, 600)),
+              QPoint(640, 33))
+        << "partly off the screen, as the user left it";
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.File("elsewhere"));
-    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}), QPoint(10, 20));
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}, screen), QPoint(10, 20));
+}
+
+TEST_F(Settings, AnExtremeStoredPanelCornerStaysOnTheScreen) {
+    WriteAll(File(), "[SettingSub1]\nPosition%20Left=2147483647\nPosition%20Top=-2147483648\n");
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {0, 0, 300, 400}, QRect(0, 0, 1280, 1024)),
+              QPoint(1279, 0));
 }
 
 TEST_F(Settings, IntegersThatAreNoThirtyTwoBitNumbersReadAsDefaults) {

@@ -33,6 +33,15 @@ void WritePlacement(SettingsStore& store, const QString& section,
     store.WriteInt(section, kBottom, placement.bottom);
 }
 
+// Where a window of `size` (no larger than the screen) with its corner stored at left, top
+// lies wholly on the screen.
+QPoint CornerOnScreen(long long left, long long top, QSize size, const QRect& screen) {
+    return {static_cast<int>(std::clamp<long long>(
+                left, screen.left(), 1LL * screen.left() + screen.width() - size.width())),
+            static_cast<int>(std::clamp<long long>(
+                top, screen.top(), 1LL * screen.top() + screen.height() - size.height()))};
+}
+
 }  // namespace
 
 WindowPlacement DefaultPlacement(QSize screen) {
@@ -49,12 +58,9 @@ WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen) 
     }
     const long long w = std::min<long long>(width, screen.width());
     const long long h = std::min<long long>(height, screen.height());
-    const long long left =
-        std::clamp<long long>(stored.left, screen.left(), screen.left() + screen.width() - w);
-    const long long top =
-        std::clamp<long long>(stored.top, screen.top(), screen.top() + screen.height() - h);
-    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + w),
-            static_cast<int>(top + h)};
+    const QPoint corner = CornerOnScreen(stored.left, stored.top, QSize(w, h), screen);
+    return {corner.x(), corner.y(), static_cast<int>(corner.x() + w),
+            static_cast<int>(corner.y() + h)};
 }
 
 void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
@@ -95,9 +101,11 @@ void SaveSettings(SettingsStore& store, const ConversionParams& params, const QS
     store.WriteString(kMain, QStringLiteral("Mailtext"), batchMail.mailText);
 }
 
-QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current) {
+QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current,
+                            const QRect& screen) {
     const WindowPlacement stored = ReadPlacement(store, kPanel, current);
-    return {stored.left, stored.top};
+    // Partly off the screen is the user's choice; its corner stays on it, to be reached.
+    return CornerOnScreen(stored.left, stored.top, QSize(1, 1), screen);
 }
 
 void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel) {

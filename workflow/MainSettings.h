@@ -45,6 +45,7 @@ void SaveSettings(SettingsStore& store, const ConversionParams& params, const QS
                   const BatchMailSettings& batchMail, const WindowPlacement& window);
 
 // Section "SettingSub1": where the control panel goes. Only the stored left and top edge
-// count; the panel keeps its own size.
-QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current);
+// count; the panel keeps its own size. A corner off `screen` is moved onto its edge.
+QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current,
+                            const QRect& screen);
 void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel);
