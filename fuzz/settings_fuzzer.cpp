@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     {
         SettingsStore store;
-        RestorePanelPosition(store, {10, 20, 310, 420});
+        RestorePanelPosition(store, {10, 20, 310, 420}, QRect(0, 0, 1024, 768));
         SaveSettings(store, first.params, first.picture, first.batchMail, first.window);
         store.Flush();
     }
