@@ -43,6 +43,14 @@ void PrintError(const QString& subject, const QString& reason) {
                  reason.toLocal8Bit().constData());
 }
 
+// A picture converted in spite of damage is named, though it counts as converted: its file
+// is there and holds what could be read.
+void PrintWarning(const QString& subject, const ConversionResult& result) {
+    if (!result.warning.isEmpty()) {
+        PrintError(subject, QStringLiteral("warning: ") + result.warning);
+    }
+}
+
 // A conversion that writes only the files it is told to (no preview file) and reports a
 // picture it cannot read instead of showing the sample in its place.
 std::unique_ptr<Conversion> CommandLineConversion() {
@@ -58,6 +66,7 @@ int ConvertOne(const ConvertOptions& options) {
         PrintError(options.source, result.error);
         return 1;
     }
+    PrintWarning(options.source, result);
     if (!options.quiet) {
         PrintPath(result.target);
     }
@@ -111,7 +120,19 @@ int ConvertFolder(const ConvertOptions& options) {
             return 1;
         }
     }
-    const QStringList files = ListFolderPictures(options.source);
+    const FolderPictures listing = ListFolderPictures(options.source);
+    if (!listing.error.isEmpty()) {
+        PrintError(options.source, listing.error);
+        return 1;
+    }
+    const QString prefix = options.source.endsWith(QLatin1Char('/'))
+                               ? options.source
+                               : options.source + QLatin1Char('/');
+    for (const SkippedFile& skipped : listing.skipped) {
+        PrintError(prefix + skipped.shownName,
+                   QStringLiteral("skipped: ") + SkipReasonText(skipped.reason));
+    }
+    const QStringList& files = listing.pictures;
     const std::vector<std::vector<std::size_t>> groups = GroupByStem(files);
     std::vector<std::optional<ConversionResult>> results(files.size());
     std::mutex lock;
@@ -150,8 +171,11 @@ int ConvertFolder(const ConvertOptions& options) {
         if (result.target.isEmpty()) {
             ++failures;
             PrintError(files[i], result.error);
-        } else if (!options.quiet) {
-            PrintPath(result.target);
+        } else {
+            PrintWarning(files[i], result);
+            if (!options.quiet) {
+                PrintPath(result.target);
+            }
         }
         progress.Show(i + 1, files[i]);
     }
@@ -159,7 +183,7 @@ int ConvertFolder(const ConvertOptions& options) {
         worker.join();
     }
     progress.Clear();
-    return failures == 0 ? 0 : 1;
+    return failures == 0 && listing.skipped.empty() ? 0 : 1;
 }
 
 }  // namespace

@@ -33,9 +33,13 @@ WindowPlacement PlacementOf(const QWidget& window) {
     return {window.x(), window.y(), window.x() + window.width(), window.y() + window.height()};
 }
 
-QSize ScreenSize() {
+QRect ScreenRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->size() : QSize(1024, 768);
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+QSize ScreenSize() {
+    return ScreenRect().size();
 }
 
 // Scroll codes for what a Qt scroll bar was asked to do.
@@ -183,6 +187,7 @@ bool CMainDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
     WindowPlacement window;
     LoadSettings(m_settings, m_params, m_picturePath, m_batchMail, window, ScreenSize());
+    window = FitToScreen(window, ScreenRect());
     // The rectangle is the window's position and the size of its inside: what it was
     // stored as, so a start without changes gives the same window again.
     move(window.left, window.top);
@@ -224,15 +229,21 @@ bool CMainDlg::DestroyWindow() {
     m_worker.Wait();
     m_background.Stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    StoreSettings();
     if (m_panel != nullptr) {
-        SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
         m_panel->Widget().hide();
     }
-    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
-    m_settings.Flush();
     RemoveFile(m_previewPath);
     m_conversion.ReleasePreview();
     return true;
+}
+
+void CMainDlg::StoreSettings() {
+    if (m_panel != nullptr) {
+        SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
+    }
+    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
+    m_settings.Flush();
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event) {
