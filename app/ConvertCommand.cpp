@@ -30,6 +30,14 @@ void PrintError(const QString& subject, const QString& reason) {
                  reason.toLocal8Bit().constData());
 }
 
+// A picture converted in spite of damage is named, though it counts as converted: its file
+// is there and holds what could be read.
+void PrintWarning(const QString& subject, const ConversionResult& result) {
+    if (!result.warning.isEmpty()) {
+        PrintError(subject, QStringLiteral("warning: ") + result.warning);
+    }
+}
+
 int ConvertOne(const ConvertOptions& options) {
     // No preview file; a picture it cannot read is reported, not replaced by the sample.
     Conversion conversion{QString()};
@@ -39,6 +47,7 @@ int ConvertOne(const ConvertOptions& options) {
         PrintError(options.source, result.error);
         return 1;
     }
+    PrintWarning(options.source, result);
     if (!options.quiet) {
         PrintPath(result.target);
     }
@@ -75,7 +84,24 @@ int ConvertFolder(const ConvertOptions& options) {
             return 1;
         }
     }
-    const QStringList files = ListFolder(options.source).files;
+    const FolderPictures listing = ListFolderPictures(options.source);
+    if (!listing.error.isEmpty()) {
+        PrintError(options.source, listing.error);
+        return 1;
+    }
+    const QString prefix = options.source.endsWith(QLatin1Char('/'))
+                               ? options.source
+                               : options.source + QLatin1Char('/');
+    bool skipped = false;
+    for (const SkippedFile& entry : listing.skipped) {
+        // A folder named like a picture is no file the user asked for.
+        if (entry.reason != SkippedFile::Reason::Folder) {
+            skipped = true;
+            PrintError(prefix + entry.shownName,
+                       QStringLiteral("skipped: ") + SkipReasonText(entry.reason));
+        }
+    }
+    const QStringList& files = listing.pictures;
     const Progress progress(!options.quiet && IsTerminal(stderr), files.size());
     qsizetype done = 0;
     const FolderRunReport report = ConvertFolderInParallel(
@@ -83,13 +109,16 @@ int ConvertFolder(const ConvertOptions& options) {
             progress.Clear();
             if (!file.Converted()) {
                 PrintError(file.source, file.result.error);
-            } else if (!options.quiet) {
-                PrintPath(file.result.target);
+            } else {
+                PrintWarning(file.source, file.result);
+                if (!options.quiet) {
+                    PrintPath(file.result.target);
+                }
             }
             progress.Show(++done, file.source);
         });
     progress.Clear();
-    return report.failed.empty() ? 0 : 1;
+    return report.failed.empty() && !skipped ? 0 : 1;
 }
 
 }  // namespace

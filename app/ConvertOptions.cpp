@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 
+#include "platform/Directory.h"
+
 namespace {
 
 struct IntOption {
@@ -68,6 +70,15 @@ QString ConvertUsage() {
         "\n"
         "Each written file is printed on its own line. Exit status: 0 all converted,\n"
         "1 some picture could not be converted, 2 wrong usage.\n");
+}
+
+QString UndecodableArgument(const QList<QByteArray>& arguments) {
+    for (const QByteArray& argument : arguments) {
+        if (!NameSurvivesDecoding(argument)) {
+            return ShownName(argument);
+        }
+    }
+    return {};
 }
 
 QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& options) {

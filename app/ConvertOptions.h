@@ -21,4 +21,9 @@ struct ConvertOptions {
 QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& options);
 
 QString ConvertUsage();
+
+// The first argument (as it can be shown) whose bytes would not survive Qt's decoding of
+// names: a file named so could not be opened, nor a result written under that name. Empty
+// when every argument is fine.
+QString UndecodableArgument(const QList<QByteArray>& arguments);
 const char* ConvertVersion();

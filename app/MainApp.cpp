@@ -2,10 +2,13 @@
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <QTranslator>
 
 #include "FolderAction.h"
+#include "platform/EndingSignalNotifier.h"
+#include "platform/PictureObject.h"
 #include "platform/StringTable.h"
 #include "platform/WidgetPrompts.h"
 #include "ui/ControlPanelDlg.h"
@@ -25,6 +28,7 @@ void LoadQtGermanTexts(QCoreApplication& app) {
 }  // namespace
 
 CMainApp::CMainApp(int& argc, char** argv) : QApplication(argc, argv) {
+    QuietDecoderMessages();
     // The provisional name until the start settles on the profile's.
     setApplicationName(LoadString(57344));
     LoadQtGermanTexts(*this);
@@ -46,7 +50,21 @@ bool CMainApp::InitInstance() {
         window.SetControlPanelFactory(
             [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
         window.SetCommandLine(arguments().mid(1));
+        // Ended by a signal (a logout, `kill`) the window closes as if the user had closed it:
+        // settings kept, preview file removed; dialogs open over it close too.
+        EndingSignalNotifier ending;
+        connect(&ending, &EndingSignalNotifier::EndRequested, &window, [&window] {
+            window.done(QDialog::Rejected);
+            QCoreApplication::exit(0);
+        });
+#if QT_CONFIG(sessionmanager)
+        connect(this, &QGuiApplication::commitDataRequest, &window,
+                [&window](QSessionManager&) { window.StoreSettings(); });
+#endif
         window.exec();
+        if (window.isVisible()) {
+            window.done(QDialog::Rejected);  // the session's end quits every event loop
+        }
     }
     InstallPrompts(previous);
     return true;

@@ -1,17 +1,30 @@
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <cstdio>
 
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
+#include "platform/EndingSignals.h"
 #include "platform/Memory.h"
+#include "platform/PictureObject.h"
 
 // plenmar-convert: the program's conversion, from the command line.
 int main(int argc, char* argv[]) {
+    // An interrupted run leaves no temporary file behind, and a file-size limit is a failed
+    // write with its reason rather than the end of the process.
+    InstallEndingSignalHandlers();
     KeepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
-    // The decoders' own warnings about damaged data; failures are reported with their reasons.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    QuietDecoderMessages();
+    QList<QByteArray> raw;
+    for (int i = 1; i < argc; ++i) {
+        raw << QByteArray(argv[i]);
+    }
+    const QString undecodable = UndecodableArgument(raw);
+    if (!undecodable.isEmpty()) {
+        std::fprintf(stderr, "plenmar-convert: %s: not a valid UTF-8 name; nothing converted\n",
+                     undecodable.toLocal8Bit().constData());
+        return 1;
+    }
     ConvertOptions options;
     const QString problem = ParseConvertOptions(QCoreApplication::arguments().mid(1), options);
     if (options.help) {

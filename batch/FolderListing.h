@@ -4,23 +4,33 @@
 #include <QStringList>
 #include <vector>
 
-// An entry of the folder that matches a pattern but is no file a run can convert.
-struct SkippedEntry {
-    QString path;
-    QString reason;  // in German, for the user
-    QString error;   // in words for a terminal
+// A file whose name makes it a picture of the folder but that is not converted.
+struct SkippedFile {
+    enum class Reason {
+        NameNotUtf8,     // its name would not survive Qt's decoding: it could not be opened
+        NotRegularFile,  // a FIFO, a device, a link to nowhere
+        Folder,          // a folder named like a picture
+    };
+    QString shownName;  // without folder; bytes that are not UTF-8 appear as \xNN
+    Reason reason;
 };
 
-// What a folder run converts: the files of `folder` matching *.jpg, *.jpe, *.jpeg, *.gif and
-// *.bmp (in that order, ignoring case, no subfolders), each pattern's names sorted and all of
-// them taken before anything is converted, so results written into the same folder are
-// never picked up again. Full paths; the folder text is used as it is.
-struct FolderListing {
-    QStringList files;
-    std::vector<SkippedEntry> skipped;  // folders named like pictures, in the order found
+// Why a file was skipped: in English for a terminal, in German for the user.
+QString SkipReasonText(SkippedFile::Reason reason);
+QString SkipReasonGerman(SkippedFile::Reason reason);
+
+struct FolderPictures {
+    QStringList pictures;  // full paths, in the order a run takes them
+    std::vector<SkippedFile> skipped;
+    QString error;  // why the folder could not be read; empty when it could
 };
 
-FolderListing ListFolder(const QString& folder);
+// The pictures a folder run converts: the files of `folder` matching *.jpg, *.jpe, *.jpeg,
+// *.gif and *.bmp (in that order, ignoring case, no subfolders), each pattern's names sorted,
+// all taken before anything is converted, so results written into the same folder are never
+// picked up again. The folder text is used as it is. Entries that match but cannot be
+// converted, folders among them, are named in `skipped`, never left out silently.
+FolderPictures ListFolderPictures(const QString& folder);
 
 // The patterns, in the order a run takes them.
 const QStringList& FolderPatterns();

@@ -44,6 +44,8 @@ void Record(FolderRunReport& report, FolderRunFile file) {
             reason.prepend(QStringLiteral("Das Ergebnis lässt sich nicht speichern. "));
         }
         report.failed.push_back({file.source, reason, file.result.error});
+    } else if (!file.result.warning.isEmpty()) {
+        report.warned.push_back({file.source, WarningReason(file.result), file.result.warning});
     }
     report.files.push_back(std::move(file));
 }
@@ -70,13 +72,18 @@ ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParam
     return conversion.Run(params, source, destination, {}, source, SampleUse::Never);
 }
 
-FolderRunReport RunFolder(const FolderListing& listing, const FolderRunSteps& steps) {
+FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
+                          const FolderRunSteps& steps) {
     FolderRunReport report;
-    report.failed = listing.skipped;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (const SkippedFile& skipped : listing.skipped) {
+        report.failed.push_back({prefix + skipped.shownName, SkipReasonGerman(skipped.reason),
+                                 SkipReasonText(skipped.reason)});
+    }
     const auto cancelled = [&] { return steps.cancelled && steps.cancelled(); };
-    const qsizetype total = listing.files.size();
+    const qsizetype total = listing.pictures.size();
     for (qsizetype i = 0; i < total; ++i) {
-        const QString& file = listing.files[i];
+        const QString& file = listing.pictures[i];
         if (steps.progress) {
             steps.progress(i, total, file);
         }

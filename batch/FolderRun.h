@@ -19,13 +19,22 @@ struct FolderRunFile {
     bool Converted() const { return !result.target.isEmpty(); }
 };
 
+// A file of a run that was not converted, or was converted in spite of damage, and why.
+struct FileProblem {
+    QString path;
+    QString reason;  // in German, for the user
+    QString error;   // in words for a terminal
+};
+
 // What a folder run did.
 struct FolderRunReport {
     // Every file converted or tried, in the order of the run; the ones the user declined are
     // not among them.
     std::vector<FolderRunFile> files;
-    // Entries of the folder the listing could not take, and files that failed, in that order.
-    std::vector<SkippedEntry> failed;
+    // Entries of the folder the listing could not take, then files that failed.
+    std::vector<FileProblem> failed;
+    // Files converted in spite of damage: written with what could be read.
+    std::vector<FileProblem> warned;
     bool cancelled = false;
 
     int Converted() const;
@@ -49,8 +58,9 @@ struct FolderRunSteps {
     std::function<bool()> cancelled;
 };
 
-// Runs the listing's files in order, one at a time.
-FolderRunReport RunFolder(const FolderListing& listing, const FolderRunSteps& steps);
+// Runs the pictures of `folder`'s listing in order, one at a time.
+FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
+                          const FolderRunSteps& steps);
 
 // Converts the listing's files with `jobs` conversions side by side, each with its own
 // Conversion sharing one decode budget. Files that would give the same result name are

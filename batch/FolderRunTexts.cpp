@@ -19,26 +19,42 @@ QString AllConverted() {
     return QStringLiteral("Alle Dateine sind umgewandelt");
 }
 
-QString FailureSummary(const FolderRunReport& report, bool mailFollows, int shown) {
-    const qsizetype failed = static_cast<qsizetype>(report.failed.size());
-    const qsizetype converted = report.Converted();
+QString EndReport(const FolderRunReport& report, bool mailFollows, int shown) {
     QStringList lines;
-    lines << QStringLiteral("Umgewandelt: %1. Nicht umgewandelt: %2.")
-                 .arg(Files(converted), Files(failed));
-    lines << QString();
-    for (qsizetype i = 0; i < failed && i < shown; ++i) {
-        const SkippedEntry& entry = report.failed[static_cast<std::size_t>(i)];
-        lines << QStringLiteral("%1: %2").arg(ConversionTexts::FileName(entry.path), entry.reason);
+    const auto list = [&](const std::vector<FileProblem>& problems) {
+        const qsizetype count = static_cast<qsizetype>(problems.size());
+        for (qsizetype i = 0; i < count && i < shown; ++i) {
+            const FileProblem& problem = problems[static_cast<std::size_t>(i)];
+            lines << QStringLiteral("%1: %2").arg(ConversionTexts::FileName(problem.path),
+                                                  problem.reason);
+        }
+        if (count > shown) {
+            lines << QStringLiteral("... und %1 weitere").arg(count - shown);
+        }
+    };
+    const qsizetype converted = report.Converted();
+    if (report.failed.empty()) {
+        lines << AllConverted();
+    } else {
+        lines << QStringLiteral("Umgewandelt: %1. Nicht umgewandelt: %2.")
+                     .arg(Files(converted), Files(static_cast<qsizetype>(report.failed.size())));
+        lines << QString();
+        list(report.failed);
     }
-    if (failed > shown) {
-        lines << QStringLiteral("... und %1 weitere").arg(failed - shown);
+    if (!report.warned.empty()) {
+        lines << QString() << QStringLiteral("Umgewandelt, aber beschädigt:");
+        list(report.warned);
     }
-    if (mailFollows) {
+    if (mailFollows && !report.failed.empty()) {
         lines << QString()
               << (converted > 0 ? QStringLiteral("Die Mail enthält nur die umgewandelten Bilder.")
                                 : QStringLiteral("Die Mail enthält keine Bilder."));
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+bool HasProblems(const FolderRunReport& report) {
+    return !report.failed.empty() || !report.warned.empty();
 }
 
 QString Busy() {

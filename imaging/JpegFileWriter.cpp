@@ -1,10 +1,13 @@
 #include "JpegFileWriter.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 
 // jpeglib.h needs FILE and size_t declared before it.
+#include <jerror.h>
 #include <jpeglib.h>
 
 #include "platform/DibSection.h"
@@ -18,6 +21,10 @@ struct JpegCompression {
     char message[JMSG_LENGTH_MAX];
     jpeg_compress_struct cinfo;
     bool created;
+    // Encoding into memory: the library fills `chunk`, which is appended to `sink`.
+    jpeg_destination_mgr memory;
+    QByteArray* sink;
+    JOCTET chunk[4096];
 };
 
 namespace {
@@ -30,6 +37,38 @@ extern "C" void RecordMessage(j_common_ptr cinfo) {
 extern "C" [[noreturn]] void ReturnToCaller(j_common_ptr cinfo) {
     RecordMessage(cinfo);
     std::longjmp(static_cast<JpegCompression*>(cinfo->client_data)->jump, 1);
+}
+
+bool AppendChunk(JpegCompression* jpeg, std::size_t bytes) noexcept {
+    try {
+        jpeg->sink->append(reinterpret_cast<const char*>(jpeg->chunk),
+                           static_cast<qsizetype>(bytes));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+extern "C" void StartMemory(j_compress_ptr cinfo) {
+    auto* jpeg = static_cast<JpegCompression*>(cinfo->client_data);
+    jpeg->memory.next_output_byte = jpeg->chunk;
+    jpeg->memory.free_in_buffer = sizeof jpeg->chunk;
+}
+
+extern "C" boolean FlushMemory(j_compress_ptr cinfo) {
+    auto* jpeg = static_cast<JpegCompression*>(cinfo->client_data);
+    if (!AppendChunk(jpeg, sizeof jpeg->chunk)) {
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    }
+    StartMemory(cinfo);
+    return TRUE;
+}
+
+extern "C" void FinishMemory(j_compress_ptr cinfo) {
+    auto* jpeg = static_cast<JpegCompression*>(cinfo->client_data);
+    if (!AppendChunk(jpeg, sizeof jpeg->chunk - jpeg->memory.free_in_buffer)) {
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    }
 }
 
 // The functions below arm the jump before calling the library and hold no C++ objects.
@@ -59,8 +98,8 @@ bool SetLibraryQuality(JpegCompression* jpeg, int quality) {
     return true;
 }
 
-void Compress(jpeg_compress_struct* cinfo, std::FILE* file, const std::uint8_t* bits, int width,
-              int height, int resolution) {
+void Compress(jpeg_compress_struct* cinfo, const std::uint8_t* bits, int width, int height,
+              int resolution) {
     jpeg_default_colorspace(cinfo);
     cinfo->input_components = 3;
     cinfo->in_color_space = JCS_EXT_BGR;
@@ -73,7 +112,6 @@ void Compress(jpeg_compress_struct* cinfo, std::FILE* file, const std::uint8_t* 
     cinfo->density_unit = resolution == 0 ? 0 : 1;
     cinfo->X_density = static_cast<UINT16>(resolution == 0 ? 72 : resolution);
     cinfo->Y_density = static_cast<UINT16>(resolution == 0 ? 72 : resolution);
-    jpeg_stdio_dest(cinfo, file);
     jpeg_start_compress(cinfo, TRUE);
     // The section is stored bottom-up: its last row is the picture's top row.
     const std::size_t stride = static_cast<std::size_t>(DibSection::StrideFor(width));
@@ -86,13 +124,22 @@ void Compress(jpeg_compress_struct* cinfo, std::FILE* file, const std::uint8_t* 
     jpeg_finish_compress(cinfo);
 }
 
+// Into the file, or into the writer's memory sink when there is none.
 bool Encode(JpegCompression* jpeg, std::FILE* file, const std::uint8_t* bits, int width, int height,
             int resolution) {
     if (setjmp(jpeg->jump) != 0) {
         jpeg_abort_compress(&jpeg->cinfo);
         return false;
     }
-    Compress(&jpeg->cinfo, file, bits, width, height, resolution);
+    if (file != nullptr) {
+        jpeg_stdio_dest(&jpeg->cinfo, file);
+    } else {
+        jpeg->memory.init_destination = StartMemory;
+        jpeg->memory.empty_output_buffer = FlushMemory;
+        jpeg->memory.term_destination = FinishMemory;
+        jpeg->cinfo.dest = &jpeg->memory;
+    }
+    Compress(&jpeg->cinfo, bits, width, height, resolution);
     return true;
 }
 
@@ -122,6 +169,14 @@ void JpegFileWriter::SetDensity(int dpi, bool perInch) {
 }
 
 int JpegFileWriter::WriteStream(const std::uint8_t* bits, int width, int height, std::FILE* file) {
+    if (file == nullptr) {
+        SetErrorText("no file to write");
+        return WriteFailed;
+    }
+    return Write(bits, width, height, file);
+}
+
+int JpegFileWriter::Write(const std::uint8_t* bits, int width, int height, std::FILE* file) {
     if (!m_jpeg->created) {
         return WriteFailed;
     }
@@ -131,6 +186,17 @@ int JpegFileWriter::WriteStream(const std::uint8_t* bits, int width, int height,
     }
     m_jpeg->message[0] = '\0';
     return Encode(m_jpeg.get(), file, bits, width, height, m_resolution) ? Ok : WriteFailed;
+}
+
+int JpegFileWriter::WriteMemory(const std::uint8_t* bits, int width, int height, QByteArray& out) {
+    out.clear();
+    m_jpeg->sink = &out;
+    const int result = Write(bits, width, height, nullptr);
+    m_jpeg->sink = nullptr;
+    if (result != Ok) {
+        out.clear();
+    }
+    return result;
 }
 
 int JpegFileWriter::WriteFile(const std::uint8_t* bits, int width, int height,

@@ -1,25 +1,11 @@
 #include "JpegSaver.h"
 
-#include <QDateTime>
 #include <cerrno>
-#include <cstdio>
 
 #include "ImageBuffer.h"
 #include "JpegFileWriter.h"
 #include "platform/FileOps.h"
-
-namespace {
-
-// Names tried after the current second when it is taken already: a file that merely carries
-// the name is never overwritten.
-constexpr int kTemporaryNameAttempts = 1000;
-
-}  // namespace
-
-QString JpegSaver::TemporaryName(const QString& path, long long time) {
-    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-    return folder + QString::number(time, 16) + QStringLiteral(".jpg");
-}
+#include "platform/TemporaryFile.h"
 
 void JpegSaver::TakeSystemError() {
     m_systemError = errno;
@@ -59,40 +45,25 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
         copy.Dc().BitBlt(0, 0, info.width, info.height, *source, 0, 0);
     }
 
-    const long long now = QDateTime::currentSecsSinceEpoch();
-    QString temporary;
-    std::FILE* file = nullptr;
-    for (int attempt = 0; attempt < kTemporaryNameAttempts && file == nullptr; ++attempt) {
-        temporary = TemporaryName(path, now + attempt);
-        file = CreateNewFile(temporary);
-        if (file == nullptr && errno != EEXIST) {
-            break;
-        }
-    }
-    if (file == nullptr) {
+    TemporaryFile temporary(path);
+    if (temporary.Stream() == nullptr) {
         TakeSystemError();
         return false;
     }
-
     JpegFileWriter writer;
     writer.SetQuality(quality);
     writer.SetDensity(dpi, true);
     errno = 0;
-    int result = writer.WriteStream(copy.Section()->Bits(), info.width, info.height, file);
-    if (result != JpegFileWriter::Ok) {
-        m_systemError = errno;  // a full disk, say, or 0 for the library's own failures
-        m_lastError = writer.ErrorText();
+    if (writer.WriteStream(copy.Section()->Bits(), info.width, info.height, temporary.Stream()) !=
+        JpegFileWriter::Ok) {
+        // The system's words for a full disk or a size limit; the library's for its own
+        // failures.
+        m_systemError = errno;
+        m_lastError = m_systemError != 0 ? ::LastSystemError() : writer.ErrorText();
+        return false;
     }
-    if (std::fclose(file) != 0 && result == JpegFileWriter::Ok) {
+    if (!temporary.Commit()) {
         TakeSystemError();
-        result = JpegFileWriter::WriteFailed;
-    }
-    if (result == JpegFileWriter::Ok && !ReplaceFile(temporary, path)) {
-        TakeSystemError();
-        result = JpegFileWriter::WriteFailed;
-    }
-    if (result != JpegFileWriter::Ok) {
-        RemoveFile(temporary);
         return false;
     }
     return true;

@@ -5,8 +5,9 @@
 class CDC;
 
 // Saves the bitmap of a drawing context as a JPEG file. The file is written completely
-// under a new temporary name beside the target and then put in the target's place in one
-// step, so the target is always either the old file or the whole new one.
+// under a new temporary name beside the target (see TemporaryFile) and then put in the
+// target's place in one step, so the target is always either the old file or the whole new
+// one.
 class JpegSaver {
 public:
     virtual ~JpegSaver() = default;
@@ -20,9 +21,6 @@ public:
     const QString& LastError() const { return m_lastError; }
     // The system's error number of the last failure; 0 when the system did not fail.
     int LastSystemError() const { return m_systemError; }
-
-    // The temporary file's name for `path` and the given time: "<folder of path><hex time>.jpg".
-    static QString TemporaryName(const QString& path, long long time);
 
 private:
     void TakeSystemError();

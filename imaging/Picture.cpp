@@ -48,7 +48,8 @@ bool CPicture::TakeSize() {
 bool CPicture::LoadBytes(const QByteArray& bytes) {
     m_lastError.clear();
     m_outOfMemory = false;
-    m_picture = PictureObject::Load(bytes, &m_lastError);
+    m_defect = PictureDefect::None;
+    m_picture = PictureObject::Load(bytes, &m_lastError, &m_defect);
     return TakeSize();
 }
 
@@ -62,7 +63,8 @@ bool CPicture::LoadFromFile(const QString& path) {
     }
     m_lastError.clear();
     m_outOfMemory = false;
-    m_picture = PictureObject::LoadFile(path, &m_lastError);
+    m_defect = PictureDefect::None;
+    m_picture = PictureObject::LoadFile(path, &m_lastError, &m_defect);
     return TakeSize();
 }
 
@@ -128,7 +130,10 @@ bool CPicture::Draw(CDC* dc, CRect rect, bool keepAspect, bool centre) {
             right = left + width;
         }
     }
-    switch (m_picture->Render(*dc, left, top, right - left, bottom - top, &m_lastError)) {
+    const RenderStatus status =
+        m_picture->Render(*dc, left, top, right - left, bottom - top, &m_lastError);
+    m_defect = m_picture->Defect();
+    switch (status) {
         case RenderStatus::Drawn:
             return true;
         case RenderStatus::OutOfMemory:

@@ -44,8 +44,15 @@ public:
     const QString& LastError() const { return m_lastError; }
     // Whether the last failure was a lack of memory rather than data that does not decode.
     bool RanOutOfMemory() const { return m_outOfMemory; }
+    // What is wrong with the picture: why the last load or drawing failed, or after a
+    // drawing, the damage it was drawn with.
+    PictureDefect Defect() const { return m_defect; }
     // What decoding the picture takes in memory (see PictureObject); 0 without a picture.
     long long DecodeBytes() const { return m_picture ? m_picture->DecodeBytes() : 0; }
+    // What a drawing of width × height takes in all (see PictureObject); 0 without a picture.
+    long long DrawingBytes(int width, int height) const {
+        return m_picture ? m_picture->DrawingBytes(QSize(width, height)) : 0;
+    }
     // How often the picture behind has been decoded (see PictureObject).
     int DecodeCount() const { return m_picture ? m_picture->DecodeCount() : 0; }
 
@@ -58,4 +65,5 @@ private:
     int m_widthPx = 0;
     QString m_lastError;
     bool m_outOfMemory = false;
+    PictureDefect m_defect = PictureDefect::None;
 };

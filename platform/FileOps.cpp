@@ -31,6 +31,53 @@ bool RemoveFile(const QString& path) {
     return ::unlink(QFile::encodeName(path).constData()) == 0;
 }
 
+namespace {
+
+QString NotRegular(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return QStringLiteral("not a regular file but a folder");
+    }
+    if (S_ISFIFO(mode) || S_ISSOCK(mode)) {
+        return QStringLiteral("not a regular file but a pipe or socket");
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return QStringLiteral("not a regular file but a device");
+    }
+    return QStringLiteral("not a regular file");
+}
+
+}  // namespace
+
+FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0) {
+        *error = LastSystemError();
+        return FileOpening::Failed;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *error = NotRegular(info.st_mode);
+        return FileOpening::NotRegular;
+    }
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = LastSystemError();
+        return FileOpening::Failed;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        *error = NotRegular(info.st_mode);
+        ::close(fd);
+        return FileOpening::NotRegular;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *error = file.errorString();
+        ::close(fd);
+        return FileOpening::Failed;
+    }
+    return FileOpening::Opened;
+}
+
 long long FileSize(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {

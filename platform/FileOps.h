@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdio>
 
+class QFile;
+
 // Creates a new file for binary writing, failing when the name exists already (so a file
 // that merely happens to carry the name is never overwritten). Null on failure.
 std::FILE* CreateNewFile(const QString& path);
@@ -12,6 +14,12 @@ std::FILE* CreateNewFile(const QString& path);
 bool ReplaceFile(const QString& from, const QString& to);
 
 bool RemoveFile(const QString& path);
+
+// Opens a regular file for reading. Anything else (a folder, a FIFO, a device) is refused
+// before it is opened for reading, and the opening itself never waits for a writer, so a
+// FIFO put in the file's place meanwhile cannot block either. On failure `error` says why.
+enum class FileOpening { Opened, NotRegular, Failed };
+FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error);
 
 // Size in bytes, or -1 when the file does not exist or cannot be examined.
 long long FileSize(const QString& path);

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +21,10 @@ bool IsStartOfFrame(int marker) {
 
 long long CeilDiv(long long a, long long b) {
     return (a + b - 1) / b;
+}
+
+long long RoundUp(long long a, long long b) {
+    return b == 0 ? a : CeilDiv(a, b) * b;
 }
 
 // `segment` holds the frame header's length field and what follows.
@@ -43,43 +48,182 @@ JpegFrame ParseFrame(const QByteArray& segment, int marker) {
         maxV = std::max(maxV, sampling & 15);
     }
     for (int c = 0; c < components; ++c) {
-        const int sampling = Byte(segment, 9 + 3 * c);
-        const long long columns = CeilDiv(CeilDiv(1LL * frame.width * (sampling >> 4), maxH), 8);
-        const long long rows = CeilDiv(CeilDiv(1LL * frame.height * (sampling & 15), maxV), 8);
-        frame.blocks += columns * rows;
+        // The decoder rounds each component's blocks up to whole sampling units.
+        const int h = Byte(segment, 9 + 3 * c) >> 4;
+        const int v = Byte(segment, 9 + 3 * c) & 15;
+        const long long columns = CeilDiv(1LL * frame.width * h, 8LL * maxH);
+        const long long rows = CeilDiv(1LL * frame.height * v, 8LL * maxV);
+        frame.blocks += RoundUp(columns, h) * RoundUp(rows, v);
     }
     frame.valid = frame.width > 0 && frame.height > 0;
     return frame;
 }
 
-// Walks the segments from the start of the file to the frame header, skipping over the
+// Walks the segments from the start of the file to the first scan header, skipping over the
 // others without reading them.
 JpegFrame FindFrame(QIODevice& device) {
     if (!device.seek(0) || device.read(2) != QByteArray("\xFF\xD8", 2)) {
         return {};
     }
+    JpegFrame frame;
+    int components = 0;
     for (;;) {
         QByteArray marker = device.read(2);
         while (marker.size() == 2 && Byte(marker, 0) == 0xFF && Byte(marker, 1) == 0xFF) {
             marker = marker.right(1) + device.read(1);  // fill bytes
         }
-        if (marker.size() < 2 || Byte(marker, 0) != 0xFF) {
-            return {};
+        // Without a scan the file counts as the costlier kind.
+        if (marker.size() < 2) {
+            frame.cutOff = true;
+            return frame;
+        }
+        if (Byte(marker, 0) != 0xFF || Byte(marker, 1) == 0xD9) {
+            return frame;
         }
         const int code = Byte(marker, 1);
-        if (code == 0xD9 || code == 0xDA) {  // end of image or a scan before any frame
-            return {};
-        }
         const QByteArray length = device.peek(2);
         if (length.size() < 2) {
-            return {};
+            frame.cutOff = true;
+            return frame;
+        }
+        if (code == 0xDA) {
+            const QByteArray scan = device.read(3);
+            frame.cutOff = scan.size() < 3;
+            if (frame.valid && !frame.cutOff) {
+                // Libjpeg's own test: one scan holds everything only if it names every
+                // component of a sequential frame.
+                frame.multiScan = frame.progressive || Byte(scan, 2) < components;
+            }
+            return frame;
         }
         if (IsStartOfFrame(code)) {
-            return ParseFrame(device.read(Word(length, 0)), code);
+            const QByteArray segment = device.read(Word(length, 0));
+            frame = ParseFrame(segment, code);
+            components = segment.size() > 7 ? Byte(segment, 7) : 0;
+            continue;
         }
-        if (!device.seek(device.pos() + Word(length, 0))) {
-            return {};
+        const qint64 next = device.pos() + Word(length, 0);
+        if (next > device.size() || !device.seek(next)) {
+            frame.cutOff = true;
+            return frame;
         }
+    }
+}
+
+// Reads a device in large pieces, for walking a whole file byte by byte.
+class ByteReader {
+public:
+    explicit ByteReader(QIODevice& device) : m_device(device) {}
+
+    // The next byte, or -1 at the end.
+    int Next() {
+        if (m_at == m_chunk.size() && !Refill()) {
+            return -1;
+        }
+        return static_cast<unsigned char>(m_chunk[m_at++]);
+    }
+    // Moves to the next 0xFF byte; false at the end.
+    bool FindMarker() {
+        for (;;) {
+            const char* begin = m_chunk.constData() + m_at;
+            const void* found =
+                std::memchr(begin, 0xFF, static_cast<std::size_t>(m_chunk.size() - m_at));
+            if (found != nullptr) {
+                m_at += static_cast<const char*>(found) - begin;
+                return true;
+            }
+            if (!Refill()) {
+                return false;
+            }
+        }
+    }
+    bool Skip(qint64 count) {
+        while (count > 0) {
+            if (m_at == m_chunk.size() && !Refill()) {
+                return false;
+            }
+            const qint64 step = std::min<qint64>(count, m_chunk.size() - m_at);
+            m_at += step;
+            count -= step;
+        }
+        return true;
+    }
+
+private:
+    bool Refill() {
+        m_chunk = m_device.read(1 << 16);
+        m_at = 0;
+        return !m_chunk.isEmpty();
+    }
+
+    QIODevice& m_device;
+    QByteArray m_chunk;
+    qsizetype m_at = 0;
+};
+
+JpegEnding WalkToEnd(QIODevice& device) {
+    if (!device.seek(0)) {
+        return JpegEnding::CutOff;
+    }
+    ByteReader bytes(device);
+    if (bytes.Next() != 0xFF || bytes.Next() != 0xD8) {
+        return JpegEnding::Damaged;
+    }
+    bool inScan = false;
+    bool damaged = false;
+    int nextRestart = 0;
+    for (;;) {
+        if (inScan && !bytes.FindMarker()) {
+            return JpegEnding::CutOff;
+        }
+        int code = bytes.Next();
+        if (code != 0xFF) {
+            if (code < 0) {
+                return JpegEnding::CutOff;
+            }
+            damaged = true;  // stray bytes between segments
+            continue;
+        }
+        do {
+            code = bytes.Next();
+        } while (code == 0xFF);
+        if (code < 0) {
+            return JpegEnding::CutOff;
+        }
+        if (code == 0x00) {
+            damaged = damaged || !inScan;  // a stuffed byte belongs into a scan's data
+            continue;
+        }
+        if (code == 0xD9) {
+            return damaged ? JpegEnding::Damaged : JpegEnding::Complete;
+        }
+        if (code >= 0xD0 && code <= 0xD7) {
+            // Restart markers count 0..7 round and round within a scan.
+            damaged = damaged || !inScan || code != 0xD0 + nextRestart;
+            nextRestart = (code - 0xD0 + 1) % 8;
+            continue;
+        }
+        if (code == 0x01) {
+            continue;  // TEM, which stands alone
+        }
+        if (code == 0xD8 || code < 0xC0) {
+            damaged = true;  // no marker that may stand here
+            continue;
+        }
+        const int high = bytes.Next();
+        const int low = bytes.Next();
+        if (low < 0) {
+            return JpegEnding::CutOff;
+        }
+        const int length = (high << 8) | low;
+        if (length < 2) {
+            return JpegEnding::Damaged;
+        }
+        if (!bytes.Skip(length - 2)) {
+            return JpegEnding::CutOff;
+        }
+        inScan = code == 0xDA;
+        nextRestart = 0;
     }
 }
 
@@ -90,6 +234,13 @@ JpegFrame ReadJpegFrame(QIODevice& device) {
     const JpegFrame frame = FindFrame(device);
     device.seek(position);
     return frame;
+}
+
+JpegEnding ReadJpegEnding(QIODevice& device) {
+    const qint64 position = device.pos();
+    const JpegEnding ending = WalkToEnd(device);
+    device.seek(position);
+    return ending;
 }
 
 JpegFrame ReadJpegFrame(const QByteArray& bytes) {

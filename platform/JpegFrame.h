@@ -4,16 +4,31 @@
 
 class QIODevice;
 
-// What the frame header of a JPEG file says, read without decoding anything.
+// What the frame header of a JPEG file and the header of its first scan say, read without
+// decoding anything.
 struct JpegFrame {
     bool valid = false;
     bool progressive = false;
+    // The decoder keeps the coefficients of the whole picture for any file that is not one
+    // scan holding every component: progressive files, and sequential ones (Huffman or
+    // arithmetic) that give each component, or some of them, scans of their own. A file
+    // whose first scan cannot be found counts as one of these.
+    bool multiScan = true;
+    // The data ends before the first scan header.
+    bool cutOff = false;
     int width = 0;
     int height = 0;
-    // 8 × 8 blocks the decoder must keep for the whole picture when it is progressive.
+    // 8 × 8 blocks of the whole picture, as the decoder stores them when it keeps them all.
     long long blocks = 0;
 };
 
 JpegFrame ReadJpegFrame(const QByteArray& bytes);
 // The same from a device, which is left at the position it had.
 JpegFrame ReadJpegFrame(QIODevice& device);
+
+// How the data of a JPEG file ends: complete when an end-of-image marker follows the data
+// of its scans, cut off when the file ends before one, damaged when a marker stands where
+// none may (a restart marker out of turn, stray bytes between segments). The device is
+// walked from its start and left at the position it had.
+enum class JpegEnding { Complete, CutOff, Damaged };
+JpegEnding ReadJpegEnding(QIODevice& device);

@@ -3,9 +3,12 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QPainter>
+#include <QLoggingCategory>
+#include <algorithm>
+#include <climits>
 #include <mutex>
 
+#include "BmpHeader.h"
 #include "DrawingContext.h"
 #include "FileOps.h"
 #include "JpegFrame.h"
@@ -24,15 +27,41 @@ long long CeilEighth(int value) {
     return (static_cast<long long>(value) + 7) / 8;
 }
 
-// Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but a
-// progressive one keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
-long long SmallestDecodingBytes(QIODevice& device, QSize stored, bool jpeg) {
-    if (!jpeg) {
-        return 4LL * stored.width() * stored.height();
-    }
+long long ImageBytes(QSize size, QImage::Format format) {
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    return (static_cast<long long>(size.width()) * depth + 31) / 32 * 4 * size.height();
+}
+
+// Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but one of
+// several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
+long long CoefficientBytes(QIODevice& device) {
     const JpegFrame frame = ReadJpegFrame(device);
-    const long long pixels = 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
-    return pixels + (frame.valid && frame.progressive ? frame.blocks * 128 : 0);
+    return frame.multiScan ? frame.blocks * 128 : 0;
+}
+
+// The scale Qt's JPEG reader decodes at for a drawing of `size` (both as stored): the
+// largest of 1/8, 1/4, 1/2 that still covers it.
+int ScaleDenominator(QSize stored, QSize size) {
+    if (size == stored || size.width() <= 0 || size.height() <= 0) {
+        return 1;
+    }
+    const int ratio = std::min(stored.width() / size.width(), stored.height() / size.height());
+    return ratio >= 8 ? 8 : ratio >= 4 ? 4 : ratio >= 2 ? 2 : 1;
+}
+
+// Other formats are decoded whole into the form their decoder chooses and then made opaque
+// 32-bit pixels; that takes a second picture unless the decoder gave 32 bits already. A
+// decoder that does not tell its form beforehand (GIF's) is counted for both: a GIF's may
+// also keep a copy of a frame it is to restore.
+long long WholeDecodingBytes(QSize stored, QImage::Format decoded) {
+    const long long opaque = ImageBytes(stored, QImage::Format_RGB32);
+    if (decoded == QImage::Format_Invalid) {
+        return 2 * opaque;
+    }
+    const bool thirtyTwoBits = decoded == QImage::Format_RGB32 ||
+                               decoded == QImage::Format_ARGB32 ||
+                               decoded == QImage::Format_ARGB32_Premultiplied;
+    return ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
 }
 
 // The format from the first bytes, for the formats pictures mostly come in. Naming it spares
@@ -54,36 +83,124 @@ QByteArray FormatFromSignature(const QByteArray& bytes) {
     return {};
 }
 
-QImage Opaque(const QImage& image) {
-    if (!image.hasAlphaChannel()) {
-        return image.convertToFormat(QImage::Format_RGB32);
+// Transparent parts show what lies below, the black of a fresh buffer: premultiplied colours
+// are exactly that. Done in place for the 32-bit forms, so no second picture is needed.
+void MakeOpaque(QImage& image) {
+    if (image.format() == QImage::Format_RGB32) {
+        return;
     }
-    // Transparent parts show what lies below: the black of a fresh buffer.
-    QImage opaque(image.size(), QImage::Format_RGB32);
-    opaque.fill(Qt::black);
-    QPainter painter(&opaque);
-    painter.drawImage(0, 0, image);
-    return opaque;
+    if (!image.hasAlphaChannel()) {
+        image.convertTo(QImage::Format_RGB32);
+        return;
+    }
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return;
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            row[x] |= 0xFF000000u;
+        }
+    }
+    image.reinterpretAsFormat(QImage::Format_RGB32);
+}
+
+// The drawing as the drawing context takes it; converted in place, since next to a picture
+// decoded whole even a drawing of 3000 × 3000 pixels counts.
+QImage InBgrOrder(QImage image) {
+    image.convertTo(QImage::Format_BGR888);
+    return image;
+}
+
+// A BMP's decoder writes only the pixels the file holds into the picture it is given, when
+// that has the right size and form: pixels a cut-off or run-length file leaves out are then
+// black (or the first colour), never what the memory held before.
+QImage PreparedBmp(QIODevice& device, QSize size) {
+    const BmpHeader header = ReadBmpHeader(device);
+    if (!header.valid || header.decodedFormat == QImage::Format_Invalid) {
+        return {};
+    }
+    QImage image(size, header.decodedFormat);
+    if (image.depth() == 32) {
+        image.fill(Qt::black);
+    } else {
+        image.fill(0);
+    }
+    return image;
+}
+
+// Why a picture whose signature is known (or not) does not even give its size.
+PictureDefect HeaderDefect(QIODevice& device, const QByteArray& format,
+                           const QImageReader& reader) {
+    if (format.isEmpty() && reader.error() == QImageReader::UnsupportedFormatError) {
+        return PictureDefect::NotAPicture;
+    }
+    if (format == "jpeg") {
+        return ReadJpegFrame(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
+    }
+    if (format == "bmp") {
+        return ReadBmpHeader(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
+    }
+    return PictureDefect::DamagedHeader;
+}
+
+bool Refuse(PictureDefect why, QString* error, PictureDefect* defect) {
+    *defect = why;
+    *error = DefectText(why);
+    return false;
 }
 
 }  // namespace
 
-std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error) {
+QString DefectText(PictureDefect defect) {
+    switch (defect) {
+        case PictureDefect::None:
+            break;
+        case PictureDefect::NotAFile:
+            return QStringLiteral("not a regular file");
+        case PictureDefect::NotAPicture:
+            return QStringLiteral("not a JPEG, GIF or BMP picture");
+        case PictureDefect::DamagedHeader:
+            return QStringLiteral("damaged header");
+        case PictureDefect::TooLarge:
+            return QStringLiteral("the picture needs more than %1 MiB to decode")
+                .arg(PictureObject::kDecodeLimitMiB);
+        case PictureDefect::DamagedData:
+            return QStringLiteral("damaged data");
+        case PictureDefect::CutOff:
+            return QStringLiteral("cut off");
+    }
+    return {};
+}
+
+void QuietDecoderMessages() {
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.gui.icc=false"));
+}
+
+std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error,
+                                                   PictureDefect* defect) {
     std::unique_ptr<PictureObject> picture(new PictureObject);
     picture->m_bytes = bytes;
     QBuffer buffer(&picture->m_bytes);
     buffer.open(QIODevice::ReadOnly);
-    if (!picture->ReadHeader(buffer, error)) {
+    if (!picture->ReadHeader(buffer, error, defect)) {
         return nullptr;
     }
     return picture;
 }
 
-std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return nullptr;
+std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QString* error,
+                                                       PictureDefect* defect) {
+    QFile file;
+    switch (OpenRegularFile(file, path, error)) {
+        case FileOpening::Opened:
+            break;
+        case FileOpening::NotRegular:
+            *defect = PictureDefect::NotAFile;
+            return nullptr;
+        case FileOpening::Failed:
+            return nullptr;
     }
     if (file.size() == 0) {
         *error = QStringLiteral("the file is empty");
@@ -92,44 +209,47 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
     std::unique_ptr<PictureObject> picture(new PictureObject);
     picture->m_path = path;
     picture->m_identity = IdentifyOpenFile(file.handle());
-    if (!picture->ReadHeader(file, error)) {
+    if (!picture->ReadHeader(file, error, defect)) {
         return nullptr;
     }
     return picture;
 }
 
-bool PictureObject::ReadHeader(QIODevice& device, QString* error) {
+bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect* defect) {
     SetReaderLimitOnce();
     const QByteArray format = FormatFromSignature(device.peek(8));
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
     reader.setAutoTransform(true);
-    const QSize stored = reader.size();
+    QSize stored = reader.size();
+    if (format == "bmp" && stored.width() > 0 && stored.height() < 0 && stored.height() > INT_MIN) {
+        stored.setHeight(-stored.height());  // stored top-down
+    }
     if (!reader.canRead() || !stored.isValid() || stored.isEmpty()) {
-        *error = reader.errorString();
-        return false;
+        return Refuse(HeaderDefect(device, format, reader), error, defect);
     }
     m_format = reader.format();
     m_decodesScaled = m_format == "jpeg";
     m_turnedByExif = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
     m_size = m_turnedByExif ? stored.transposed() : stored;
-    m_decodeBytes = SmallestDecodingBytes(device, stored, m_decodesScaled);
-    if (m_decodeBytes > kDecodeLimitBytes) {
-        *error =
-            QStringLiteral("the picture needs more than %1 MiB to decode").arg(kDecodeLimitMiB);
-        return false;
-    }
+    m_stored = stored;
     if (m_decodesScaled) {
-        return true;
+        m_coefficientBytes = CoefficientBytes(device);
+        m_decodeBytes =
+            m_coefficientBytes + 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
+    } else {
+        m_decodeBytes = WholeDecodingBytes(stored, reader.imageFormat());
     }
-    QImage image;
-    if (!reader.read(&image)) {
-        *error = reader.errorString();
-        return false;
+    if (m_decodeBytes > kDecodeLimitBytes) {
+        return Refuse(PictureDefect::TooLarge, error, defect);
     }
-    ++m_decodes;
-    m_whole = Opaque(image);
-    m_size = m_whole.size();
+    if (m_format == "bmp") {
+        const BmpHeader header = ReadBmpHeader(device);
+        if (device.size() <= header.dataStart) {
+            return Refuse(PictureDefect::CutOff, error, defect);  // not a pixel of it
+        }
+        m_bmpCutOff = header.dataEnd > device.size();
+    }
     return true;
 }
 
@@ -141,19 +261,28 @@ int PictureObject::HimetricHeight() const {
     return MulDiv(m_size.height(), 2540, 96);
 }
 
-RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
-    QBuffer buffer(&m_bytes);
-    QFile file(m_path);
-    QIODevice* device = &buffer;
+QIODevice* PictureObject::OpenSource(QBuffer& buffer, QFile& file, QString* error) {
     if (m_path.isEmpty()) {
+        buffer.setBuffer(&m_bytes);
         buffer.open(QIODevice::ReadOnly);
-    } else {
-        // Read from the file as it was loaded, or not at all.
-        if (!file.open(QIODevice::ReadOnly) || IdentifyOpenFile(file.handle()) != m_identity) {
-            *error = QStringLiteral("the file has changed since it was loaded");
-            return RenderStatus::Undecodable;
-        }
-        device = &file;
+        return &buffer;
+    }
+    // Read from the file as it was loaded, or not at all.
+    QString ignored;
+    if (OpenRegularFile(file, m_path, &ignored) != FileOpening::Opened ||
+        IdentifyOpenFile(file.handle()) != m_identity) {
+        *error = QStringLiteral("the file has changed since it was loaded");
+        return nullptr;
+    }
+    return &file;
+}
+
+RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
+    QBuffer buffer;
+    QFile file;
+    QIODevice* device = OpenSource(buffer, file, error);
+    if (device == nullptr) {
+        return RenderStatus::Undecodable;
     }
     QImageReader reader(device, m_format);
     reader.setAutoDetectImageFormat(false);
@@ -163,15 +292,27 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
         reader.setScaledSize(m_turnedByExif ? size.transposed() : size);
     }
     QImage image;
-    if (!reader.read(&image)) {
-        *error = reader.errorString();
+    const bool read = reader.read(&image);
+    if (!m_endingRead) {
+        // The decoder makes up what a damaged file lacks (grey, mostly): say so.
+        m_endingRead = true;
+        const JpegEnding ending = ReadJpegEnding(*device);
+        m_defect = ending == JpegEnding::CutOff    ? PictureDefect::CutOff
+                   : ending == JpegEnding::Damaged ? PictureDefect::DamagedData
+                                                   : PictureDefect::None;
+    }
+    if (!read) {
+        if (m_defect == PictureDefect::None) {
+            m_defect = PictureDefect::DamagedData;
+        }
+        *error = DefectText(m_defect);
         return RenderStatus::Undecodable;
     }
     ++m_decodes;
     if (image.size() != size) {
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    m_drawn = image.convertToFormat(QImage::Format_BGR888);
+    m_drawn = InBgrOrder(std::move(image));
     if (m_drawn.isNull()) {
         *error = QStringLiteral("out of memory");
         return RenderStatus::OutOfMemory;
@@ -179,18 +320,72 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     return RenderStatus::Drawn;
 }
 
+RenderStatus PictureObject::DecodeWhole(QString* error) {
+    QBuffer buffer;
+    QFile file;
+    QIODevice* device = OpenSource(buffer, file, error);
+    if (device == nullptr) {
+        return RenderStatus::Undecodable;
+    }
+    QImage image = m_format == "bmp" ? PreparedBmp(*device, m_size) : QImage();
+    {
+        // A decoder may keep a reference to the picture it made: it must be gone before the
+        // picture is made opaque, or that would copy it rather than work in place.
+        QImageReader reader(device, m_format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setAutoTransform(true);
+        m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::None;
+        if (!reader.read(&image)) {
+            m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
+            *error = DefectText(m_defect);
+            return RenderStatus::Undecodable;
+        }
+    }
+    ++m_decodes;
+    MakeOpaque(image);
+    if (image.isNull()) {
+        *error = QStringLiteral("out of memory");
+        return RenderStatus::OutOfMemory;
+    }
+    m_whole = std::move(image);
+    return RenderStatus::Drawn;
+}
+
+long long PictureObject::DrawingBytes(QSize size) const {
+    const long long drawing = 4LL * size.width() * size.height();
+    if (!m_decodesScaled) {
+        return m_decodeBytes + drawing;
+    }
+    const int denominator = ScaleDenominator(m_stored, m_turnedByExif ? size.transposed() : size);
+    const long long decoded =
+        4 * ((static_cast<long long>(m_stored.width()) + denominator - 1) / denominator) *
+        ((static_cast<long long>(m_stored.height()) + denominator - 1) / denominator);
+    return m_coefficientBytes + decoded + drawing;
+}
+
 RenderStatus PictureObject::Prepare(QSize size, QString* error) {
     if (!m_drawn.isNull() && m_drawn.size() == size) {
         return RenderStatus::Drawn;
+    }
+    if (DrawingBytes(size) > kDecodeLimitBytes) {
+        // Drawn this large, a picture may need more than its smallest decoding.
+        m_defect = PictureDefect::TooLarge;
+        *error = DefectText(m_defect);
+        return RenderStatus::Undecodable;
     }
     m_drawn = QImage();
     if (m_decodesScaled) {
         return DecodeScaled(size, error);
     }
-    const QImage scaled = size == m_whole.size() ? m_whole
-                                                 : m_whole.scaled(size, Qt::IgnoreAspectRatio,
-                                                                  Qt::SmoothTransformation);
-    m_drawn = scaled.convertToFormat(QImage::Format_BGR888);
+    if (m_whole.isNull()) {
+        const RenderStatus decoded = DecodeWhole(error);
+        if (decoded != RenderStatus::Drawn) {
+            return decoded;
+        }
+    }
+    m_drawn = InBgrOrder(size == m_whole.size() ? m_whole.copy()
+                                                : m_whole.scaled(size, Qt::IgnoreAspectRatio,
+                                                                 Qt::SmoothTransformation));
     if (m_drawn.isNull()) {
         *error = QStringLiteral("out of memory");
         return RenderStatus::OutOfMemory;

@@ -9,20 +9,40 @@
 #include "FileOps.h"
 
 class CDC;
+class QBuffer;
+class QFile;
 class QIODevice;
 
 // How a drawing went. Only a lack of memory is the user's business: a picture whose data
 // does not decode simply counts as unreadable.
 enum class RenderStatus { Drawn, Undecodable, OutOfMemory };
 
+// What is wrong with a picture: why it cannot be read, or the damage it was drawn with.
+enum class PictureDefect {
+    None,
+    NotAFile,       // a folder, a pipe, a device
+    NotAPicture,    // no format known here
+    DamagedHeader,  // a known format whose headers do not read
+    TooLarge,       // more to decode than the memory rule allows
+    DamagedData,    // data that decodes only in part, or not at all
+    CutOff,         // the file ends before its picture does
+};
+
+// English words for a terminal: "cut off", "damaged header" ...
+QString DefectText(PictureDefect defect);
+
+// Keeps the decoders' own complaints (damaged data, unreadable colour profiles) off the
+// standard error stream: what matters of them is reported with the picture's name.
+void QuietDecoderMessages();
+
 // The picture object behind CPicture: keeps the encoded bytes, knows the upright size, and
 // draws the whole picture scaled into any rectangle of a drawing context.
 //
-// JPEG files are decoded only when drawn, at the smallest DCT scale (1/8, 1/4, 1/2) that
-// still covers the rectangle, and then smoothed to its exact size; the last drawing is
-// kept, so drawing again at the same size costs no decoding. Other formats are decoded
-// once, completely, when loaded. A JPEG's EXIF orientation is applied: sizes and drawings
-// are those of the upright picture.
+// Loading reads only the headers. JPEG files are decoded when drawn, at the smallest DCT
+// scale (1/8, 1/4, 1/2) that still covers the rectangle, and then smoothed to its exact
+// size; the last drawing is kept, so drawing again at the same size costs no decoding. Other
+// formats are decoded completely at the first drawing and kept. A JPEG's EXIF orientation
+// is applied: sizes and drawings are those of the upright picture.
 class PictureObject {
 public:
     // The most memory one picture may need to decode, pixels and the decoder's own buffers
@@ -30,12 +50,15 @@ public:
     // loaded, before anything large is allocated.
     static constexpr int kDecodeLimitMiB = 512;
 
-    // Null, with the reason in `error`, when the bytes are no picture that can be decoded.
-    static std::unique_ptr<PictureObject> Load(const QByteArray& bytes, QString* error);
+    // Null, with the reason in `error` and `defect`, when the bytes are no picture that can
+    // be decoded.
+    static std::unique_ptr<PictureObject> Load(const QByteArray& bytes, QString* error,
+                                               PictureDefect* defect);
     // The same for a file. A JPEG is later decoded straight from the file, a few kilobytes at
     // a time, instead of from a copy of all of it; should the file change meanwhile, the
     // drawing fails rather than show something else.
-    static std::unique_ptr<PictureObject> LoadFile(const QString& path, QString* error);
+    static std::unique_ptr<PictureObject> LoadFile(const QString& path, QString* error,
+                                                   PictureDefect* defect);
 
     // Size in HIMETRIC units (0.01 mm), at 96 pixels per inch.
     int HimetricWidth() const;
@@ -46,18 +69,29 @@ public:
     // without a bitmap (whose bitmap could not be made) counts as out of memory.
     RenderStatus Render(CDC& dc, int x, int y, int width, int height, QString* error);
 
-    // Memory the decoding takes at least: the whole picture for formats decoded at load, the
-    // 1/8-scale pixels for a JPEG, plus all its coefficients when it is progressive.
+    // Memory the decoding takes at least, known from the headers: the whole picture (and the
+    // decoder's own form of it) for formats decoded whole, the 1/8-scale pixels for a JPEG,
+    // plus all its coefficients when it has several scans.
     long long DecodeBytes() const { return m_decodeBytes; }
+    // Memory a drawing at `size` takes in all: the decoding at the scale that size asks for
+    // and the drawing itself. A drawing that would need more than the limit fails as too
+    // large, before anything is decoded.
+    long long DrawingBytes(QSize size) const;
+
+    // After a drawing: the damage the picture was drawn with (a cut-off file, damaged data),
+    // or, when it could not be drawn, why.
+    PictureDefect Defect() const { return m_defect; }
 
     // How often the encoded data has been decoded: a measure for tests and benchmarks.
     int DecodeCount() const { return m_decodes; }
 
 private:
     PictureObject() = default;
-    bool ReadHeader(QIODevice& device, QString* error);
+    bool ReadHeader(QIODevice& device, QString* error, PictureDefect* defect);
     RenderStatus Prepare(QSize size, QString* error);
+    QIODevice* OpenSource(QBuffer& buffer, QFile& file, QString* error);
     RenderStatus DecodeScaled(QSize size, QString* error);
+    RenderStatus DecodeWhole(QString* error);
 
     QByteArray m_bytes;  // the picture, unless it comes from a file
     QString m_path;
@@ -66,8 +100,13 @@ private:
     bool m_decodesScaled = false;
     bool m_turnedByExif = false;  // the upright picture is the stored one turned a quarter
     QSize m_size;                 // upright
-    QImage m_whole;               // formats decoded once: the whole picture, opaque RGB32
+    QSize m_stored;               // as stored, before any EXIF turn
+    QImage m_whole;               // formats decoded whole, once drawn: opaque RGB32
     QImage m_drawn;               // the last drawing, B, G, R bytes
     long long m_decodeBytes = 0;
+    long long m_coefficientBytes = 0;  // what a JPEG of several scans keeps while decoding
+    bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
+    bool m_endingRead = false;
+    PictureDefect m_defect = PictureDefect::None;
     int m_decodes = 0;
 };

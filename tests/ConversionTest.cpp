@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLocale>
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <thread>
 
 #include "platform/FileOps.h"
@@ -168,7 +172,7 @@ TEST_F(ConversionTest, AnUnreadableSourceBecomesTheSamplePicture) {
         conversion.Run(params, folder.File("Urlaub.alt.gif"), folder.Path(), "", {});
     EXPECT_TRUE(refused.target.isEmpty());
     EXPECT_EQ(refused.failure, ConversionFailure::Unreadable);
-    EXPECT_EQ(FailureReason(refused), "Die Datei ist kein lesbares Bild.");
+    EXPECT_EQ(FailureReason(refused), "Die Datei ist kein JPEG-, GIF- oder BMP-Bild.");
 }
 
 TEST_F(ConversionTest, AJpegWhoseDataDoesNotDecodeShowsTheSampleWithoutAMessage) {
@@ -179,6 +183,30 @@ TEST_F(ConversionTest, AJpegWhoseDataDoesNotDecodeShowsTheSampleWithoutAMessage)
     EXPECT_EQ(run.failure, ConversionFailure::None);
     EXPECT_EQ(SizeOf(run.target), QSize(368, 276));
     EXPECT_TRUE(prompts.Messages().empty()) << prompts.Texts().join('|').toStdString();
+}
+
+TEST_F(ConversionTest, DamagedPicturesAreConvertedWithAWarningOrRefusedWithTheReason) {
+    const QByteArray jpeg = Encode(QuarterPattern(400, 300), "jpeg");
+    conversion.SetSubstituteSample(false);
+    const struct {
+        QByteArray bytes;
+        bool converted;
+        const char* german;
+    } cases[] = {{jpeg, true, ""},
+                 {jpeg.left(jpeg.size() - 300), true,
+                  "Das Bild ist abgeschnitten; umgewandelt wurde, was davon da ist."},
+                 {jpeg.left(300), false, "Das Bild ist abgeschnitten."},
+                 {WithUndefinedQuantTable(jpeg), false, "Das Bild enthält beschädigte Daten."},
+                 {"GIF89a nothing", false, "Das Bild hat einen beschädigten Kopf."},
+                 {WithFrameSize(jpeg, 30000, 30000, true), false,
+                  "Das Bild ist zu groß: es bräuchte mehr als 512 MiB Speicher."}};
+    for (const auto& c : cases) {
+        WriteAll(folder.File("p.jpg"), c.bytes);
+        const ConversionResult run = conversion.Run(params, folder.File("p.jpg"), {}, "", {});
+        EXPECT_EQ(!run.target.isEmpty(), c.converted) << c.german;
+        EXPECT_EQ((c.converted ? WarningReason(run) : FailureReason(run)).toStdString(), c.german);
+        EXPECT_EQ(run.warning.isEmpty(), !c.converted || *c.german == '\0');
+    }
 }
 
 TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndSaysWhy) {
@@ -199,6 +227,43 @@ TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndSaysWhy) {
     EXPECT_EQ(params.CompanionSize, 150);
     conversion.QuickPreview(params);
     EXPECT_EQ(conversion.Preview()->pictureWidth, 368);
+}
+
+TEST_F(ConversionTest, OnlyTheFinalPictureTouchesTheTarget) {
+    // Faint noise encodes small; a strong contrast makes the final picture several times larger.
+    QImage noise(400, 300, QImage::Format_RGB888);
+    quint32 state = 1;
+    for (int y = 0; y < 300; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int v = 120 + static_cast<int>(state >> 28);
+            noise.setPixel(x, y, qRgb(v, v, v));
+        }
+    }
+    const QString source = Picture("noise.png", noise);
+    const long long plain = FileSize(conversion.Recompute(params, source, {}, "", source));
+    params.Contrast = 1000;
+    const long long strong = FileSize(conversion.Recompute(params, source, {}, "", source));
+    ASSERT_GT(strong, 2 * plain);
+
+    // Room for the first encoding but not for the final one.
+    const QString target = folder.File("saved.jpg");
+    WriteAll(target, "the user's own file");
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = static_cast<rlim_t>((plain + strong) / 2);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const ConversionResult failed = conversion.Run(params, source, {}, target, source);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_TRUE(failed.target.isEmpty());
+    EXPECT_EQ(failed.systemError, EFBIG);
+    EXPECT_EQ(ReadAll(target), "the user's own file");
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"Temppic.jpg", "noise.png", "saved.jpg"}));
 }
 
 TEST_F(ConversionTest, SizeChangesFollowTheWrittenPictureAndWriteNothing) {

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QProcessEnvironment>
+#include <QProcess>
+#include <memory>
 
 #include "support/TestFiles.h"
 #include "workflow/Conversion.h"
@@ -25,7 +30,7 @@ protected:
         return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
     }
     static QStringList Names(const QString& folder) {
-        return QDir(folder).entryList(QDir::Files, QDir::Name);
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
     TestFolder source;
@@ -165,4 +170,115 @@ TEST_F(ConvertCli, FolderRunNeedsBothFolders) {
     const ProcessResult none = Convert({"--folder", empty.Path(), destination.Path()});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "");
+}
+
+TEST_F(ConvertCli, NoTemporaryFileOutlivesASignalThatEndsARun) {
+    for (int i = 0; i < 8; ++i) {
+        Put(QStringLiteral("p%1.jpg").arg(i), Encode(QuarterPattern(1200, 900), "jpeg"));
+    }
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TestFolder target;
+        QProcess run;
+        run.start(QStringLiteral(PLENMAR_CONVERT),
+                  {"--folder", "--jobs", "2", "--size", "3000", "--quality", "100", source.Path(),
+                   target.Path()});
+        ASSERT_TRUE(run.waitForStarted());
+        // Catch the run with a temporary file under way, held still while it is looked at.
+        const QDeadlineTimer deadline(60000);
+        bool caught = false;
+        while (!caught && run.state() == QProcess::Running && !deadline.hasExpired()) {
+            if (!QDir(target.Path())
+                     .entryList({".plenmar-*"}, QDir::Files | QDir::Hidden)
+                     .isEmpty()) {
+                ::kill(static_cast<pid_t>(run.processId()), SIGSTOP);
+                caught = !QDir(target.Path())
+                              .entryList({".plenmar-*"}, QDir::Files | QDir::Hidden)
+                              .isEmpty();
+                if (caught) {
+                    ::kill(static_cast<pid_t>(run.processId()), signal);
+                }
+                ::kill(static_cast<pid_t>(run.processId()), SIGCONT);
+            }
+            run.waitForFinished(1);
+        }
+        ASSERT_TRUE(caught) << "signal " << signal << ": no temporary file seen";
+        ASSERT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitStatus(), QProcess::CrashExit) << "ended by signal " << signal;
+        for (const QString& name : Names(target.Path())) {
+            EXPECT_TRUE(name.endsWith(" 3000x2250.jpg")) << name.toStdString();
+            EXPECT_EQ(QImageReader(target.File(name)).size(), QSize(3000, 2250));
+        }
+    }
+}
+
+TEST_F(ConvertCli, AFileSizeLimitIsAFailedWriteThatKeepsTheOldFile) {
+    const QString picture = Put("p.jpg", Encode(QuarterPattern(1200, 900), "jpeg"));
+    const QString output = destination.File("out.jpg");
+    WriteAll(output, "old");
+    // 64 blocks of 512 bytes: far less than the picture needs.
+    const ProcessResult run =
+        RunProgram("sh", {"-c", "ulimit -f 64 && exec \"$0\" \"$@\"", PLENMAR_CONVERT, "--size",
+                          "3000", "--quality", "100", picture, output});
+    EXPECT_EQ(run.exitCode, 1) << "a write failure, not the end of the process";
+    EXPECT_TRUE(run.err.contains("File too large")) << run.err.toStdString();
+    EXPECT_EQ(Names(destination.Path()), QStringList{"out.jpg"});
+    EXPECT_EQ(ReadAll(output), "old");
+}
+
+TEST_F(ConvertCli, WarnsOfDamagedPicturesAndKeepsTheDecodersQuiet) {
+    const QByteArray jpeg = Encode(QuarterPattern(400, 300), "jpeg");
+    const QString cut = Put("cut.jpg", jpeg.left(jpeg.size() - 300));
+    QByteArray profile("ICC_PROFILE\0\x01\x01", 14);
+    profile += QByteArray(200, 'x');  // no colour profile at all
+    QByteArray segment("\xFF\xE2", 2);
+    segment += char((profile.size() + 2) >> 8);
+    segment += char((profile.size() + 2) & 0xFF);
+    Put("icc.jpg", jpeg.left(2) + segment + profile + jpeg.mid(2));
+
+    const ProcessResult one = Convert({cut, destination.File("out.jpg")});
+    EXPECT_EQ(one.exitCode, 0) << "converted, if damaged";
+    EXPECT_EQ(one.err, "plenmar-convert: " + cut.toUtf8() +
+                           ": warning: cut off; converted what could be read\n");
+    EXPECT_EQ(QImageReader(destination.File("out.jpg")).size(), QSize(368, 276));
+
+    const ProcessResult folder = Convert({"--folder", source.Path(), destination.Path()});
+    EXPECT_EQ(folder.exitCode, 0);
+    EXPECT_EQ(folder.err, one.err) << "nothing about the colour profile";
+    EXPECT_EQ(Lines(folder.out).size(), 2);
+}
+
+TEST_F(ConvertCli, NamesThatAreNotUtf8AreNeverLeftOutSilently) {
+    const QByteArray jpeg = Encode(QuarterPattern(80, 60), "jpeg");
+    Put("ok.jpg", jpeg);
+    Put(QStringLiteral("Müller.jpg"), jpeg);
+    const QByteArray latin1 = QFile::encodeName(source.Path()) + "/M\xFCller.jpg";
+    std::FILE* file = std::fopen(latin1.constData(), "wb");
+    ASSERT_NE(file, nullptr);
+    // Qt cannot see the file to remove it with the folder.
+    const std::unique_ptr<const char, int (*)(const char*)> removed(latin1.constData(), ::unlink);
+    std::fwrite(jpeg.constData(), 1, static_cast<std::size_t>(jpeg.size()), file);
+    std::fclose(file);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(source.File("pipe.jpg")).constData(), 0600), 0);
+
+    const ProcessResult run = Convert({"--folder", source.Path(), destination.Path()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Names(destination.Path()),
+              (QStringList{QStringLiteral("Müller 368x276.jpg"), "ok 368x276.jpg"}));
+    const QString err = QString::fromUtf8(run.err);
+    EXPECT_TRUE(
+        err.contains(source.Path() + "/M\\xfcller.jpg: skipped: the name is not valid UTF-8"))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains("pipe.jpg: skipped: not a regular file")) << err.toStdString();
+
+    // Named on the command line, as the picture or as the result: refused, not misread.
+    for (const char* arguments :
+         {"\"$(printf 'M\\374ller.jpg')\" out.jpg", "ok.jpg \"$(printf 'out\\374.jpg')\""}) {
+        const ProcessResult one =
+            RunProgram("sh", {"-c", QStringLiteral("cd \"$1\" && exec \"$0\" %1").arg(arguments),
+                              PLENMAR_CONVERT, source.Path()});
+        EXPECT_EQ(one.exitCode, 1) << arguments;
+        EXPECT_TRUE(one.err.contains("\\xfc") && one.err.contains("not a valid UTF-8 name"))
+            << one.err.toStdString();
+    }
+    EXPECT_EQ(Names(source.Path()).filter("out").size(), 0);
 }

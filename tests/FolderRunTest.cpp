@@ -170,17 +170,17 @@ TEST(FolderListing, TakesThePatternsInOrderIgnoringCaseAndNothingBelow) {
         WriteAll(folder.File(name), "x");
     }
     QDir(folder.Path()).mkpath("x.jpg");
-    const FolderListing listing = ListFolder(folder.Path() + '/');
+    const FolderPictures listing = ListFolderPictures(folder.Path() + '/');
     QStringList names;
-    for (const QString& file : listing.files) {
+    for (const QString& file : listing.pictures) {
         EXPECT_FALSE(file.contains("//")) << "one separator after the folder";
         names << QFileInfo(file).fileName();
     }
     EXPECT_EQ(names,
               (QStringList{"UPPER.JPG", "b.jpg", "f.jpe", "e.jpeg", "a.gif", "c.bmp", "g.Bmp"}));
     ASSERT_EQ(listing.skipped.size(), 1u);
-    EXPECT_EQ(listing.skipped[0].path, folder.File("x.jpg"));
-    EXPECT_TRUE(ListFolder(folder.File("missing")).files.isEmpty());
+    EXPECT_EQ(listing.skipped[0].shownName, "x.jpg");
+    EXPECT_EQ(listing.skipped[0].reason, SkippedFile::Reason::Folder);
 }
 
 TEST(FolderRunTexts, NameEachFailureAndCutLongListsShort) {
@@ -195,11 +195,17 @@ TEST(FolderRunTexts, NameEachFailureAndCutLongListsShort) {
         expected << QStringLiteral("f%1.jpg: Grund.").arg(i);
     }
     expected << "... und 2 weitere";
-    EXPECT_EQ(FolderRunTexts::FailureSummary(report, false), expected.join('\n'));
+    EXPECT_EQ(FolderRunTexts::EndReport(report, false), expected.join('\n'));
     report.failed.resize(1);
-    EXPECT_EQ(FolderRunTexts::FailureSummary(report, true),
+    report.warned.push_back({"/q/halb.jpg", "Abgeschnitten.", "cut off"});
+    EXPECT_EQ(FolderRunTexts::EndReport(report, true),
               "Umgewandelt: 1 Datei. Nicht umgewandelt: 1 Datei.\n\nf1.jpg: Grund.\n\n"
+              "Umgewandelt, aber beschädigt:\nhalb.jpg: Abgeschnitten.\n\n"
               "Die Mail enthält nur die umgewandelten Bilder.");
+    report.failed.clear();
+    EXPECT_EQ(FolderRunTexts::EndReport(report, true),
+              "Alle Dateine sind umgewandelt\n\nUmgewandelt, aber beschädigt:\n"
+              "halb.jpg: Abgeschnitten.");
 }
 
 TEST_F(FolderWindow, RunsConvertAskAndMailAsChosen) {
@@ -341,17 +347,23 @@ TEST_F(FolderWindow, SkipsWhatItCannotConvertAndSaysSoAlsoBeforeTheMail) {
     Put(source.Path(), {"gut.gif", {800, 600}, "gif"});
     Put(source.Path(), {"kaputt.jpg", {}});
     Put(source.Path(), {"ordner.jpg", {}, "folder"});
+    const QByteArray jpeg = Encode(QuarterPattern(800, 600), "jpeg");
+    WriteAll(source.File("halb.jpg"), jpeg.left(jpeg.size() / 2));
     auto window = Start();
     ChooseInDialog(source.Path(), destination.Path(), false, true);
     RunToTheEnd(*window);
-    EXPECT_EQ(Names(destination.Path()), QStringList{"gut 368x276.jpg"})
+    EXPECT_EQ(Names(destination.Path()), (QStringList{"gut 368x276.jpg", "halb 368x276.jpg"}))
         << "no sample picture under the damaged file's name";
-    EXPECT_EQ(Notices(), QStringList{"Umgewandelt: 1 Datei. Nicht umgewandelt: 2 Dateien.\n\n"
-                                     "ordner.jpg: Das ist ein Ordner, keine Bilddatei.\n"
-                                     "kaputt.jpg: Die Datei ist kein lesbares Bild.\n\n"
-                                     "Die Mail enthält nur die umgewandelten Bilder."});
+    EXPECT_EQ(Notices(),
+              QStringList{"Umgewandelt: 2 Dateien. Nicht umgewandelt: 2 Dateien.\n\n"
+                          "ordner.jpg: Das ist ein Ordner, keine Bilddatei.\n"
+                          "kaputt.jpg: Das Bild hat einen beschädigten Kopf.\n\n"
+                          "Umgewandelt, aber beschädigt:\n"
+                          "halb.jpg: Das Bild ist abgeschnitten; umgewandelt wurde, was davon da "
+                          "ist.\n\n"
+                          "Die Mail enthält nur die umgewandelten Bilder."});
     ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(Sent()[0].attachments, QStringList{"gut 368x276.jpg"});
+    EXPECT_EQ(Sent()[0].attachments, (QStringList{"halb 368x276.jpg", "gut 368x276.jpg"}));
 
     // A destination that is not there: nothing is written, and the end says so.
     RecordingPrompts again;
@@ -366,11 +378,12 @@ TEST_F(FolderWindow, SkipsWhatItCannotConvertAndSaysSoAlsoBeforeTheMail) {
     });
     RunToTheEnd(*window);
     EXPECT_FALSE(QFileInfo::exists(missing));
-    EXPECT_EQ(again.Texts().count(kQuestion), 1) << "nothing to ask about a damaged file";
+    EXPECT_EQ(again.Texts().count(kQuestion), 2) << "nothing to ask about a damaged file";
     EXPECT_EQ(again.Texts().last(),
-              "Umgewandelt: 0 Dateien. Nicht umgewandelt: 3 Dateien.\n\n"
+              "Umgewandelt: 0 Dateien. Nicht umgewandelt: 4 Dateien.\n\n"
               "ordner.jpg: Das ist ein Ordner, keine Bilddatei.\n"
-              "kaputt.jpg: Die Datei ist kein lesbares Bild.\n"
+              "halb.jpg: Das Ergebnis lässt sich nicht speichern. Der Ordner existiert nicht.\n"
+              "kaputt.jpg: Das Bild hat einen beschädigten Kopf.\n"
               "gut.gif: Das Ergebnis lässt sich nicht speichern. Der Ordner existiert nicht.");
 }
 

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
 #include "imaging/ImageBuffer.h"
 #include "imaging/JpegFileWriter.h"
 #include "imaging/JpegSaver.h"
+#include "platform/TemporaryFile.h"
 #include "support/BufferImages.h"
 #include "support/TestFiles.h"
 
@@ -79,6 +79,24 @@ TEST_F(JpegWriter, EncodesExactlyAsTheReferenceEncoderWithBaselineQuality) {
     }
 }
 
+TEST_F(JpegWriter, EncodesIntoMemoryTheBytesItWritesIntoAFile) {
+    const QImage image = Busy(400, 300);  // many blocks of the library's output buffer
+    ImageBuffer buffer;
+    FillBuffer(buffer, image);
+    for (int quality : {10, 90}) {
+        const QString file = folder.File("file.jpg");
+        ASSERT_EQ(WriteWith(image, quality, 96, file), JpegFileWriter::Ok);
+        JpegFileWriter writer;
+        writer.SetQuality(quality);
+        writer.SetDensity(96, true);
+        QByteArray inMemory("left over");
+        ASSERT_EQ(writer.WriteMemory(buffer.Section()->Bits(), 400, 300, inMemory),
+                  JpegFileWriter::Ok);
+        EXPECT_GT(inMemory.size(), 3 * 4096);
+        EXPECT_EQ(inMemory, ReadAll(file)) << "quality " << quality;
+    }
+}
+
 TEST_F(JpegWriter, JfifHeaderCarriesTheResolution) {
     const QImage image = Plain(8, 8, qRgb(1, 2, 3));
     const struct {
@@ -143,7 +161,7 @@ TEST(JpegSaverTest, ReplacesTheTargetAndLeavesNoTemporaryFile) {
     JpegSaver saver;
     ASSERT_TRUE(saver.SaveBitmapAsJpeg(target, &buffer.Dc(), 70, -1, -1, 72));
     EXPECT_EQ(ReadAll(target).left(2), QByteArray("\xFF\xD8"));
-    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList{"out.jpg"});
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.jpg"});
 
     // A crop limit copies only the top-left region.
     ASSERT_TRUE(saver.SaveBitmapAsJpeg(target, &buffer.Dc(), 70, 10, 20, 72));
@@ -152,24 +170,26 @@ TEST(JpegSaverTest, ReplacesTheTargetAndLeavesNoTemporaryFile) {
     EXPECT_EQ(cropped.size(), QSize(20, 10));
 }
 
-TEST(JpegSaverTest, NeverOverwritesAFileThatHappensToCarryTheTemporaryName) {
+TEST(JpegSaverTest, TemporaryFilesAreHiddenAndNoPicturesAndGoUnlessCommitted) {
     TestFolder folder;
     const QString target = folder.File("out.jpg");
-    const long long now = QDateTime::currentSecsSinceEpoch();
-    // Whatever second the save lands in, its first choices of name are taken.
-    for (long long t = now; t < now + 5; ++t) {
-        WriteAll(JpegSaver::TemporaryName(target, t), "precious");
+    QString kept;
+    {
+        TemporaryFile dropped(target);
+        ASSERT_NE(dropped.Stream(), nullptr);
+        const QFileInfo info(dropped.Path());
+        EXPECT_EQ(info.absolutePath(), folder.Path());
+        EXPECT_TRUE(info.fileName().startsWith(".plenmar-")) << info.fileName().toStdString();
+        EXPECT_TRUE(info.fileName().endsWith(".tmp"));
+        EXPECT_TRUE(info.exists());
+        TemporaryFile other(target);
+        EXPECT_NE(other.Path(), dropped.Path());
+        kept = other.Path();
+        EXPECT_EQ(std::fputs("new", other.Stream()), 1);
+        EXPECT_TRUE(other.Commit());
     }
-    ImageBuffer buffer;
-    FillBuffer(buffer, Plain(8, 8, qRgb(0, 0, 255)));
-    JpegSaver saver;
-    ASSERT_TRUE(saver.SaveBitmapAsJpeg(target, &buffer.Dc(), 70, -1, -1, 0));
-    for (long long t = now; t < now + 5; ++t) {
-        EXPECT_EQ(ReadAll(JpegSaver::TemporaryName(target, t)), QByteArray("precious"));
-    }
-    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files).size(), 6);
-    EXPECT_EQ(JpegSaver::TemporaryName("/a/b/c.jpg", 0x5f3e2a10), "/a/b/5f3e2a10.jpg");
-    EXPECT_EQ(JpegSaver::TemporaryName("c.jpg", 255), "ff.jpg");
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.jpg"});
+    EXPECT_EQ(ReadAll(target), "new");
 }
 
 TEST(JpegSaverTest, AFailedSaveKeepsTheOldTargetAndCleansUp) {
@@ -188,7 +208,7 @@ TEST(JpegSaverTest, AFailedSaveKeepsTheOldTargetAndCleansUp) {
     QDir(folder.Path()).mkdir("taken.jpg/inside");
     EXPECT_FALSE(saver.SaveBitmapAsJpeg(folder.File("taken.jpg"), &buffer.Dc(), 70, -1, -1, 72));
     EXPECT_TRUE(QFileInfo(folder.File("taken.jpg/inside")).isDir());
-    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList{});
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
 
     CDC empty;
     EXPECT_FALSE(saver.SaveBitmapAsJpeg(folder.File("e.jpg"), &empty, 70, -1, -1, 72));

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <QDeadlineTimer>
+#include <QProcess>
+
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
@@ -235,6 +240,18 @@ TEST_F(MainWindow, KeepsItsSizeFromStartToStartButStoresTheUsersResizing) {
         500);
 }
 
+TEST_F(MainWindow, ExtremeStoredPositionsAreFittedToTheScreen) {
+    QDir(config.Path()).mkpath("Weskamor");
+    WriteAll(config.File("Weskamor/Plenmar.conf"),
+             "[Setting]\nPosition%20Left=-2147483648\nPosition%20Right=2147483647\n"
+             "Position%20Top=-2147483648\nPosition%20Bottom=2147483647\n");
+    auto window = Start();
+    // Placed as stored: its position, and the size of its inside, cut to the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(window->pos(), screen.topLeft());
+    EXPECT_EQ(window->size(), screen.size());
+}
+
 TEST_F(MainWindow, OpenAndSaveAsGoThroughTheFileDialogs) {
     auto window = Start();
     const QString before = window->windowTitle();
@@ -416,4 +433,39 @@ TEST_F(MainWindowWithBoxes, NoticesFromWorkersShowOneAtATimeAndOnce) {
     closer.start(5);
     QTRY_COMPARE(shown, (QStringList{"eins", "zwei"}));
     EXPECT_EQ(mostOpen, 1);
+}
+
+TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        TestFolder home;
+        const QString temp = home.File("temp");
+        QDir(home.Path()).mkpath("temp");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", home.Path());
+        environment.insert("XDG_CONFIG_HOME", home.File("config"));
+        environment.insert("XDG_DATA_HOME", home.File("data"));
+        environment.insert("TEMP", temp);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(PLENMAR_PROGRAM, {});
+        ASSERT_TRUE(program.waitForStarted());
+        // The first conversion writes the preview file: the window is up.
+        const QString preview = temp + "/Temppic.jpg";
+        const QDeadlineTimer deadline(60000);
+        while (!QFile::exists(preview) && !deadline.hasExpired() &&
+               program.state() == QProcess::Running) {
+            program.waitForFinished(5);
+        }
+        ASSERT_TRUE(QFile::exists(preview)) << program.readAllStandardError().toStdString();
+
+        ::kill(static_cast<pid_t>(program.processId()), signal);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_FALSE(QFile::exists(preview)) << signal;
+        const QSettings stored(home.File("config/Weskamor/Plenmar.conf"), QSettings::IniFormat);
+        EXPECT_EQ(stored.allKeys().size(), 14 + 4)
+            << "the window's and the panel's, signal " << signal;
+    }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <QDir>
+
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
 #include "platform/MulDiv.h"
@@ -190,11 +193,52 @@ TEST(Picture, TransparentPartsShowTheBlackBelow) {
     QImage image(10, 10, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     image.setPixel(0, 0, qRgba(255, 255, 255, 255));
+    image.setPixel(1, 0, qRgba(255, 255, 255, 128));
     CPicture picture;
     ASSERT_TRUE(LoadBytes(picture, Encode(image, "png")));
     const QImage drawn = DrawAt(picture, 10, 10, {0, 0, 10, 10}, false, false);
     EXPECT_EQ(drawn.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(drawn.pixel(1, 0), qRgb(128, 128, 128));
     EXPECT_EQ(drawn.pixel(5, 5), qRgb(0, 0, 0));
+}
+
+TEST(Picture, TopDownBitmapsLoadUpright) {
+    const QByteArray bottomUp = Encode(QuarterPattern(120, 90), "bmp");
+    for (const QByteArray& bmp : {bottomUp, StoredTopDown(bottomUp)}) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, bmp)) << picture.LastError().toStdString();
+        EXPECT_EQ(picture.Height(), 90);
+        const QImage drawn = DrawAt(picture, 120, 90, {0, 0, 120, 90}, false, false);
+        EXPECT_GT(qRed(drawn.pixel(5, 5)), 200);
+        EXPECT_GT(qBlue(drawn.pixel(5, 85)), 200);
+    }
+}
+
+TEST(Picture, WholeDecodingsWaitForTheDrawingAndCountWhatTheDecoderHolds) {
+    const QImage pattern = QuarterPattern(120, 90);
+    const long long opaque = 4 * 120 * 90;
+    const struct {
+        QByteArray bytes;
+        long long decodeBytes;
+    } cases[] = {
+        {Encode(pattern, "bmp"), opaque},
+        {Encode(pattern.convertToFormat(QImage::Format_Indexed8), "bmp"), opaque + 120 * 90},
+        {Encode(pattern, "gif"), 2 * opaque}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, c.bytes));
+        EXPECT_EQ(picture.DecodeBytes(), c.decodeBytes);
+        EXPECT_EQ(picture.DecodeCount(), 0) << "decoded under the budget, when drawn";
+        DrawAt(picture, 60, 45, {0, 0, 60, 45}, false, false);
+        DrawAt(picture, 30, 20, {0, 0, 30, 20}, false, false);
+        EXPECT_EQ(picture.DecodeCount(), 1);
+    }
+    // 43 bytes claiming 11500 x 11500 pixels with a transparent colour: refused unread.
+    CPicture bomb;
+    EXPECT_FALSE(LoadBytes(bomb, QByteArray::fromHex("474946383961ec2cec2c800000000000ffffff21f9"
+                                                     "0401000000002c00000000ec2cec2c0002024c01"
+                                                     "003b")));
+    EXPECT_TRUE(bomb.LastError().contains("MiB")) << bomb.LastError().toStdString();
 }
 
 TEST(Picture, HugePicturesDecodeSmallOrNotAtAll) {
@@ -242,4 +286,135 @@ TEST(Picture, AFileThatChangesBeforeItIsDrawnIsNotDrawn) {
     ASSERT_TRUE(picture.LoadFromFile(path));
     EXPECT_TRUE(picture.Draw(&buffer.Dc(), {0, 0, 100, 75}, true, true));
     EXPECT_GT(qGreen(ToImage(buffer.Dc()).pixel(50, 40)), 200);
+}
+
+TEST(Picture, EveryJpegOfSeveralScansCountsItsWholeCoefficientBuffer) {
+    if (!HaveProgram(QStringLiteral("cjpeg"))) {
+        GTEST_SKIP() << "needs cjpeg (libjpeg-turbo-progs)";
+    }
+    const QImage pattern = QuarterPattern(64, 48);
+    const struct {
+        QStringList options;
+        const char* scans;
+        bool severalScans;
+    } cases[] = {{{"-sample", "1x1"}, "0;1;2;", true},
+                 {{"-sample", "1x1"}, "0;1,2;", true},
+                 {{"-sample", "1x1", "-arithmetic"}, "0;1;2;", true},
+                 {{"-sample", "1x1", "-progressive"}, "", true},
+                 {{"-sample", "1x1", "-arithmetic"}, "0,1,2;", false},
+                 {{"-sample", "1x1"}, "0,1,2;", false}};
+    for (const auto& c : cases) {
+        const std::string name = (c.options.join(' ') + ' ' + c.scans).toStdString();
+        const QByteArray jpeg = EncodeWithCjpeg(pattern, c.options, c.scans);
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, jpeg)) << name;
+        EXPECT_GT(qRed(DrawAt(picture, 64, 48, {0, 0, 64, 48}, false, false).pixel(5, 5)), 200);
+
+        // 250 x 250 blocks per component: 1/8-scale pixels, and for several scans 128 bytes
+        // of coefficients per block on top, which a folder run's budget must see.
+        ASSERT_TRUE(LoadBytes(picture, WithFrameSize(jpeg, 2000, 2000))) << name;
+        const long long pixels = 4LL * 250 * 250;
+        EXPECT_EQ(picture.DecodeBytes(), pixels + (c.severalScans ? 3LL * 250 * 250 * 128 : 0))
+            << name;
+        // At 20000 x 20000 the coefficients alone would take 2.4 GB.
+        EXPECT_EQ(LoadBytes(picture, WithFrameSize(jpeg, 20000, 20000)), !c.severalScans) << name;
+    }
+}
+
+TEST(Picture, OnlyRegularFilesAreOpenedAndAFifoNeverBlocks) {
+    TestFolder folder;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.File("pipe.jpg")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(folder.Path()).mkdir("folder.jpg"));
+    for (const QString& path :
+         {folder.File("pipe.jpg"), folder.File("folder.jpg"), QStringLiteral("/dev/zero")}) {
+        CPicture picture;
+        EXPECT_FALSE(picture.LoadFromFile(path)) << path.toStdString();
+        EXPECT_TRUE(picture.LastError().startsWith("not a regular file"))
+            << picture.LastError().toStdString();
+    }
+}
+
+TEST(Picture, DamagedPicturesAreDrawnButSayWhatIsWrong) {
+    const QByteArray jpeg = Encode(QuarterPattern(160, 120), "jpeg");
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    const QByteArray bmp = Encode(QuarterPattern(160, 120), "bmp");
+    QByteArray restarts =
+        HaveProgram("cjpeg") ? EncodeWithCjpeg(QuarterPattern(160, 120), {"-restart", "1"}) : jpeg;
+    restarts.replace("\xFF\xD1", "\xFF\xD5");  // the second restart marker out of turn
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        PictureDefect defect;
+    } cases[] = {{"whole", jpeg + "trailing bytes", PictureDefect::None},
+                 {"cut after the scan header", jpeg.left(scan + 14), PictureDefect::CutOff},
+                 {"cut in the data", jpeg.left(jpeg.size() - 200), PictureDefect::CutOff},
+                 {"restart out of turn", restarts, PictureDefect::DamagedData},
+                 {"bitmap", bmp, PictureDefect::None},
+                 {"bitmap cut in half", bmp.left(bmp.size() / 2), PictureDefect::CutOff}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, c.bytes)) << c.name;
+        DrawAt(picture, 160, 120, {0, 0, 160, 120}, false, false);
+        EXPECT_EQ(picture.Defect(), c.defect) << c.name;
+    }
+    // What a cut-off bitmap lacks (its top rows: they are stored last) is black.
+    CPicture half;
+    ASSERT_TRUE(LoadBytes(half, bmp.left(bmp.size() / 2)));
+    EXPECT_EQ(DrawAt(half, 160, 120, {0, 0, 160, 120}, false, false).pixel(150, 5), qRgb(0, 0, 0));
+}
+
+TEST(Picture, MessagesSayWhatIsWrong) {
+    const QByteArray jpeg = Encode(QuarterPattern(64, 48), "jpeg");
+    const QByteArray bmp = Encode(QuarterPattern(64, 48), "bmp");
+    QByteArray noWidth = bmp;
+    std::memset(noWidth.data() + 18, 0, 4);
+    QByteArray vast = bmp;  // sizes whose product with the bits a pixel passes 2^63
+    std::memcpy(vast.data() + 18, "\x00\x00\x00\x80\xff\xff\xff\x7f\x01\x00\xff\xff", 12);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* text;
+    } cases[] = {
+        {"garbage", QByteArray(5000, 'x'), "not a JPEG, GIF or BMP picture"},
+        {"JPEG cut in its tables", jpeg.left(100), "cut off"},
+        {"JPEG whose data does not decode", WithUndefinedQuantTable(jpeg), "damaged data"},
+        {"bitmap cut in its header", bmp.left(20), "cut off"},
+        {"bitmap without pixels", bmp.left(54), "cut off"},
+        {"bitmap of no width", noWidth, "damaged header"},
+        {"bitmap of negative width", vast, "damaged header"},
+        {"GIF of garbage", QByteArray("GIF89a") + QByteArray(30, '\x7f'), "damaged header"}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ImageBuffer buffer;
+        ASSERT_TRUE(buffer.Create(8, 8));
+        EXPECT_FALSE(LoadBytes(picture, c.bytes) && picture.Draw(&buffer.Dc(), {0, 0, 8, 8}, 0, 0))
+            << c.name;
+        EXPECT_EQ(picture.LastError().toStdString(), c.text) << c.name;
+    }
+}
+
+TEST(Picture, ADrawingThatWouldPassTheLimitIsRefusedBeforeAnythingIsDecoded) {
+    // Loaded by their smallest decoding, drawn large they would take more: a JPEG of several
+    // scans decoded at 1/2 instead of 1/8, a bitmap next to a drawing of 3000 x 3000.
+    QByteArray bmp = Encode(Plain(4, 4, qRgb(1, 2, 3)), "bmp");
+    const qint32 side = 11500;
+    std::memcpy(bmp.data() + 18, &side, 4);
+    std::memcpy(bmp.data() + 22, &side, 4);
+    QList<QByteArray> pictures{bmp};
+    if (HaveProgram("cjpeg")) {
+        pictures << WithFrameSize(
+            EncodeWithCjpeg(QuarterPattern(64, 48), {"-sample", "1x1", "-progressive"}), 9392,
+            9392);
+    }
+    for (const QByteArray& bytes : pictures) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, bytes));
+        EXPECT_LT(picture.DrawingBytes(368, 368), 512LL << 20);
+        EXPECT_GT(picture.DrawingBytes(3000, 3000), 512LL << 20);
+        ImageBuffer buffer;
+        ASSERT_TRUE(buffer.Create(3000, 3000));
+        EXPECT_FALSE(picture.Draw(&buffer.Dc(), {0, 0, 3000, 3000}, false, false));
+        EXPECT_EQ(picture.Defect(), PictureDefect::TooLarge);
+        EXPECT_EQ(picture.DecodeCount(), 0);
+    }
 }

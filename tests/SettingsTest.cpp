@@ -113,11 +113,21 @@ TEST_F(Settings, ASaveHoldsAllFourteenValuesWithTheirTypes) {
 
 TEST_F(Settings, ThePanelTakesOnlyItsStoredCorner) {
     WriteAll(File(), "[SettingSub1]\nPosition%20Left=640\nPosition%20Top=33\nPosition%20Right=5\n");
+    const QRect screen(0, 0, 1280, 1024);
     const SettingsStore store;
-    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}), QPoint(640, 33));
-    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}), QPoint(640, 33));
+    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}, screen), QPoint(640, 33));
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}, screen), QPoint(640, 33));
+    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}, QRect(0, 0, 800, 600)),
+              QPoint(640, 33))
+        << "partly off the screen, as the user left it";
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.File("elsewhere"));
-    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}), QPoint(10, 20));
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}, screen), QPoint(10, 20));
+}
+
+TEST_F(Settings, AnExtremeStoredPanelCornerStaysOnTheScreen) {
+    WriteAll(File(), "[SettingSub1]\nPosition%20Left=2147483647\nPosition%20Top=-2147483648\n");
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {0, 0, 300, 400}, QRect(0, 0, 1280, 1024)),
+              QPoint(1279, 0));
 }
 
 TEST_F(Settings, IntegersThatAreNoThirtyTwoBitNumbersReadAsDefaults) {
@@ -154,4 +164,30 @@ TEST_F(Settings, AnUnreadableFileGivesDefaults) {
     SettingsStore store;
     LoadSettings(store, params, picture, batchMail, window, QSize(800, 600));
     EXPECT_EQ(params.CompanionSize, 480);
+}
+
+TEST(WindowPlacementTest, StoredRectanglesAreFittedToTheScreen) {
+    constexpr int kMin = -2147483647 - 1;
+    constexpr int kMax = 2147483647;
+    const QRect screen(0, 0, 800, 600);
+    const struct {
+        WindowPlacement stored, fitted;
+    } cases[] = {{{20, 20, 760, 560}, {20, 20, 760, 560}},
+                 {{kMin, 20, kMax, 580}, {0, 20, 800, 580}},
+                 {{-5, 0, 300, 200}, {0, 0, 305, 200}},
+                 {{700, 500, 1000, 800}, {500, 300, 800, 600}},
+                 {{kMax - 10, kMin, kMax, kMax}, {790, 0, 800, 600}},
+                 {{100, 100, 50, 50}, {20, 20, 760, 560}},
+                 {{kMax, kMax, kMin, kMin}, {20, 20, 760, 560}}};
+    for (const auto& c : cases) {
+        const WindowPlacement fitted = FitToScreen(c.stored, screen);
+        EXPECT_EQ(
+            QRect(QPoint(fitted.left, fitted.top), QPoint(fitted.right, fitted.bottom)),
+            QRect(QPoint(c.fitted.left, c.fitted.top), QPoint(c.fitted.right, c.fitted.bottom)))
+            << c.stored.left << " " << c.stored.top << " " << c.stored.right << " "
+            << c.stored.bottom;
+    }
+    const WindowPlacement moved = FitToScreen({kMin, kMin, kMax, kMax}, QRect(1920, 0, 1280, 1024));
+    EXPECT_EQ(moved.left, 1920) << "a screen right of the first";
+    EXPECT_EQ(moved.right, 3200);
 }

@@ -2,7 +2,8 @@
 # Starts the real program on a virtual display, as a user would from a terminal, with a
 # picture named on the command line, and checks what the user would see: the main window
 # titled with the picture's name and the size of its converted file, the preview file in
-# TEMP, and the folder action written for the file managers.
+# TEMP, and the folder action written for the file managers. Ended by SIGTERM (a logout,
+# say), it stores its settings and removes the preview file as if it had been closed.
 #   usage: end-to-end.sh PROGRAM SAMPLE.jpg
 set -eu
 program=$1
@@ -25,6 +26,9 @@ timeout 60 xvfb-run -a sh -c '
   [ $converted = yes ] || { echo "no preview file"; exit 1; }
 ' sh "$program" "$home/Meine Bilder/Urlaub.jpg"
 status=0
+[ ! -e "$TEMP/Temppic.jpg" ] || { echo "the preview file outlived the program"; status=1; }
+grep -q "^Testfile=.*Urlaub.jpg$" "$XDG_CONFIG_HOME/Weskamor/Plenmar.conf" ||
+  { echo "no settings stored"; status=1; }
 grep -q '^Exec=.* /V %f$' "$XDG_DATA_HOME/applications/plenmar-verzeichnis.desktop" ||
   { echo "no folder action"; status=1; }
 exit $status

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -291,9 +292,10 @@ void CControlPanelDlg::PlaceAsStored() {
     // Nothing stored: over the main window's top left corner, where the centred preview
     // usually leaves room.
     const QPoint start = m_mainWindow->pos() + QPoint(30, 60);
-    const QPoint stored =
-        RestorePanelPosition(m_mainWindow->Settings(),
-                             {start.x(), start.y(), start.x() + width(), start.y() + height()});
+    const QScreen* shown = m_mainWindow->screen();
+    const QPoint stored = RestorePanelPosition(
+        m_mainWindow->Settings(), {start.x(), start.y(), start.x() + width(), start.y() + height()},
+        shown != nullptr ? shown->geometry() : QRect(0, 0, 1024, 768));
     move(stored);
 }
 

@@ -1,6 +1,5 @@
 #include "Conversion.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cstring>
 
@@ -9,6 +8,7 @@
 #include "DecodeBudget.h"
 #include "imaging/Adjustments.h"
 #include "imaging/Geometry.h"
+#include "imaging/JpegFileWriter.h"
 #include "imaging/JpegSaver.h"
 #include "platform/FileOps.h"
 
@@ -99,6 +99,7 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
         sourceLine = ConversionTexts::SourceSizeLine(FileSize(picturePath));
         return true;
     }
+    result.defect = source.Defect();
     if (!substituteSample) {
         result.error =
             picturePath.isEmpty() ? QStringLiteral("no picture given") : source.LastError();
@@ -119,14 +120,17 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
 
 bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
                             ConversionResult& result) {
-    DecodeBudget::Reservation reservation;
-    if (m_budget != nullptr) {
-        reservation = m_budget->Reserve(source.DecodeBytes());
-    }
-    if (params.Orientation & Orientation::QuarterTurn) {
+    const bool quarterTurn = (params.Orientation & Orientation::QuarterTurn) != 0;
+    if (quarterTurn) {
         source.ExchangeSides();
     }
     const OutputSize size = ComputeOutputSize(source.Width(), source.Height(), params.TargetSize);
+    DecodeBudget::Reservation reservation;
+    if (m_budget != nullptr) {
+        // A turned picture is drawn in its own orientation, the sides of the output exchanged.
+        reservation = m_budget->Reserve(quarterTurn ? source.DrawingBytes(size.height, size.width)
+                                                    : source.DrawingBytes(size.width, size.height));
+    }
     result.width = size.width;
     result.height = size.height;
     if (!scaled.Create(size.width, size.height)) {
@@ -136,7 +140,7 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
         return false;
     }
     bool drawn = false;
-    if (params.Orientation & Orientation::QuarterTurn) {
+    if (quarterTurn) {
         // The turn draws the picture afresh; a drawing made here would only be overwritten.
         drawn = RotateQuarterTurn(scaled.Dc(), size.width, size.height, source, params.Orientation);
     } else {
@@ -144,12 +148,23 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
         // rather than leaving the last column or row black.
         drawn = source.Draw(&scaled.Dc(), CRect{0, 0, size.width, size.height}, false, false);
     }
+    if (!result.usedSample) {
+        result.defect = source.Defect();  // for the sample: why it stands in
+    }
     if (!drawn) {
         result.error = source.LastError();
         result.failure = source.RanOutOfMemory() ? ConversionFailure::OutOfMemory
                                                  : ConversionFailure::Unreadable;
+        return false;
     }
-    return drawn;
+    if (result.defect != PictureDefect::None && !result.usedSample) {
+        // Converted as other programs do, but not as if nothing were wrong.
+        result.warning =
+            QStringLiteral("%1; converted what could be read").arg(DefectText(result.defect));
+    }
+    // What the decoding took goes back before its share of the budget does.
+    source.Clear();
+    return true;
 }
 
 ConversionResult Conversion::RunLocked(const ConversionParams& params, const QString& picturePath,
@@ -183,24 +198,36 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     if (!outputName.isEmpty()) {
         target = outputName;
     }
-    JpegSaver saver;
-    if (target.isEmpty() ||
-        !saver.SaveBitmapAsJpeg(target, &scaled.Dc(), params.Quality, -1, -1, params.Resolution)) {
-        return WriteFailed(result, target, saver);
+    if (target.isEmpty()) {
+        result.error = QStringLiteral("no file to write");
+        result.failure = ConversionFailure::CannotWrite;
+        return result;
+    }
+    // The first encoding stays in memory: only the final, adjusted picture touches the target,
+    // so a failure on the way never costs the file that was there.
+    QByteArray firstEncoding;
+    JpegFileWriter writer;
+    writer.SetQuality(params.Quality);
+    writer.SetDensity(params.Resolution, true);
+    if (writer.WriteMemory(scaled.Section()->Bits(), scaled.Width(), scaled.Height(),
+                           firstEncoding) != JpegFileWriter::Ok) {
+        result.error = QStringLiteral("cannot encode the picture: %1").arg(writer.ErrorText());
+        result.failure = ConversionFailure::OutOfMemory;
+        return result;
     }
     scaled.Release();
 
-    // The preview shows the file as written, read back. It is kept in memory: the second
-    // encoding replaces the file, and the quick preview redraws this first one.
+    // The preview shows the picture as encoded, read back. It is kept: the quick preview
+    // redraws this first encoding.
     auto written = std::make_unique<CPicture>();
     auto preview = std::make_unique<ImageBuffer>();
-    QFile file(target);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    if (!written->LoadFromMemory(bytes.constData(), bytes.size())) {
-        result.error = QStringLiteral("cannot read back %1: %2").arg(target, written->LastError());
+    if (!written->LoadFromMemory(firstEncoding.constData(), firstEncoding.size())) {
+        result.error =
+            QStringLiteral("cannot read back the encoded picture: %1").arg(written->LastError());
         result.failure = ConversionFailure::CannotReadBack;
         return result;
     }
+    firstEncoding.clear();
     if (!preview->Create(written->Width(), written->Height()) ||
         !written->Draw(&preview->Dc(), CRect{0, 0, written->Width(), written->Height()}, true,
                        true)) {
@@ -209,6 +236,7 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         return result;
     }
     ApplyAdjustments(preview->Dc(), params);
+    JpegSaver saver;
     if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), params.Quality, -1, -1,
                                 params.Resolution)) {
         return WriteFailed(result, target, saver);

@@ -34,20 +34,59 @@ QString WriteReason(int systemError) {
     }
 }
 
+QString UnreadableReason(PictureDefect defect) {
+    switch (defect) {
+        case PictureDefect::NotAFile:
+            return QStringLiteral(
+                "Das ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät "
+                "oder eine Pipe.");
+        case PictureDefect::NotAPicture:
+            return QStringLiteral("Die Datei ist kein JPEG-, GIF- oder BMP-Bild.");
+        case PictureDefect::DamagedHeader:
+            return QStringLiteral("Das Bild hat einen beschädigten Kopf.");
+        case PictureDefect::TooLarge:
+            return QStringLiteral("Das Bild ist zu groß: es bräuchte mehr als %1 MiB Speicher.")
+                .arg(PictureObject::kDecodeLimitMiB);
+        case PictureDefect::DamagedData:
+            return QStringLiteral("Das Bild enthält beschädigte Daten.");
+        case PictureDefect::CutOff:
+            return QStringLiteral("Das Bild ist abgeschnitten.");
+        case PictureDefect::None:
+            break;
+    }
+    return QStringLiteral("Die Datei ist kein lesbares Bild.");
+}
+
 }  // namespace
+
+QString WarningReason(const ConversionResult& result) {
+    if (result.warning.isEmpty()) {
+        return {};
+    }
+    switch (result.defect) {
+        case PictureDefect::CutOff:
+            return QStringLiteral(
+                "Das Bild ist abgeschnitten; umgewandelt wurde, was davon da ist.");
+        case PictureDefect::DamagedData:
+            return QStringLiteral(
+                "Das Bild enthält beschädigte Daten; umgewandelt wurde, was sich lesen ließ.");
+        default:
+            return {};
+    }
+}
 
 QString FailureReason(const ConversionResult& result) {
     switch (result.failure) {
         case ConversionFailure::None:
             break;
         case ConversionFailure::Unreadable:
-            return QStringLiteral("Die Datei ist kein lesbares Bild.");
+            return UnreadableReason(result.defect);
         case ConversionFailure::OutOfMemory:
             return QStringLiteral("Das Bild ist zu groß für den freien Arbeitsspeicher.");
         case ConversionFailure::CannotWrite:
             return WriteReason(result.systemError);
         case ConversionFailure::CannotReadBack:
-            return QStringLiteral("Die geschriebene Datei lässt sich nicht wieder lesen.");
+            return QStringLiteral("Das umgewandelte Bild lässt sich nicht wieder lesen.");
     }
     return {};
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/PictureObject.h"
+
 // Why a run wrote nothing.
 enum class ConversionFailure {
     None,
@@ -16,6 +18,10 @@ struct ConversionResult {
     QString target;  // the file written; empty when the run failed
     QString error;   // why it failed, in words for a terminal
     ConversionFailure failure = ConversionFailure::None;
+    // What is wrong with the source picture: why it could not be read (or was replaced by
+    // the sample), or the damage it was converted with, which `warning` then tells.
+    PictureDefect defect = PictureDefect::None;
+    QString warning;      // a picture converted in spite of damage, in words for a terminal
     int systemError = 0;  // errno of a failed write
     bool usedSample = false;
     int width = 0;  // the written picture
@@ -27,3 +33,6 @@ struct ConversionResult {
 
 // Why a run failed, in German for the user: what went wrong and, where it helps, what to do.
 QString FailureReason(const ConversionResult& result);
+// What the user should know of a picture converted in spite of damage, in German; empty
+// when there is nothing to tell.
+QString WarningReason(const ConversionResult& result);

@@ -38,9 +38,13 @@ WindowPlacement PlacementOf(const QWidget& window) {
     return {window.x(), window.y(), window.x() + window.width(), window.y() + window.height()};
 }
 
-QSize ScreenSize() {
+QRect ScreenRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->size() : QSize(1024, 768);
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+QSize ScreenSize() {
+    return ScreenRect().size();
 }
 
 // Scroll codes for what a Qt scroll bar was asked to do.
@@ -190,6 +194,7 @@ bool CMainDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
     WindowPlacement window;
     LoadSettings(m_settings, m_params, m_picturePath, m_batchMail, window, ScreenSize());
+    window = FitToScreen(window, ScreenRect());
     // The rectangle is the window's position and the size of its inside: what it was
     // stored as, so a start without changes gives the same window again.
     move(window.left, window.top);
@@ -233,15 +238,21 @@ bool CMainDlg::DestroyWindow() {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     m_posted->RunAll();
     m_worker.RunPosted();
+    StoreSettings();
     if (m_panel != nullptr) {
-        SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
         m_panel->Widget().hide();
     }
-    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
-    m_settings.Flush();
     RemoveFile(m_previewPath);
     m_conversion.ReleasePreview();
     return true;
+}
+
+void CMainDlg::StoreSettings() {
+    if (m_panel != nullptr) {
+        SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
+    }
+    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
+    m_settings.Flush();
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event) {
@@ -517,14 +528,15 @@ void CMainDlg::ConvertFolder(WindowWorker& worker, const std::shared_ptr<BatchRu
         message = m_mail.Lock();
         m_mail.ClearAttachments();
     }
-    const FolderListing listing = ListFolder(settings.sourceFolder);
+    // A source folder that cannot be read gives a run without pictures, as an empty one does.
+    const FolderPictures listing = ListFolderPictures(settings.sourceFolder);
     FolderRunSteps steps;
     steps.convertFile = [&](const QString& file) { return ConvertFolderFile(worker, *run, file); };
     steps.progress = [&](qsizetype done, qsizetype total, const QString& next) {
         PostFolderProgress(worker, run, done, total, next);
     };
     steps.cancelled = [&] { return run->declined || worker.Cancelled(); };
-    const FolderRunReport report = RunFolder(listing, steps);
+    const FolderRunReport report = RunFolder(settings.sourceFolder, listing, steps);
     m_background.HoldPreviews(false);
 
     if (report.cancelled) {
@@ -533,15 +545,16 @@ void CMainDlg::ConvertFolder(WindowWorker& worker, const std::shared_ptr<BatchRu
         }
         return;
     }
-    if (!report.failed.empty()) {
+    const bool problems = FolderRunTexts::HasProblems(report);
+    if (problems) {
         CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
-                                      FolderRunTexts::FailureSummary(report, settings.sendByMail),
+                                      FolderRunTexts::EndReport(report, settings.sendByMail),
                                       MessageButtons::Ok, MessageIcon::Warning});
     }
     if (settings.sendByMail) {
         const MailWaitInterrupt interrupt([&worker] { return worker.Cancelled(); });
         m_mail.SendMail(settings.mailSubject, settings.mailText);
-    } else if (report.failed.empty()) {
+    } else if (!problems) {
         CurrentPrompts().ShowMessage(
             {QStringLiteral("Plenmar"), FolderRunTexts::AllConverted(), MessageButtons::Ok});
     }

@@ -105,6 +105,9 @@ public:
 
     void setVisible(bool visible) override;
     void done(int result) override;
+    // Writes the settings now, as closing would, and keeps the window open: what the end of
+    // a desktop session asks before it ends the program.
+    void StoreSettings();
 
 protected:
     bool OnInitDialog();

@@ -1,6 +1,7 @@
 #include "MainSettings.h"
 
 #include <QDir>
+#include <algorithm>
 
 #include "SettingsStore.h"
 #include "platform/TempFolder.h"
@@ -32,7 +33,35 @@ void WritePlacement(SettingsStore& store, const QString& section,
     store.WriteInt(section, kBottom, placement.bottom);
 }
 
+// Where a window of `size` (no larger than the screen) with its corner stored at left, top
+// lies wholly on the screen.
+QPoint CornerOnScreen(long long left, long long top, QSize size, const QRect& screen) {
+    return {static_cast<int>(std::clamp<long long>(
+                left, screen.left(), 1LL * screen.left() + screen.width() - size.width())),
+            static_cast<int>(std::clamp<long long>(
+                top, screen.top(), 1LL * screen.top() + screen.height() - size.height()))};
+}
+
 }  // namespace
+
+WindowPlacement DefaultPlacement(QSize screen) {
+    return {20, 20, screen.width() - 40, screen.height() - 40};
+}
+
+WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen) {
+    const long long width = static_cast<long long>(stored.right) - stored.left;
+    const long long height = static_cast<long long>(stored.bottom) - stored.top;
+    if (width <= 0 || height <= 0) {
+        const WindowPlacement fallback = DefaultPlacement(screen.size());
+        return {fallback.left + screen.left(), fallback.top + screen.top(),
+                fallback.right + screen.left(), fallback.bottom + screen.top()};
+    }
+    const long long w = std::min<long long>(width, screen.width());
+    const long long h = std::min<long long>(height, screen.height());
+    const QPoint corner = CornerOnScreen(stored.left, stored.top, QSize(w, h), screen);
+    return {corner.x(), corner.y(), static_cast<int>(corner.x() + w),
+            static_cast<int>(corner.y() + h)};
+}
 
 void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
                   BatchMailSettings& batchMail, WindowPlacement& window, QSize screen) {
@@ -50,7 +79,7 @@ void LoadSettings(const SettingsStore& store, ConversionParams& params, QString&
         store.ReadString(kMain, QStringLiteral("Destination"), TempFolder());
     batchMail.sendByMail = store.ReadInt(kMain, QStringLiteral("Mail senden"), 0);
     batchMail.askPerFile = store.ReadInt(kMain, QStringLiteral("Nachfragen"), 0);
-    window = ReadPlacement(store, kMain, {20, 20, screen.width() - 40, screen.height() - 40});
+    window = ReadPlacement(store, kMain, DefaultPlacement(screen));
     // Every start begins with these, whatever the last run used.
     params.Resolution = 72;
     params.Quality = 70;
@@ -72,9 +101,11 @@ void SaveSettings(SettingsStore& store, const ConversionParams& params, const QS
     store.WriteString(kMain, QStringLiteral("Mailtext"), batchMail.mailText);
 }
 
-QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current) {
+QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current,
+                            const QRect& screen) {
     const WindowPlacement stored = ReadPlacement(store, kPanel, current);
-    return {stored.left, stored.top};
+    // Partly off the screen is the user's choice; its corner stays on it, to be reached.
+    return CornerOnScreen(stored.left, stored.top, QSize(1, 1), screen);
 }
 
 void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel) {

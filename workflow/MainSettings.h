@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -26,6 +27,14 @@ struct WindowPlacement {
     int bottom = 0;
 };
 
+// Where the main window goes when nothing is stored: 20 pixels from the screen's top and left
+// edges, 40 short of its right and bottom ones.
+WindowPlacement DefaultPlacement(QSize screen);
+// A stored rectangle made to fit the screen before it is used: no larger than the screen and
+// moved inside it; one of no size gives way to the default. Stored values may be anything,
+// so the arithmetic is 64-bit.
+WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen);
+
 // Section "Setting": read at the main window's start, written at its end. Reading leaves
 // Resolution 72, Quality 70 and TargetSize 368 whatever was stored; the window is to be
 // placed where `window` says (defaults derive from the screen size).
@@ -36,6 +45,7 @@ void SaveSettings(SettingsStore& store, const ConversionParams& params, const QS
                   const BatchMailSettings& batchMail, const WindowPlacement& window);
 
 // Section "SettingSub1": where the control panel goes. Only the stored left and top edge
-// count; the panel keeps its own size.
-QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current);
+// count; the panel keeps its own size. A corner off `screen` is moved onto its edge.
+QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current,
+                            const QRect& screen);
 void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel);

@@ -172,7 +172,8 @@ namespace {
 qsizetype FrameHeader(const QByteArray& jpeg) {
     for (qsizetype at = 2; at + 12 < jpeg.size();) {
         const auto marker = static_cast<unsigned char>(jpeg[at + 1]);
-        if (marker == 0xC0 || marker == 0xC2) {
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2 || marker == 0xC9 ||
+            marker == 0xCA) {
             return at;
         }
         at += 2 + ((static_cast<unsigned char>(jpeg[at + 2]) << 8) |
@@ -184,11 +185,14 @@ qsizetype FrameHeader(const QByteArray& jpeg) {
 
 }  // namespace
 
-QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height, bool progressive) {
+QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height,
+                         std::optional<bool> progressive) {
     QByteArray patched = jpeg;
     const qsizetype at = FrameHeader(patched);
     if (at >= 0) {
-        patched[at + 1] = char(progressive ? 0xC2 : 0xC0);
+        if (progressive) {
+            patched[at + 1] = char(*progressive ? 0xC2 : 0xC0);
+        }
         patched[at + 5] = char(height >> 8);
         patched[at + 6] = char(height & 0xFF);
         patched[at + 7] = char(width >> 8);
@@ -204,6 +208,36 @@ QByteArray WithUndefinedQuantTable(const QByteArray& jpeg) {
         patched[at + 12] = 3;  // the first component's table, which the file never defines
     }
     return patched;
+}
+
+QByteArray EncodeWithCjpeg(const QImage& image, const QStringList& options, const QString& scans) {
+    TestFolder folder;
+    QStringList arguments = options;
+    if (!scans.isEmpty()) {
+        WriteAll(folder.File("scans.txt"), scans.toLatin1());
+        arguments << QStringLiteral("-scans") << folder.File("scans.txt");
+    }
+    const ProcessResult run = RunProgram(QStringLiteral("cjpeg"), arguments, ToPpm(image));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return run.out;
+}
+
+QByteArray StoredTopDown(const QByteArray& bmp) {
+    const auto field = [&](int at) {
+        quint32 value = 0;
+        std::memcpy(&value, bmp.constData() + at, 4);
+        return static_cast<qint32>(value);
+    };
+    const int offset = field(10);
+    const int height = field(22);
+    const int stride = (field(18) * static_cast<quint16>(field(28)) + 31) / 32 * 4;
+    QByteArray flipped = bmp.left(offset);
+    for (int row = height - 1; row >= 0; --row) {
+        flipped += bmp.mid(offset + qsizetype(row) * stride, stride);
+    }
+    const qint32 negative = -height;
+    std::memcpy(flipped.data() + 22, &negative, 4);
+    return flipped;
 }
 
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,

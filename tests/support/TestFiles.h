@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <optional>
 
 // A folder of its own for one test, removed afterwards.
 class TestFolder {
@@ -32,10 +33,19 @@ QByteArray EncodeGif(const QImage& image);
 
 // A JPEG with an EXIF block carrying the given orientation tag (1..8).
 QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation);
-// The same JPEG with the frame header claiming another size (and, if asked, progressive).
-QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height, bool progressive);
+// The same JPEG with the frame header claiming another size (and, if asked, a baseline or
+// progressive frame).
+QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height,
+                         std::optional<bool> progressive = std::nullopt);
 // The same JPEG with a header that reads but data that does not decode.
 QByteArray WithUndefinedQuantTable(const QByteArray& jpeg);
+
+// libjpeg-turbo's cjpeg with the given options, and a scans file when `scans` is not empty.
+QByteArray EncodeWithCjpeg(const QImage& image, const QStringList& options,
+                           const QString& scans = {});
+
+// An uncompressed BMP with its rows stored top-down, as a negative height says.
+QByteArray StoredTopDown(const QByteArray& bmp);
 
 struct ProcessResult {
     int exitCode = -1;

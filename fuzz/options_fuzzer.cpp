@@ -1,0 +1,39 @@
+// plenmar-convert's command line: arguments separated by zero bytes. Whatever is given, an
+// accepted command line holds only values the conversion takes.
+#include <QByteArray>
+#include <QFile>
+#include <QStringList>
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzSupport.h"
+#include "app/ConvertOptions.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    PrepareFuzzing(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QList<QByteArray> raw =
+        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\0');
+    if (!UndecodableArgument(raw).isEmpty()) {
+        return 0;
+    }
+    QStringList arguments;
+    for (const QByteArray& argument : raw) {
+        arguments << QFile::decodeName(argument);
+    }
+    ConvertOptions options;
+    if (!ParseConvertOptions(arguments, options).isEmpty() || options.help) {
+        return 0;
+    }
+    const ConversionParams& p = options.params;
+    if (p.TargetSize < 5 || p.TargetSize > 3000 || p.Quality < 0 || p.Quality > 100 ||
+        p.Resolution < 0 || p.Resolution > 65535 || p.Orientation < 0 || p.Orientation > 7 ||
+        p.BlackAndWhite < 0 || p.BlackAndWhite > 1 || options.jobs < 1 || options.jobs > 256 ||
+        !arguments.contains(options.source) || !arguments.contains(options.destination)) {
+        __builtin_trap();
+    }
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <cstdio>
+
+// A new file beside a target, named ".plenmar-<random>.tmp": hidden and with no picture's
+// extension, so no folder run takes it for a picture. It is removed when dropped unless
+// Commit put it in the target's place, and also when a signal ends the program
+// (see EndingSignals.h).
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const QString& target);
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile();
+
+    // Open for binary writing; null when the file could not be made (errno says why).
+    std::FILE* Stream() const { return m_file; }
+    const QString& Path() const { return m_path; }
+    // False, with errno, when the last buffered data could not be written.
+    bool Close();
+    // Closes the file and puts it in the target's place in one step; false with errno.
+    bool Commit();
+
+private:
+    QString m_target;
+    QString m_path;
+    std::FILE* m_file = nullptr;
+    int m_slot = -1;
+    bool m_committed = false;
+};
