@@ -21,6 +21,7 @@
 
 #include "BenchSupport.h"
 #include "platform/DialogTemplate.h"
+#include "platform/Memory.h"
 #include "platform/Prompts.h"
 #include "workflow/MainDlg.h"
 
@@ -73,6 +74,7 @@ double TimeProcess(const QString& program, const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    KeepFreedMemoryForReuse();  // as the program itself does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 3) {

@@ -20,6 +20,7 @@
 #include "platform/DialogTemplate.h"
 #include "platform/FileOps.h"
 #include "platform/MailProvider.h"
+#include "platform/Memory.h"
 #include "platform/OwnerDrawnControl.h"
 #include "platform/PostedCalls.h"
 #include "platform/Prompts.h"
@@ -538,6 +539,7 @@ void CMainDlg::ConvertFolder(WindowWorker& worker, const std::shared_ptr<BatchRu
     steps.cancelled = [&] { return run->declined || worker.Cancelled(); };
     const FolderRunReport report = RunFolder(settings.sourceFolder, listing, steps);
     m_background.HoldPreviews(false);
+    ReturnFreedMemory();
 
     if (report.cancelled) {
         if (settings.sendByMail) {
