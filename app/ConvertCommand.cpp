@@ -89,9 +89,7 @@ int ConvertFolder(const ConvertOptions& options) {
         PrintError(options.source, listing.error);
         return 1;
     }
-    const QString prefix = options.source.endsWith(QLatin1Char('/'))
-                               ? options.source
-                               : options.source + QLatin1Char('/');
+    const QString prefix = FolderPrefix(options.source);
     bool skipped = false;
     for (const SkippedFile& entry : listing.skipped) {
         // A folder named like a picture is no file the user asked for.

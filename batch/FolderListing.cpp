@@ -15,6 +15,10 @@ bool EndsWithIgnoringCase(const QByteArray& name, const QByteArray& ending) {
 
 }  // namespace
 
+QString FolderPrefix(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 const QStringList& FolderPatterns() {
     static const QStringList patterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpe"),
                                          QStringLiteral("*.jpeg"), QStringLiteral("*.gif"),
@@ -54,7 +58,7 @@ FolderPictures ListFolderPictures(const QString& folder) {
     if (!ReadDirectory(folder, names, &listing.error)) {
         return listing;
     }
-    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    const QString prefix = FolderPrefix(folder);
     for (const QString& pattern : FolderPatterns()) {
         const QByteArray ending = pattern.mid(1).toLatin1();
         QStringList matching;

@@ -32,5 +32,9 @@ struct FolderPictures {
 // converted, folders among them, are named in `skipped`, never left out silently.
 FolderPictures ListFolderPictures(const QString& folder);
 
+// The folder text with a separator at its end, unless it has one: what the listing's paths
+// begin with.
+QString FolderPrefix(const QString& folder);
+
 // The patterns, in the order a run takes them.
 const QStringList& FolderPatterns();

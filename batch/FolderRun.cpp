@@ -57,16 +57,6 @@ int FolderRunReport::Converted() const {
                                           [](const FolderRunFile& f) { return f.Converted(); }));
 }
 
-QStringList FolderRunReport::Written() const {
-    QStringList written;
-    for (const FolderRunFile& file : files) {
-        if (file.Converted()) {
-            written << file.result.target;
-        }
-    }
-    return written;
-}
-
 ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParams& params,
                                    const QString& source, const QString& destination) {
     return conversion.Run(params, source, destination, {}, source, SampleUse::Never);
@@ -75,7 +65,7 @@ ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParam
 FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
                           const FolderRunSteps& steps) {
     FolderRunReport report;
-    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    const QString prefix = FolderPrefix(folder);
     for (const SkippedFile& skipped : listing.skipped) {
         report.failed.push_back({prefix + skipped.shownName, SkipReasonGerman(skipped.reason),
                                  SkipReasonText(skipped.reason)});

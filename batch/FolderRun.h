@@ -38,8 +38,6 @@ struct FolderRunReport {
     bool cancelled = false;
 
     int Converted() const;
-    // The written results in the order of the run.
-    QStringList Written() const;
 };
 
 // Converts `source` into "<destination>/<name> <w>x<h>.jpg" with `params`. A source that

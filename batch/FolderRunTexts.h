@@ -14,7 +14,7 @@ QString AllConverted();
 // spite of damage, with what is wrong with it. Lists are cut short after `shown` names. With
 // `mailFollows` it says what the mail carries when something is missing from it.
 QString EndReport(const FolderRunReport& report, bool mailFollows, int shown = 10);
-// Whether a run has more to tell than the designed end.
+// Whether a run has more to tell than "Alle Dateine sind umgewandelt" or the mail alone.
 bool HasProblems(const FolderRunReport& report);
 // A command that has to wait for the window's folder run or mail to finish.
 QString Busy();
