@@ -24,7 +24,7 @@ struct WindowWorker::Question {
     }
 };
 
-WindowWorker::WindowWorker(QObject* window) : m_window(window), m_posted(new PostedCalls(window)) {}
+WindowWorker::WindowWorker(QObject* window) : m_posted(new PostedCalls(window)) {}
 
 WindowWorker::~WindowWorker() {
     Cancel();

@@ -47,8 +47,8 @@ public:
 private:
     struct Question;
 
-    QObject* const m_window;      // outlives the task: it waits for the task before it goes
-    PostedCalls* const m_posted;  // a child of m_window
+    // A child of the window, which outlives the task: it waits for the task before it goes.
+    PostedCalls* const m_posted;
     std::thread m_thread;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_cancelled{false};
