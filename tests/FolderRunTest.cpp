@@ -423,6 +423,7 @@ TEST_F(FolderWindow, RefusesOtherCommandsDuringARunButTakesNewSizesForLaterFiles
         window->OnSendByMail();
         window->OnConvertFolder();
         window->OnParamChange(200, 0);
+        window->OnParamChange(window->Params().Quality, 1);  // the panel's countdown
         return Answer::Yes;
     });
     prompts.AnswerNext(Answer::Yes);

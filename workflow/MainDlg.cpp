@@ -277,7 +277,8 @@ void CMainDlg::Recompute(const QString& picturePath, const QString& outputFolder
 }
 
 void CMainDlg::OnParamChange(int value, int kind) {
-    PublishParams();
+    // Other threads (a folder run) see a change once it settles, with the full run it brings:
+    // a size typed digit by digit ("2", "20", "200") must not convert a picture at 5 pixels.
     switch (kind) {
         case 0:
             SetTargetSize(std::clamp(value, 5, 3000));
@@ -298,7 +299,6 @@ void CMainDlg::OnParamChange(int value, int kind) {
 
 void CMainDlg::SetTargetSize(int size) {
     m_conversion.SetTargetSize(m_params, size);
-    PublishParams();
     UpdateScrollBars();
 }
 

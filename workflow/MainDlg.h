@@ -52,9 +52,11 @@ public:
     // folder; other arguments, joined by blanks, are a picture to open.
     void ProcessCommandLine();
 
-    // The parameters as they stood at the last change: what another thread may read.
+    // The parameters as they stood when the last change settled (a full run, a new picture):
+    // what another thread may read.
     ConversionParams CurrentParams() const;
-    // Makes a change that asks for no refresh (the resolution) visible to other threads.
+    // Makes a settled change that asks for no refresh (the resolution) visible to other
+    // threads at once.
     void PublishParams();
 
     void OnOpen();
