@@ -448,6 +448,7 @@ TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
         environment.insert("TEMP", temp);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         QProcess program;
+        StartWithStandardSignals(program);
         program.setProcessEnvironment(environment);
         program.start(PLENMAR_PROGRAM, {});
         ASSERT_TRUE(program.waitForStarted());
