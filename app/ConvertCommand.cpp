@@ -1,30 +1,17 @@
 #include "ConvertCommand.h"
 
 #include <QFileInfo>
-#include <atomic>
-#include <condition_variable>
 #include <cstdio>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
-#include <vector>
 
 #include "ConvertOptions.h"
-#include "batch/FolderListing.h"
+#include "batch/FolderRun.h"
 #include "platform/Prompts.h"
 #include "platform/Terminal.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
-#include "workflow/DecodeBudget.h"
 
 namespace {
-
-// Memory the workers' decodings may take together. Most photos need a few megabytes at the
-// reduced scale; a large progressive JPEG keeps all its coefficients (90 MB for 15
-// megapixels without chroma subsampling) and then decodes alone.
-constexpr long long kDecodeBudget = 48LL * 1024 * 1024;
 
 // Failures come back in the results with their reasons; nothing is shown on the way.
 class SilentPrompts final : public Prompts {
@@ -51,17 +38,11 @@ void PrintWarning(const QString& subject, const ConversionResult& result) {
     }
 }
 
-// A conversion that writes only the files it is told to (no preview file) and reports a
-// picture it cannot read instead of showing the sample in its place.
-std::unique_ptr<Conversion> CommandLineConversion() {
-    auto conversion = std::make_unique<Conversion>(QString());
-    conversion->SetSubstituteSample(false);
-    return conversion;
-}
-
 int ConvertOne(const ConvertOptions& options) {
-    const ConversionResult result = CommandLineConversion()->Run(
-        options.params, options.source, {}, options.destination, options.source);
+    // No preview file; a picture it cannot read is reported, not replaced by the sample.
+    Conversion conversion{QString()};
+    const ConversionResult result = conversion.Run(
+        options.params, options.source, {}, options.destination, options.source, SampleUse::Never);
     if (result.target.isEmpty()) {
         PrintError(options.source, result.error);
         return 1;
@@ -71,23 +52,6 @@ int ConvertOne(const ConvertOptions& options) {
         PrintPath(result.target);
     }
     return 0;
-}
-
-// Files whose names differ only in the extension may give the same result name; each such
-// group is converted in order by one worker, so the later file's result wins as it would
-// in a run one file at a time.
-std::vector<std::vector<std::size_t>> GroupByStem(const QStringList& files) {
-    std::vector<std::vector<std::size_t>> groups;
-    std::map<QString, std::size_t> groupOfStem;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(files.size()); ++i) {
-        const auto [it, inserted] =
-            groupOfStem.emplace(ConversionTexts::BaseName(files[i]), groups.size());
-        if (inserted) {
-            groups.emplace_back();
-        }
-        groups[it->second].push_back(i);
-    }
-    return groups;
 }
 
 class Progress {
@@ -125,65 +89,34 @@ int ConvertFolder(const ConvertOptions& options) {
         PrintError(options.source, listing.error);
         return 1;
     }
-    const QString prefix = options.source.endsWith(QLatin1Char('/'))
-                               ? options.source
-                               : options.source + QLatin1Char('/');
-    for (const SkippedFile& skipped : listing.skipped) {
-        PrintError(prefix + skipped.shownName,
-                   QStringLiteral("skipped: ") + SkipReasonText(skipped.reason));
+    const QString prefix = FolderPrefix(options.source);
+    bool skipped = false;
+    for (const SkippedFile& entry : listing.skipped) {
+        // A folder named like a picture is no file the user asked for.
+        if (entry.reason != SkippedFile::Reason::Folder) {
+            skipped = true;
+            PrintError(prefix + entry.shownName,
+                       QStringLiteral("skipped: ") + SkipReasonText(entry.reason));
+        }
     }
     const QStringList& files = listing.pictures;
-    const std::vector<std::vector<std::size_t>> groups = GroupByStem(files);
-    std::vector<std::optional<ConversionResult>> results(files.size());
-    std::mutex lock;
-    std::condition_variable finished;
-    std::atomic<std::size_t> nextGroup{0};
-    DecodeBudget budget(kDecodeBudget);
-
-    auto work = [&] {
-        const std::unique_ptr<Conversion> conversion = CommandLineConversion();
-        conversion->SetDecodeBudget(&budget);
-        for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
-            for (const std::size_t i : groups[g]) {
-                ConversionResult result =
-                    conversion->Run(options.params, files[i], options.destination, {}, files[i]);
-                std::lock_guard guard(lock);
-                results[i] = std::move(result);
-                finished.notify_all();
-            }
-        }
-    };
-    std::vector<std::thread> workers;
-    const std::size_t count = std::min<std::size_t>(options.jobs, groups.size());
-    for (std::size_t w = 0; w < count; ++w) {
-        workers.emplace_back(work);
-    }
-
-    // Results are reported in the order of the listing, whichever worker finishes first.
     const Progress progress(!options.quiet && IsTerminal(stderr), files.size());
-    int failures = 0;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        std::unique_lock guard(lock);
-        finished.wait(guard, [&] { return results[i].has_value(); });
-        const ConversionResult result = *results[i];
-        guard.unlock();
-        progress.Clear();
-        if (result.target.isEmpty()) {
-            ++failures;
-            PrintError(files[i], result.error);
-        } else {
-            PrintWarning(files[i], result);
-            if (!options.quiet) {
-                PrintPath(result.target);
+    qsizetype done = 0;
+    const FolderRunReport report = ConvertFolderInParallel(
+        files, options.params, options.destination, options.jobs, [&](const FolderRunFile& file) {
+            progress.Clear();
+            if (!file.Converted()) {
+                PrintError(file.source, file.result.error);
+            } else {
+                PrintWarning(file.source, file.result);
+                if (!options.quiet) {
+                    PrintPath(file.result.target);
+                }
             }
-        }
-        progress.Show(i + 1, files[i]);
-    }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+            progress.Show(++done, file.source);
+        });
     progress.Clear();
-    return failures == 0 && listing.skipped.empty() ? 0 : 1;
+    return report.failed.empty() && !skipped ? 0 : 1;
 }
 
 }  // namespace

@@ -68,8 +68,9 @@ QString ConvertUsage() {
         "  --help              show this text\n"
         "  --version           show the version\n"
         "\n"
-        "Each written file is printed on its own line. Exit status: 0 all converted,\n"
-        "1 some picture could not be converted, 2 wrong usage.\n");
+        "Each written file is printed on its own line; damaged pictures converted in part and\n"
+        "files left out are named on standard error. Exit status: 0 all converted (also\n"
+        "with warnings), 1 some picture could not be converted or was skipped, 2 wrong usage.\n");
 }
 
 QString UndecodableArgument(const QList<QByteArray>& arguments) {

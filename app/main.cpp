@@ -1,9 +1,13 @@
 #include "MainApp.h"
 #include "platform/EndingSignals.h"
+#include "platform/Memory.h"
 
 int main(int argc, char* argv[]) {
     // From the very start a signal that ends the program removes its temporary files.
     InstallEndingSignalHandlers();
+    // A folder run decodes one picture after another; their memory is reused, and handed back
+    // when the run is over.
+    KeepFreedMemoryForReuse();
     CMainApp app(argc, argv);
     return app.InitInstance() ? 0 : 1;
 }

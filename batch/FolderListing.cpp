@@ -15,6 +15,10 @@ bool EndsWithIgnoringCase(const QByteArray& name, const QByteArray& ending) {
 
 }  // namespace
 
+QString FolderPrefix(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 const QStringList& FolderPatterns() {
     static const QStringList patterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpe"),
                                          QStringLiteral("*.jpeg"), QStringLiteral("*.gif"),
@@ -28,6 +32,8 @@ QString SkipReasonText(SkippedFile::Reason reason) {
             return QStringLiteral("the name is not valid UTF-8; rename the file to convert it");
         case SkippedFile::Reason::NotRegularFile:
             return QStringLiteral("not a regular file");
+        case SkippedFile::Reason::Folder:
+            return QStringLiteral("a folder");
     }
     return {};
 }
@@ -40,6 +46,8 @@ QString SkipReasonGerman(SkippedFile::Reason reason) {
                 "um, damit sie umgewandelt wird.");
         case SkippedFile::Reason::NotRegularFile:
             return QStringLiteral("Das ist keine gewöhnliche Datei.");
+        case SkippedFile::Reason::Folder:
+            return QStringLiteral("Das ist ein Ordner, keine Bilddatei.");
     }
     return {};
 }
@@ -50,7 +58,7 @@ FolderPictures ListFolderPictures(const QString& folder) {
     if (!ReadDirectory(folder, names, &listing.error)) {
         return listing;
     }
-    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    const QString prefix = FolderPrefix(folder);
     for (const QString& pattern : FolderPatterns()) {
         const QByteArray ending = pattern.mid(1).toLatin1();
         QStringList matching;
@@ -62,9 +70,8 @@ FolderPictures ListFolderPictures(const QString& folder) {
             }
             const FileKind kind = KindOf(QFile::encodeName(prefix) + name);
             if (kind == FileKind::Folder) {
-                continue;
-            }
-            if (!NameSurvivesDecoding(name)) {
+                skipped.push_back({ShownName(name), SkippedFile::Reason::Folder});
+            } else if (!NameSurvivesDecoding(name)) {
                 skipped.push_back({ShownName(name), SkippedFile::Reason::NameNotUtf8});
             } else if (kind != FileKind::Regular) {
                 skipped.push_back({QFile::decodeName(name), SkippedFile::Reason::NotRegularFile});

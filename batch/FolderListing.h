@@ -9,6 +9,7 @@ struct SkippedFile {
     enum class Reason {
         NameNotUtf8,     // its name would not survive Qt's decoding: it could not be opened
         NotRegularFile,  // a FIFO, a device, a link to nowhere
+        Folder,          // a folder named like a picture
     };
     QString shownName;  // without folder; bytes that are not UTF-8 appear as \xNN
     Reason reason;
@@ -27,9 +28,13 @@ struct FolderPictures {
 // The pictures a folder run converts: the files of `folder` matching *.jpg, *.jpe, *.jpeg,
 // *.gif and *.bmp (in that order, ignoring case, no subfolders), each pattern's names sorted,
 // all taken before anything is converted, so results written into the same folder are never
-// picked up again. The folder text is used as it is. Files that match but cannot be
-// converted are named in `skipped`, never left out silently; folders are left out.
+// picked up again. The folder text is used as it is. Entries that match but cannot be
+// converted, folders among them, are named in `skipped`, never left out silently.
 FolderPictures ListFolderPictures(const QString& folder);
+
+// The folder text with a separator at its end, unless it has one: what the listing's paths
+// begin with.
+QString FolderPrefix(const QString& folder);
 
 // The patterns, in the order a run takes them.
 const QStringList& FolderPatterns();

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "platform/DialogTemplate.h"
 #include "platform/Prompts.h"
 #include "ui/ControlPanelDlg.h"
@@ -32,11 +33,6 @@ struct Figures {
     std::vector<double> blocked;  // ms the window's thread spent in the call
     std::vector<double> done;     // ms until the conversion had finished
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 template <typename Call>
 Figures Measure(CMainDlg& window, int rounds, Call call) {
@@ -160,8 +156,7 @@ int main(int argc, char* argv[]) {
     }
     const QString photo = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir scratch;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
-    qputenv("TEMP", QFile::encodeName(scratch.path()));
+    KeepWindowFilesIn(scratch.path());
 
     CMainDlg window;
     window.show();

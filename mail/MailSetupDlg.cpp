@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 #include "platform/DialogTemplate.h"
 #include "platform/Prompts.h"
@@ -12,8 +11,6 @@ namespace {
 constexpr int kTemplate = 136;
 constexpr int kSubject = 1039;
 constexpr int kText = 1040;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
 
 }  // namespace
 
@@ -21,18 +18,9 @@ CMailSetupDlg::CMailSetupDlg(QWidget* parent) : QDialog(parent) {
     if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
         ApplyDialogTemplate(*this, *dialogTemplate);
     }
-    if (auto* ok = qobject_cast<QPushButton*>(ControlById(*this, kOk))) {
-        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    }
-    if (auto* cancel = qobject_cast<QPushButton*>(ControlById(*this, kCancel))) {
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    }
-    if (QWidget* subject = ControlById(*this, kSubject)) {
-        subject->setAccessibleName(QStringLiteral("Betreff"));
-    }
-    if (QWidget* text = ControlById(*this, kText)) {
-        text->setAccessibleName(QStringLiteral("Nachricht"));
-    }
+    ConnectOkAndCancel(*this);
+    SetAccessibleName(*this, kSubject, QStringLiteral("Betreff"));
+    SetAccessibleName(*this, kText, QStringLiteral("Nachricht"));
 }
 
 int CMailSetupDlg::DoModal() {

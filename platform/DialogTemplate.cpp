@@ -145,6 +145,21 @@ QWidget* ControlById(const QWidget& dialog, int id) {
     return dialog.findChild<QWidget*>(ControlName(id));
 }
 
+void ConnectOkAndCancel(QDialog& dialog) {
+    if (auto* ok = qobject_cast<QPushButton*>(ControlById(dialog, 1))) {
+        QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    }
+    if (auto* cancel = qobject_cast<QPushButton*>(ControlById(dialog, 2))) {
+        QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    }
+}
+
+void SetAccessibleName(const QWidget& dialog, int id, const QString& name) {
+    if (QWidget* control = ControlById(dialog, id)) {
+        control->setAccessibleName(name);
+    }
+}
+
 void ApplyDialogTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate,
                          const ControlFactory& factory) {
     dialog.setWindowTitle(dialogTemplate.caption);

@@ -63,3 +63,7 @@ void ApplyDialogTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate,
 QString ControlName(int id);
 // The control with that id, or null.
 QWidget* ControlById(const QWidget& dialog, int id);
+// The push buttons with ids 1 and 2 ("OK" and "Abbrechen") accept and reject the dialog.
+void ConnectOkAndCancel(QDialog& dialog);
+// The name screen readers announce for the control with that id, if there is one.
+void SetAccessibleName(const QWidget& dialog, int id, const QString& name);

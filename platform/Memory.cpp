@@ -15,3 +15,9 @@ void KeepFreedMemoryForReuse() {
     mallopt(M_ARENA_MAX, 1);
 #endif
 }
+
+void ReturnFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}

@@ -5,3 +5,7 @@
 // pictures then reuses the same memory (fresh pages cost dearly: every one is faulted in
 // and zeroed) and the threads' pools do not each keep their own. Call before any thread.
 void KeepFreedMemoryForReuse();
+
+// Hands the free memory the allocator keeps back to the system, as far as it can: after a
+// batch of pictures in a program that goes on running.
+void ReturnFreedMemory();

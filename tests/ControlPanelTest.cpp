@@ -162,6 +162,8 @@ TEST_F(Panel, SizeFromTheFieldAndTheSlider) {
     slider->triggerAction(QSlider::SliderSingleStepAdd);
     EXPECT_EQ(Field(1018)->text(), "501");
     EXPECT_EQ(window->Params().TargetSize, 501);
+    EXPECT_NE(window->CurrentParams().TargetSize, 501) << "not before it settles";
+    Settle();
     EXPECT_EQ(window->CurrentParams().TargetSize, 501);
     slider->setValue(900);  // the program's own setting is no scroll
     EXPECT_EQ(Field(1018)->text(), "501");

@@ -179,6 +179,7 @@ TEST_F(ConvertCli, NoTemporaryFileOutlivesASignalThatEndsARun) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         TestFolder target;
         QProcess run;
+        StartWithStandardSignals(run);
         run.start(QStringLiteral(PLENMAR_CONVERT),
                   {"--folder", "--jobs", "2", "--size", "3000", "--quality", "100", source.Path(),
                    target.Path()});

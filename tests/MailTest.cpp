@@ -489,8 +489,8 @@ TEST_F(MailWindow, ClosingDoesNotWaitForTheMailProgram) {
     window->OnSendByMail();
     EXPECT_EQ(prompts.Texts(),
               QStringList(2,
-                          "Das Bild kann erst versendet werden, wenn die laufende Aufgabe "
-                          "beendet ist."));
+                          "Bitte warten Sie, bis das Umwandeln des Verzeichnisses oder das "
+                          "Versenden per Mail beendet ist."));
     window->close();
     EXPECT_FALSE(window->Worker().Running());
     EXPECT_FALSE(QFile::exists(bin.File("waited-to-the-end")));

@@ -323,10 +323,11 @@ TEST_F(MainWindow, ParameterChangesRedrawAtOnceAndOnlyAFullRunWrites) {
     }
     EXPECT_NE(window->Converter().Preview()->image, before) << "the colours show at once";
     EXPECT_EQ(window->Params().CompanionSize, 2250);
-    EXPECT_EQ(window->CurrentParams().TargetSize, 3000) << "what other threads read";
+    EXPECT_EQ(window->CurrentParams().TargetSize, 368) << "other threads wait for it to settle";
 
     window->OnParamChange(35, 1);
     window->WaitForConversions();
+    EXPECT_EQ(window->CurrentParams().TargetSize, 3000);
     EXPECT_EQ(window->Converter().Preview()->pictureWidth, 3000);
     EXPECT_EQ(window->Params().Quality, 35);
     EXPECT_NE(ReadAll(PreviewFile()), file);
@@ -447,6 +448,7 @@ TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
         environment.insert("TEMP", temp);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         QProcess program;
+        StartWithStandardSignals(program);
         program.setProcessEnvironment(environment);
         program.start(PLENMAR_PROGRAM, {});
         ASSERT_TRUE(program.waitForStarted());

@@ -87,19 +87,20 @@ QString Conversion::Recompute(const ConversionParams& params, const QString& pic
 
 ConversionResult Conversion::Run(const ConversionParams& params, const QString& picturePath,
                                  const QString& outputFolder, const QString& outputName,
-                                 const QString& currentPicturePath) {
+                                 const QString& currentPicturePath, SampleUse sampleUse) {
     std::lock_guard lock(m_runLock);
-    return RunLocked(params, picturePath, outputFolder, outputName, currentPicturePath);
+    return RunLocked(params, picturePath, outputFolder, outputName, currentPicturePath,
+                     m_substituteSample && sampleUse == SampleUse::AsConfigured);
 }
 
 bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool sample,
-                            ConversionResult& result, QString& sourceLine) {
+                            bool substituteSample, ConversionResult& result, QString& sourceLine) {
     if (!sample && source.LoadFromFile(picturePath)) {
         sourceLine = ConversionTexts::SourceSizeLine(FileSize(picturePath));
         return true;
     }
     result.defect = source.Defect();
-    if (!m_substituteSample) {
+    if (!substituteSample) {
         result.error =
             picturePath.isEmpty() ? QStringLiteral("no picture given") : source.LastError();
         result.failure = source.RanOutOfMemory() ? ConversionFailure::OutOfMemory
@@ -168,19 +169,20 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
 
 ConversionResult Conversion::RunLocked(const ConversionParams& params, const QString& picturePath,
                                        const QString& outputFolder, const QString& outputName,
-                                       const QString& currentPicturePath) {
+                                       const QString& currentPicturePath, bool substituteSample) {
     ConversionResult result;
     CPicture source;
     QString sourceLine;
     ImageBuffer scaled;
-    if (!LoadSource(source, picturePath, false, result, sourceLine)) {
+    if (!LoadSource(source, picturePath, false, substituteSample, result, sourceLine)) {
         return result;
     }
     if (!DrawScaled(source, params, scaled, result)) {
         // A picture whose header reads but whose data does not decode counts as unreadable;
         // one that does not fit in memory is not replaced by anything.
         if (result.failure != ConversionFailure::Unreadable || result.usedSample ||
-            !m_substituteSample || !LoadSource(source, picturePath, true, result, sourceLine) ||
+            !substituteSample ||
+            !LoadSource(source, picturePath, true, substituteSample, result, sourceLine) ||
             !DrawScaled(source, params, scaled, result)) {
             return result;
         }

@@ -15,6 +15,12 @@
 class ConversionView;
 class DecodeBudget;
 
+// Whether one run may show the built-in sample in place of a source it cannot decode.
+enum class SampleUse {
+    AsConfigured,  // as SetSubstituteSample says
+    Never,         // the run fails instead: a folder run must not write the sample as a result
+};
+
 // The preview as it stood after the last finished run or quick preview.
 struct PreviewFrame {
     QImage image;  // B, G, R bytes, top row first
@@ -46,7 +52,8 @@ public:
                       const QString& currentPicturePath);
     ConversionResult Run(const ConversionParams& params, const QString& picturePath,
                          const QString& outputFolder, const QString& outputName,
-                         const QString& currentPicturePath);
+                         const QString& currentPicturePath,
+                         SampleUse sampleUse = SampleUse::AsConfigured);
 
     // Redraws the last written picture into the preview with the colour settings; no file.
     void QuickPreview(const ConversionParams& params);
@@ -61,9 +68,9 @@ public:
 private:
     ConversionResult RunLocked(const ConversionParams& params, const QString& picturePath,
                                const QString& outputFolder, const QString& outputName,
-                               const QString& currentPicturePath);
+                               const QString& currentPicturePath, bool substituteSample);
     bool LoadSource(CPicture& source, const QString& picturePath, bool sample,
-                    ConversionResult& result, QString& sourceLine);
+                    bool substituteSample, ConversionResult& result, QString& sourceLine);
     bool DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
                     ConversionResult& result);
     void Publish();

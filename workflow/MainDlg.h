@@ -2,10 +2,13 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QPointer>
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 
 #include "BackgroundConversion.h"
 #include "ControlPanel.h"
@@ -14,9 +17,11 @@
 #include "MainSettings.h"
 #include "SettingsStore.h"
 #include "WindowWorker.h"
+#include "batch/BatchProgressDlg.h"
 #include "mail/SimpleMapi.h"
 
 class OwnerDrawnControl;
+class PostedCalls;
 class QPainter;
 class QScrollBar;
 
@@ -26,7 +31,8 @@ class QScrollBar;
 class CMainDlg : public QDialog, private ConversionView {
     Q_OBJECT
 public:
-    explicit CMainDlg(QWidget* parent = nullptr);
+    // `mailLibrary` names the mail provider (tests record what is sent with one of theirs).
+    explicit CMainDlg(QWidget* parent = nullptr, const char* mailLibrary = "MAPI32.DLL");
     ~CMainDlg() override;
 
     // Told on the window's thread what a run produced.
@@ -46,9 +52,11 @@ public:
     // folder; other arguments, joined by blanks, are a picture to open.
     void ProcessCommandLine();
 
-    // The parameters as they stood at the last change: what another thread may read.
+    // The parameters as they stood when the last change settled (a full run, a new picture):
+    // what another thread may read.
     ConversionParams CurrentParams() const;
-    // Makes a change that asks for no refresh (the resolution) visible to other threads.
+    // Makes a settled change that asks for no refresh (the resolution) visible to other
+    // threads at once.
     void PublishParams();
 
     void OnOpen();
@@ -59,8 +67,13 @@ public:
     // Converts the open picture into "<TEMP>/<name>.jpg" and hands it to the mail program
     // from the worker, so the window stays usable while the mail program is open.
     void OnSendByMail();
-    // The folder run arrives with its own window.
-    void OnConvertFolder() {}
+    // "Ganzes Verzeichnis umwandeln": asks for the folders and options, then converts the
+    // source folder into the destination on the window's worker, showing each picture and
+    // how far the run is. Open, save as, mail and a second run wait until it has ended.
+    void OnConvertFolder();
+    bool FolderRunning() const { return m_folderRunning; }
+    // The progress window of the run under way, or null.
+    CBatchProgressDlg* FolderProgress() const { return m_progress.data(); }
 
     // How the window makes its control panel when it starts; without one it has none.
     void SetControlPanelFactory(ControlPanelFactory factory) {
@@ -119,6 +132,21 @@ private:
     void Scroll(int code, int position, QScrollBar* bar, int& offset);
     WindowPlacement Placement() const;
 
+    // One folder run: what it was started with, and what its worker and the window share.
+    struct BatchRun;
+    // The worker's task: the run, then the picture that was open before it, shown again.
+    int BatchThreadProc(WindowWorker& worker, const std::shared_ptr<BatchRun>& run);
+    void ConvertFolder(WindowWorker& worker, const std::shared_ptr<BatchRun>& run);
+    // One file: asks first if the user wants that, converts it, adds it to the mail. No
+    // result when the user declined it.
+    std::optional<ConversionResult> ConvertFolderFile(WindowWorker& worker, BatchRun& run,
+                                                      const QString& file);
+    void PostFolderProgress(WindowWorker& worker, const std::shared_ptr<BatchRun>& run,
+                            qsizetype done, qsizetype total, const QString& next);
+    void EndFolderRun();
+    // Tells the user that the command waits for the folder run or mail under way.
+    static void TellBusy();
+
     ConversionParams m_params;
     const QString m_previewPath;
     QStringList m_commandLine;
@@ -139,9 +167,13 @@ private:
     bool m_destroyed = false;
     mutable std::mutex m_paramsLock;
     ConversionParams m_publishedParams;  // m_params as other threads may see it
+    // What the conversions and their completions tell the window, from their threads.
+    PostedCalls* const m_posted;
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
     CSimpleMapi m_mail;
-    bool m_mailPending = false;  // a send waits for its conversion
+    bool m_mailPending = false;    // a send waits for its conversion
+    bool m_folderRunning = false;  // from the dialog's "OK" until the run's end has been seen
+    QPointer<CBatchProgressDlg> m_progress;
     WindowWorker m_worker{this};
 };

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <optional>
 
+#include "platform/PostedCalls.h"
 #include "platform/ThreadPriority.h"
 
 // One question on its way to the user and back; answered once, by the user or by a cancel.
@@ -23,7 +24,7 @@ struct WindowWorker::Question {
     }
 };
 
-WindowWorker::WindowWorker(QObject* window) : m_window(window) {}
+WindowWorker::WindowWorker(QObject* window) : m_posted(new PostedCalls(window)) {}
 
 WindowWorker::~WindowWorker() {
     Cancel();
@@ -104,5 +105,9 @@ Answer WindowWorker::Ask(const Message& message) {
 }
 
 void WindowWorker::Post(std::function<void()> call) {
-    QMetaObject::invokeMethod(m_window, std::move(call), Qt::QueuedConnection);
+    m_posted->Post(std::move(call));
+}
+
+void WindowWorker::RunPosted() {
+    m_posted->RunAll();
 }

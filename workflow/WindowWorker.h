@@ -9,6 +9,8 @@
 
 #include "platform/Prompts.h"
 
+class PostedCalls;
+
 // Runs one long task of a window, such as a folder run, on a thread of its own at lowered
 // priority, while the window stays usable. The task may put questions to the user, which
 // are shown on the window's thread while the task waits. Cancelling answers a waiting
@@ -39,11 +41,14 @@ public:
     Answer Ask(const Message& message);
     // For the task: runs `call` on the window's thread, without waiting for it.
     void Post(std::function<void()> call);
+    // On the window's thread: runs at once what the task posted and what has not run yet.
+    void RunPosted();
 
 private:
     struct Question;
 
-    QObject* const m_window;  // outlives the task: it waits for the task before it goes
+    // A child of the window, which outlives the task: it waits for the task before it goes.
+    PostedCalls* const m_posted;
     std::thread m_thread;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_cancelled{false};

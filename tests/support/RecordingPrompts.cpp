@@ -10,14 +10,21 @@ RecordingPrompts::~RecordingPrompts() {
 }
 
 Answer RecordingPrompts::ShowMessage(const Message& message) {
-    std::lock_guard lock(m_mutex);
-    m_messages.push_back(message);
-    if (!m_answers.empty()) {
-        const Answer answer = m_answers.front();
+    std::function<Answer(const Message&)> answer;
+    {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back(message);
+        if (message.buttons == MessageButtons::Ok) {
+            return Answer::Ok;  // a notice: the scripted answers are for questions
+        }
+        if (m_answers.empty()) {
+            return Answer::Cancel;
+        }
+        answer = std::move(m_answers.front());
         m_answers.pop_front();
-        return answer;
     }
-    return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
+    // Outside the lock: the answer may well lead to further messages.
+    return answer(message);
 }
 
 std::optional<QString> RecordingPrompts::AskFileName(const FileDialogRequest& request) {
@@ -35,8 +42,12 @@ std::optional<QString> RecordingPrompts::AskFileName(const FileDialogRequest& re
 }
 
 void RecordingPrompts::AnswerNext(Answer answer) {
+    AnswerNextWith([answer](const Message&) { return answer; });
+}
+
+void RecordingPrompts::AnswerNextWith(std::function<Answer(const Message&)> answer) {
     std::lock_guard lock(m_mutex);
-    m_answers.push_back(answer);
+    m_answers.push_back(std::move(answer));
 }
 
 void RecordingPrompts::ChooseNext(const QString& path) {

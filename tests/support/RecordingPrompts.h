@@ -26,7 +26,12 @@ public:
     // The captions of the dialogs run so far.
     QStringList DialogCaptions() const;
 
+    // Answers the next question (a message with more than an OK button); notices get OK.
     void AnswerNext(Answer answer);
+    // The next question is answered by `answer`, called on the thread that asks (the GUI
+    // thread for a worker's question) while the asker waits: a test acts there as a person
+    // would while the box is open.
+    void AnswerNextWith(std::function<Answer(const Message&)> answer);
     // An empty path cancels the dialog.
     void ChooseNext(const QString& path);
     std::vector<Message> Messages() const;
@@ -36,7 +41,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     Prompts* m_previous;
-    std::deque<Answer> m_answers;
+    std::deque<std::function<Answer(const Message&)>> m_answers;
     std::deque<QString> m_choices;
     std::deque<std::function<int(QDialog&)>> m_dialogAnswers;
     QStringList m_dialogCaptions;

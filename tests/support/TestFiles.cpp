@@ -6,6 +6,7 @@
 #include <QImageWriter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <csignal>
 
 TestFolder::TestFolder() {
     EXPECT_TRUE(m_dir.isValid());
@@ -289,6 +290,14 @@ QByteArray StoredTopDown(const QByteArray& bmp) {
     const qint32 negative = -height;
     std::memcpy(flipped.data() + 22, &negative, 4);
     return flipped;
+}
+
+void StartWithStandardSignals(QProcess& process) {
+    process.setChildProcessModifier([] {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            std::signal(signal, SIG_DFL);
+        }
+    });
 }
 
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,

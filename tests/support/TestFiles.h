@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -66,6 +67,11 @@ struct ProcessResult {
     QByteArray out;
     QByteArray err;
 };
+// The program will start with the signals' standard dispositions, as from a terminal, even
+// when the tests run where SIGINT or SIGHUP is ignored (a background job, nohup): the
+// programs keep an ignored ending signal ignored.
+void StartWithStandardSignals(QProcess& process);
+
 ProcessResult RunProgram(const QString& program, const QStringList& arguments,
                          const QByteArray& input = {});
 bool HaveProgram(const QString& program);

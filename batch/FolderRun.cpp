@@ -1,0 +1,143 @@
+#include "FolderRun.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "workflow/Conversion.h"
+#include "workflow/ConversionTexts.h"
+#include "workflow/DecodeBudget.h"
+
+namespace {
+
+// Memory the workers' decodings may take together. Most photos need a few megabytes at the
+// reduced scale; a large progressive JPEG keeps all its coefficients (90 MB for 15
+// megapixels without chroma subsampling) and then decodes alone.
+constexpr long long kDecodeBudget = 48LL * 1024 * 1024;
+
+// Files whose names differ only in the extension may give the same result name; each group
+// goes to one worker, in listing order.
+std::vector<std::vector<std::size_t>> GroupByStem(const QStringList& files) {
+    std::vector<std::vector<std::size_t>> groups;
+    std::map<QString, std::size_t> groupOfStem;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(files.size()); ++i) {
+        const auto [it, inserted] =
+            groupOfStem.emplace(ConversionTexts::BaseName(files[i]), groups.size());
+        if (inserted) {
+            groups.emplace_back();
+        }
+        groups[it->second].push_back(i);
+    }
+    return groups;
+}
+
+void Record(FolderRunReport& report, FolderRunFile file) {
+    if (!file.Converted()) {
+        // A write failure is the destination's, not the picture's.
+        QString reason = FailureReason(file.result);
+        if (file.result.failure == ConversionFailure::CannotWrite) {
+            reason.prepend(QStringLiteral("Das Ergebnis lässt sich nicht speichern. "));
+        }
+        report.failed.push_back({file.source, reason, file.result.error});
+    } else if (!file.result.warning.isEmpty()) {
+        report.warned.push_back({file.source, WarningReason(file.result), file.result.warning});
+    }
+    report.files.push_back(std::move(file));
+}
+
+}  // namespace
+
+int FolderRunReport::Converted() const {
+    return static_cast<int>(std::count_if(files.begin(), files.end(),
+                                          [](const FolderRunFile& f) { return f.Converted(); }));
+}
+
+ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParams& params,
+                                   const QString& source, const QString& destination) {
+    return conversion.Run(params, source, destination, {}, source, SampleUse::Never);
+}
+
+FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
+                          const FolderRunSteps& steps) {
+    FolderRunReport report;
+    const QString prefix = FolderPrefix(folder);
+    for (const SkippedFile& skipped : listing.skipped) {
+        report.failed.push_back({prefix + skipped.shownName, SkipReasonGerman(skipped.reason),
+                                 SkipReasonText(skipped.reason)});
+    }
+    const auto cancelled = [&] { return steps.cancelled && steps.cancelled(); };
+    const qsizetype total = listing.pictures.size();
+    for (qsizetype i = 0; i < total; ++i) {
+        const QString& file = listing.pictures[i];
+        if (steps.progress) {
+            steps.progress(i, total, file);
+        }
+        if (cancelled()) {
+            report.cancelled = true;
+            return report;
+        }
+        if (std::optional<ConversionResult> result = steps.convertFile(file)) {
+            Record(report, {file, std::move(*result)});
+        }
+        if (cancelled()) {
+            report.cancelled = true;
+            return report;
+        }
+    }
+    if (steps.progress) {
+        steps.progress(total, total, {});
+    }
+    return report;
+}
+
+FolderRunReport ConvertFolderInParallel(const QStringList& files, const ConversionParams& params,
+                                        const QString& destination, int jobs,
+                                        const std::function<void(const FolderRunFile&)>& reported) {
+    const std::vector<std::vector<std::size_t>> groups = GroupByStem(files);
+    std::vector<std::optional<ConversionResult>> results(files.size());
+    std::mutex lock;
+    std::condition_variable finished;
+    std::atomic<std::size_t> nextGroup{0};
+    DecodeBudget budget(kDecodeBudget);
+
+    auto work = [&] {
+        // No preview file: every run names its target.
+        Conversion conversion{QString()};
+        conversion.SetDecodeBudget(&budget);
+        for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
+            for (const std::size_t i : groups[g]) {
+                ConversionResult result =
+                    ConvertIntoFolder(conversion, params, files[i], destination);
+                std::lock_guard guard(lock);
+                results[i] = std::move(result);
+                finished.notify_all();
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t count = std::min<std::size_t>(std::max(jobs, 1), groups.size());
+    for (std::size_t w = 0; w < count; ++w) {
+        workers.emplace_back(work);
+    }
+
+    FolderRunReport report;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        std::unique_lock guard(lock);
+        finished.wait(guard, [&] { return results[i].has_value(); });
+        FolderRunFile file{files[i], std::move(*results[i])};
+        guard.unlock();
+        Record(report, std::move(file));
+        if (reported) {
+            reported(report.files.back());
+        }
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    return report;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "FolderListing.h"
+#include "imaging/ConversionParams.h"
+#include "workflow/ConversionResult.h"
+
+class Conversion;
+
+// One picture of a folder run and what became of it.
+struct FolderRunFile {
+    QString source;
+    ConversionResult result;
+    bool Converted() const { return !result.target.isEmpty(); }
+};
+
+// A file of a run that was not converted, or was converted in spite of damage, and why.
+struct FileProblem {
+    QString path;
+    QString reason;  // in German, for the user
+    QString error;   // in words for a terminal
+};
+
+// What a folder run did.
+struct FolderRunReport {
+    // Every file converted or tried, in the order of the run; the ones the user declined are
+    // not among them.
+    std::vector<FolderRunFile> files;
+    // Entries of the folder the listing could not take, then files that failed.
+    std::vector<FileProblem> failed;
+    // Files converted in spite of damage: written with what could be read.
+    std::vector<FileProblem> warned;
+    bool cancelled = false;
+
+    int Converted() const;
+};
+
+// Converts `source` into "<destination>/<name> <w>x<h>.jpg" with `params`. A source that
+// cannot be decoded fails: a folder run never writes the sample picture as a result.
+ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParams& params,
+                                   const QString& source, const QString& destination);
+
+// The steps of a run one file at a time, as the window takes them.
+struct FolderRunSteps {
+    // Converts one file, or declines it (no result). Reads the parameters itself, so a run
+    // may take each file with the parameters of its moment.
+    std::function<std::optional<ConversionResult>(const QString& file)> convertFile;
+    // Told before each file and once at the end: how many of how many are done.
+    std::function<void(qsizetype done, qsizetype total, const QString& next)> progress;
+    // Looked at before and after each file: true ends the run.
+    std::function<bool()> cancelled;
+};
+
+// Runs the pictures of `folder`'s listing in order, one at a time.
+FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
+                          const FolderRunSteps& steps);
+
+// Converts the listing's files with `jobs` conversions side by side, each with its own
+// Conversion sharing one decode budget. Files that would give the same result name are
+// converted in listing order by one worker, so the later one's result wins as in a run one
+// file at a time. `reported` hears of each file in the order of the listing, on the calling
+// thread, as soon as it and all before it are done.
+FolderRunReport ConvertFolderInParallel(const QStringList& files, const ConversionParams& params,
+                                        const QString& destination, int jobs,
+                                        const std::function<void(const FolderRunFile&)>& reported);
