@@ -1,11 +1,14 @@
 #include "ConvertCommand.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
 #include "ConvertOptions.h"
 #include "batch/FolderRun.h"
+#include "batch/FolderTree.h"
+#include "platform/FileOps.h"
 #include "platform/Prompts.h"
 #include "platform/Terminal.h"
 #include "workflow/Conversion.h"
@@ -20,8 +23,14 @@ public:
     std::optional<QString> AskFileName(const FileDialogRequest&) override { return std::nullopt; }
 };
 
-void PrintPath(const QString& path) {
-    std::fprintf(stdout, "%s\n", QFile::encodeName(path).constData());
+// The written file, and under a size limit the quality it was written with.
+void PrintWritten(const ConversionResult& result, const ConversionParams& params) {
+    if (params.MaxKb > 0) {
+        std::fprintf(stdout, "%s (quality %d)\n", QFile::encodeName(result.target).constData(),
+                     result.quality);
+    } else {
+        std::fprintf(stdout, "%s\n", QFile::encodeName(result.target).constData());
+    }
     std::fflush(stdout);
 }
 
@@ -38,20 +47,32 @@ void PrintWarning(const QString& subject, const ConversionResult& result) {
     }
 }
 
+// Tells what became of one picture; false when it failed or passed the size limit.
+bool Report(const QString& source, const ConversionResult& result, const ConvertOptions& options) {
+    if (result.target.isEmpty()) {
+        PrintError(source, result.error);
+        return false;
+    }
+    PrintWarning(source, result);
+    if (!options.quiet) {
+        PrintWritten(result, options.params);
+    }
+    if (result.overLimit) {
+        PrintError(source, QStringLiteral("even at quality 0 it takes %1 bytes, more than "
+                                          "--max-kb %2 allows; written at quality 0")
+                               .arg(FileSize(result.target))
+                               .arg(options.params.MaxKb));
+        return false;
+    }
+    return true;
+}
+
 int ConvertOne(const ConvertOptions& options) {
     // No preview file; a picture it cannot read is reported, not replaced by the sample.
     Conversion conversion{QString()};
     const ConversionResult result = conversion.Run(
         options.params, options.source, {}, options.destination, options.source, SampleUse::Never);
-    if (result.target.isEmpty()) {
-        PrintError(options.source, result.error);
-        return 1;
-    }
-    PrintWarning(options.source, result);
-    if (!options.quiet) {
-        PrintPath(result.target);
-    }
-    return 0;
+    return Report(options.source, result, options) ? 0 : 1;
 }
 
 class Progress {
@@ -77,21 +98,15 @@ private:
     qsizetype m_total;
 };
 
-int ConvertFolder(const ConvertOptions& options) {
-    for (const QString& folder : {options.source, options.destination}) {
-        if (!QFileInfo(folder).isDir()) {
-            PrintError(folder, QStringLiteral("no such folder"));
-            return 1;
-        }
+// Names what a folder's listing leaves out; true when it leaves out a file the user asked for.
+bool PrintSkipped(const FolderToConvert& folder) {
+    if (!folder.listing.error.isEmpty()) {
+        PrintError(folder.source, folder.listing.error);
+        return true;
     }
-    const FolderPictures listing = ListFolderPictures(options.source);
-    if (!listing.error.isEmpty()) {
-        PrintError(options.source, listing.error);
-        return 1;
-    }
-    const QString prefix = FolderPrefix(options.source);
+    const QString prefix = FolderPrefix(folder.source);
     bool skipped = false;
-    for (const SkippedFile& entry : listing.skipped) {
+    for (const SkippedFile& entry : folder.listing.skipped) {
         // A folder named like a picture is no file the user asked for.
         if (entry.reason != SkippedFile::Reason::Folder) {
             skipped = true;
@@ -99,24 +114,52 @@ int ConvertFolder(const ConvertOptions& options) {
                        QStringLiteral("skipped: ") + SkipReasonText(entry.reason));
         }
     }
-    const QStringList& files = listing.pictures;
-    const Progress progress(!options.quiet && IsTerminal(stderr), files.size());
+    return skipped;
+}
+
+int ConvertFolder(const ConvertOptions& options) {
+    for (const QString& folder : {options.source, options.destination}) {
+        if (!QFileInfo(folder).isDir()) {
+            PrintError(folder, QStringLiteral("no such folder"));
+            return 1;
+        }
+    }
+    const std::vector<FolderToConvert> folders =
+        ListFolderTree(options.source, options.destination, options.patterns, options.recursive);
+    if (!folders.front().listing.error.isEmpty()) {
+        PrintError(options.source, folders.front().listing.error);
+        return 1;
+    }
+    bool problem = false;
+    qsizetype total = 0;
+    for (const FolderToConvert& folder : folders) {
+        problem = PrintSkipped(folder) || problem;
+        total += folder.listing.pictures.size();
+    }
+    const Progress progress(!options.quiet && IsTerminal(stderr), total);
     qsizetype done = 0;
-    const FolderRunReport report = ConvertFolderInParallel(
-        files, options.params, options.destination, options.jobs, [&](const FolderRunFile& file) {
+    for (const FolderToConvert& folder : folders) {
+        const QStringList& files = folder.listing.pictures;
+        if (files.isEmpty()) {
+            continue;
+        }
+        if (!QDir().mkpath(folder.destination)) {
             progress.Clear();
-            if (!file.Converted()) {
-                PrintError(file.source, file.result.error);
-            } else {
-                PrintWarning(file.source, file.result);
-                if (!options.quiet) {
-                    PrintPath(file.result.target);
-                }
-            }
-            progress.Show(++done, file.source);
-        });
+            PrintError(folder.destination, QStringLiteral("cannot create the folder; its "
+                                                          "pictures are not converted"));
+            problem = true;
+            done += files.size();
+            continue;
+        }
+        ConvertFolderInParallel(files, options.params, folder.destination, options.jobs,
+                                [&](const FolderRunFile& file) {
+                                    progress.Clear();
+                                    problem = !Report(file.source, file.result, options) || problem;
+                                    progress.Show(++done, file.source);
+                                });
+    }
     progress.Clear();
-    return report.failed.empty() && !skipped ? 0 : 1;
+    return problem ? 1 : 0;
 }
 
 }  // namespace

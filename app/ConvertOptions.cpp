@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "batch/FolderListing.h"
 #include "platform/Directory.h"
 
 namespace {
@@ -37,8 +38,38 @@ const std::map<QString, IntOption>& IntOptions() {
         {"--orientation",
          {0, 7, false, [](ConvertOptions& o, int v) { o.params.Orientation = v; }}},
         {"--jobs", {1, 256, false, [](ConvertOptions& o, int v) { o.jobs = v; }}},
+        {"--max-kb", {1, 2000000, false, [](ConvertOptions& o, int v) { o.params.MaxKb = v; }}},
     };
     return options;
+}
+
+// The endings of the pictures the converter reads; a folder run takes the first five unless
+// told otherwise.
+const QStringList& KnownFormats() {
+    static const QStringList formats = {"jpg",  "jpe",  "jpeg", "gif", "bmp",
+                                        "heic", "heif", "webp", "tif", "tiff"};
+    return formats;
+}
+
+// "jpg,heic" and the like as the patterns of a folder run, each once, in the order given.
+QString ParseFormats(const QString& list, QStringList& patterns) {
+    patterns.clear();
+    for (QString format : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        format = format.trimmed().toLower();
+        if (format.startsWith(QLatin1String("*."))) {
+            format.remove(0, 2);
+        } else if (format.startsWith(QLatin1Char('.'))) {
+            format.remove(0, 1);
+        }
+        if (!KnownFormats().contains(format)) {
+            return QStringLiteral("--formats takes a list of %1, not \"%2\"")
+                .arg(KnownFormats().join(QLatin1Char(',')), list);
+        }
+        if (!patterns.contains(QStringLiteral("*.") + format)) {
+            patterns << QStringLiteral("*.") + format;
+        }
+    }
+    return patterns.isEmpty() ? QStringLiteral("--formats names no format") : QString();
 }
 
 }  // namespace
@@ -52,9 +83,9 @@ QString ConvertUsage() {
         "Usage: plenmar-convert [OPTIONS] PICTURE OUTPUT.jpg\n"
         "       plenmar-convert [OPTIONS] --folder SOURCE DESTINATION\n"
         "\n"
-        "Shrinks pictures (JPEG, GIF, BMP) to JPEG files whose longer side has the given size.\n"
-        "A folder run converts every *.jpg, *.jpe, *.jpeg, *.gif and *.bmp file of SOURCE\n"
-        "into DESTINATION as \"NAME WIDTHxHEIGHT.jpg\".\n"
+        "Shrinks pictures (JPEG, GIF, BMP, HEIC/HEIF, WebP, TIFF) to JPEG files whose longer\n"
+        "side has the given size. A folder run converts every *.jpg, *.jpe, *.jpeg, *.gif and\n"
+        "*.bmp file of SOURCE into DESTINATION as \"NAME WIDTHxHEIGHT.jpg\".\n"
         "\n"
         "  --size N            longer side in pixels, clamped to 5..3000   (default 368)\n"
         "  --quality Q         JPEG quality 0..100                          (default 70)\n"
@@ -62,15 +93,22 @@ QString ConvertUsage() {
         "  --brightness N  --contrast N  --red N  --green N  --blue N       (default 0)\n"
         "  --black-and-white\n"
         "  --orientation N     0..7: 1 quarter turn, 2 half turn, 4 mirror  (default 0)\n"
+        "  --max-kb N          the highest quality up to --quality whose file takes at most\n"
+        "                      N Kb (1 Kb = 1000 bytes); the chosen quality is printed\n"
         "  --jobs N            folder mode: files converted at once         (default: processor "
         "count)\n"
+        "  --formats LIST      folder mode: the endings taken, from jpg,jpe,jpeg,gif,bmp,heic,\n"
+        "                      heif,webp,tif,tiff                (default jpg,jpe,jpeg,gif,bmp)\n"
+        "  --recursive         folder mode: subfolders too, into subfolders of DESTINATION of\n"
+        "                      the same names; hidden folders and links to folders left out\n"
         "  --quiet             print nothing but errors\n"
         "  --help              show this text\n"
         "  --version           show the version\n"
         "\n"
         "Each written file is printed on its own line; damaged pictures converted in part and\n"
         "files left out are named on standard error. Exit status: 0 all converted (also\n"
-        "with warnings), 1 some picture could not be converted or was skipped, 2 wrong usage.\n");
+        "with warnings), 1 some picture could not be converted or was skipped, or did not fit\n"
+        "under --max-kb even at quality 0 (it is written at quality 0), 2 wrong usage.\n");
 }
 
 QString UndecodableArgument(const QList<QByteArray>& arguments) {
@@ -91,10 +129,12 @@ QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& option
     }
     const QCommandLineOption blackAndWhite(QStringLiteral("black-and-white"));
     const QCommandLineOption folder(QStringLiteral("folder"));
+    const QCommandLineOption formats(QStringLiteral("formats"), {}, QStringLiteral("LIST"));
+    const QCommandLineOption recursive(QStringLiteral("recursive"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({blackAndWhite, folder, quiet, help, version});
+    parser.addOptions({blackAndWhite, folder, formats, recursive, quiet, help, version});
 
     const bool parsed = parser.parse(QStringList{QStringLiteral("plenmar-convert")} + arguments);
     options.help = parser.isSet(help);
@@ -124,7 +164,18 @@ QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& option
     }
     options.params.BlackAndWhite = parser.isSet(blackAndWhite) ? 1 : 0;
     options.folderMode = parser.isSet(folder);
+    options.recursive = parser.isSet(recursive);
     options.quiet = parser.isSet(quiet);
+    options.patterns = FolderPatterns();
+    if ((options.recursive || parser.isSet(formats)) && !options.folderMode) {
+        return QStringLiteral("--formats and --recursive belong to --folder");
+    }
+    if (parser.isSet(formats)) {
+        const QString problem = ParseFormats(parser.values(formats).constLast(), options.patterns);
+        if (!problem.isEmpty()) {
+            return problem;
+        }
+    }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
         return options.folderMode ? QStringLiteral("--folder needs SOURCE and DESTINATION")

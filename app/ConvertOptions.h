@@ -9,8 +9,10 @@
 struct ConvertOptions {
     ConversionParams params;
     bool folderMode = false;
-    QString source;       // a picture, or the folder to convert
-    QString destination;  // the file to write, or the folder to write into
+    QString source;        // a picture, or the folder to convert
+    QString destination;   // the file to write, or the folder to write into
+    QStringList patterns;  // what a folder run takes: "*.jpg" and so on
+    bool recursive = false;
     int jobs = 1;
     bool quiet = false;
     bool help = false;

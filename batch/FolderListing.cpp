@@ -53,13 +53,17 @@ QString SkipReasonGerman(SkippedFile::Reason reason) {
 }
 
 FolderPictures ListFolderPictures(const QString& folder) {
+    return ListFolderPictures(folder, FolderPatterns());
+}
+
+FolderPictures ListFolderPictures(const QString& folder, const QStringList& patterns) {
     FolderPictures listing;
     std::vector<QByteArray> names;
     if (!ReadDirectory(folder, names, &listing.error)) {
         return listing;
     }
     const QString prefix = FolderPrefix(folder);
-    for (const QString& pattern : FolderPatterns()) {
+    for (const QString& pattern : patterns) {
         const QByteArray ending = pattern.mid(1).toLatin1();
         QStringList matching;
         std::vector<SkippedFile> skipped;

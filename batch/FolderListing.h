@@ -25,11 +25,13 @@ struct FolderPictures {
     QString error;  // why the folder could not be read; empty when it could
 };
 
-// The pictures a folder run converts: the files of `folder` matching *.jpg, *.jpe, *.jpeg,
-// *.gif and *.bmp (in that order, ignoring case, no subfolders), each pattern's names sorted,
-// all taken before anything is converted, so results written into the same folder are never
-// picked up again. The folder text is used as it is. Entries that match but cannot be
-// converted, folders among them, are named in `skipped`, never left out silently.
+// The pictures a folder run converts: the files of `folder` matching `patterns` (by default
+// *.jpg, *.jpe, *.jpeg, *.gif and *.bmp; in their order, ignoring case, no subfolders), each
+// pattern's names sorted, all taken before anything is converted, so results written into the
+// same folder are never picked up again. The folder text is used as it is. Entries that match
+// but cannot be converted, folders among them, are named in `skipped`, never left out
+// silently. Patterns are "*." and an ending, no two of which end alike.
+FolderPictures ListFolderPictures(const QString& folder, const QStringList& patterns);
 FolderPictures ListFolderPictures(const QString& folder);
 
 // The folder text with a separator at its end, unless it has one: what the listing's paths

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QProcess>
 #include <csetjmp>
 #include <cstdio>
 #include <functional>
@@ -336,7 +337,7 @@ QByteArray EncodeBmp(const BmpOptions& o) {
     return bmp + info + palette + pixels;
 }
 
-QByteArray EncodePng() {
+QImage WithAlpha() {
     QImage image(kWidth, kHeight, QImage::Format_ARGB32);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
@@ -344,10 +345,34 @@ QByteArray EncodePng() {
                            qRgba(Channel(x, y, 0), Channel(x, y, 1), Channel(x, y, 2), x * 10));
         }
     }
+    return image;
+}
+
+// Through Qt's own writers and plugins; empty when the format has no writer here.
+QByteArray EncodeWithQt(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "png").write(image);
+    return QImageWriter(&buffer, format).write(image) ? bytes : QByteArray();
+}
+
+// Through libheif's own encoder program, when it is installed.
+QByteArray EncodeHeic(const QImage& image, const QDir& scratch) {
+    const QString in = scratch.filePath(QStringLiteral("heic-in.png"));
+    const QString out = scratch.filePath(QStringLiteral("heic-out.heic"));
+    Write(in, EncodeWithQt(image, "png"));
+    QProcess encoder;
+    encoder.start(QStringLiteral("heif-enc"),
+                  {QStringLiteral("-q"), QStringLiteral("50"), in, QStringLiteral("-o"), out});
+    QByteArray bytes;
+    if (encoder.waitForFinished(60000) && encoder.exitCode() == 0) {
+        QFile file(out);
+        if (file.open(QIODevice::ReadOnly)) {
+            bytes = file.readAll();
+        }
+    }
+    QFile::remove(in);
+    QFile::remove(out);
     return bytes;
 }
 
@@ -398,7 +423,17 @@ int main(int argc, char* argv[]) {
     picture("32bit-alpha.bmp", EncodeBmp({.bits = 32, .compression = 3, .alphaMask = true}));
     picture("top-down.bmp", EncodeBmp({.topDown = true}));
     picture("os2.bmp", EncodeBmp({.core = true}));
-    picture("alpha.png", EncodePng());
+    picture("alpha.png", EncodeWithQt(WithAlpha(), "png"));
+    for (const char* format : {"webp", "tiff"}) {
+        const QByteArray bytes = EncodeWithQt(WithAlpha(), format);
+        if (!bytes.isEmpty()) {
+            picture(format == QByteArray("webp") ? "alpha.webp" : "alpha.tiff", bytes);
+        }
+    }
+    const QByteArray heic = EncodeHeic(WithAlpha().convertToFormat(QImage::Format_RGB888), root);
+    if (!heic.isEmpty()) {
+        picture("photo.heic", heic);
+    }
 
     const auto settings = [&](const char* name, const char* text) {
         Write(root.filePath(QStringLiteral("settings/") + QString::fromLatin1(name)), text);
@@ -435,5 +470,7 @@ int main(int argc, char* argv[]) {
              "0", "--black-and-white", "--orientation", "7", "a", "b"});
     options("help.args", {"--help"});
     options("limits.args", {"--quality", "-5", "--resolution", "0", "--size", "4000", "a", "b"});
+    options("tree.args", {"--folder", "--recursive", "--formats", "jpg,HEIC,.webp,*.tif",
+                          "--max-kb", "100", "src", "dst"});
     return 0;
 }

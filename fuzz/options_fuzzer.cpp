@@ -14,6 +14,25 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
+namespace {
+
+// What a folder listing relies on: each a "*." and an ending no other one ends in.
+bool PatternsAreSound(const QStringList& patterns) {
+    for (const QString& pattern : patterns) {
+        if (!pattern.startsWith(QLatin1String("*.")) || patterns.count(pattern) != 1) {
+            return false;
+        }
+        for (const QString& other : patterns) {
+            if (other != pattern && pattern.endsWith(other.mid(1), Qt::CaseInsensitive)) {
+                return false;
+            }
+        }
+    }
+    return !patterns.isEmpty();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QList<QByteArray> raw =
         QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\0');
@@ -31,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ConversionParams& p = options.params;
     if (p.TargetSize < 5 || p.TargetSize > 3000 || p.Quality < 0 || p.Quality > 100 ||
         p.Resolution < 0 || p.Resolution > 65535 || p.Orientation < 0 || p.Orientation > 7 ||
-        p.BlackAndWhite < 0 || p.BlackAndWhite > 1 || options.jobs < 1 || options.jobs > 256 ||
+        p.BlackAndWhite < 0 || p.BlackAndWhite > 1 || p.MaxKb < 0 || p.MaxKb > 2000000 ||
+        options.jobs < 1 || options.jobs > 256 || !PatternsAreSound(options.patterns) ||
         !arguments.contains(options.source) || !arguments.contains(options.destination)) {
         __builtin_trap();
     }

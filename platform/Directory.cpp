@@ -69,6 +69,17 @@ FileKind KindOf(const QByteArray& path) {
                                    : FileKind::Other;
 }
 
+std::optional<FolderId> IdentifyFolder(const QByteArray& path, bool followLink) {
+    struct stat info {};
+    const int status =
+        followLink ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info);
+    if (status != 0 || !S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    return FolderId{static_cast<unsigned long long>(info.st_dev),
+                    static_cast<unsigned long long>(info.st_ino)};
+}
+
 bool NameSurvivesDecoding(const QByteArray& name) {
     return QFile::encodeName(QFile::decodeName(name)) == name;
 }

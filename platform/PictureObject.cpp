@@ -1,6 +1,7 @@
 #include "PictureObject.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
@@ -11,6 +12,7 @@
 #include "BmpHeader.h"
 #include "DrawingContext.h"
 #include "FileOps.h"
+#include "HeifPicture.h"
 #include "JpegFrame.h"
 #include "MulDiv.h"
 
@@ -80,7 +82,32 @@ QByteArray FormatFromSignature(const QByteArray& bytes) {
     if (bytes.startsWith("\x89PNG\r\n\x1A\n")) {
         return "png";
     }
+    if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP") {
+        return "webp";
+    }
+    if (bytes.startsWith("II*\0") || bytes.startsWith("MM\0*") || bytes.startsWith("II+\0") ||
+        bytes.startsWith("MM\0+")) {
+        return "tiff";
+    }
+    if (IsHeifSignature(bytes)) {
+        return "heif";
+    }
     return {};
+}
+
+// The same numbers mean other colours in another colour space (a camera's Adobe RGB, a
+// phone's Display P3) than in sRGB, which is what a JPEG without a profile is taken for and
+// what the output is. Done on the drawing, the smallest form of the picture, in place for
+// 32-bit pixels: no second picture is needed. (Qt 6.4 gets 24-bit B, G, R pixels wrong here.)
+void ConvertToSRgb(QImage& image) {
+    const QColorSpace space = image.colorSpace();
+    if (!space.isValid() || space == QColorSpace(QColorSpace::SRgb)) {
+        return;
+    }
+    if (image.depth() != 32 && image.format() != QImage::Format_Grayscale8) {
+        image.convertTo(QImage::Format_RGB32);
+    }
+    image.convertToColorSpace(QColorSpace::SRgb);
 }
 
 // Transparent parts show what lies below, the black of a fresh buffer: premultiplied colours
@@ -106,9 +133,10 @@ void MakeOpaque(QImage& image) {
     image.reinterpretAsFormat(QImage::Format_RGB32);
 }
 
-// The drawing as the drawing context takes it; converted in place, since next to a picture
-// decoded whole even a drawing of 3000 × 3000 pixels counts.
+// The drawing as the drawing context takes it, in sRGB; converted in place, since next to a
+// picture decoded whole even a drawing of 3000 × 3000 pixels counts.
 QImage InBgrOrder(QImage image) {
+    ConvertToSRgb(image);
     image.convertTo(QImage::Format_BGR888);
     return image;
 }
@@ -217,7 +245,10 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
 
 bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect* defect) {
     SetReaderLimitOnce();
-    const QByteArray format = FormatFromSignature(device.peek(8));
+    const QByteArray format = FormatFromSignature(device.peek(12));
+    if (format == "heif") {
+        return ReadHeifHeader(device, error, defect);
+    }
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
     reader.setAutoTransform(true);
@@ -239,6 +270,9 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect*
             m_coefficientBytes + 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
     } else {
         m_decodeBytes = WholeDecodingBytes(stored, reader.imageFormat());
+        if (m_format == "webp") {
+            m_decodeBytes += device.size();  // its decoder reads the whole file first
+        }
     }
     if (m_decodeBytes > kDecodeLimitBytes) {
         return Refuse(PictureDefect::TooLarge, error, defect);
@@ -249,6 +283,29 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect*
             return Refuse(PictureDefect::CutOff, error, defect);  // not a pixel of it
         }
         m_bmpCutOff = header.dataEnd > device.size();
+    }
+    return true;
+}
+
+bool PictureObject::ReadHeifHeader(QIODevice& device, QString* error, PictureDefect* defect) {
+    const HeifHeader header = ::ReadHeifHeader(device);
+    switch (header.status) {
+        case HeifStatus::Read:
+            break;
+        case HeifStatus::Unsupported:
+            return Refuse(PictureDefect::NotAPicture, error, defect);
+        case HeifStatus::CutOff:
+            return Refuse(PictureDefect::CutOff, error, defect);
+        case HeifStatus::Damaged:
+        case HeifStatus::OutOfMemory:
+            return Refuse(PictureDefect::DamagedHeader, error, defect);
+    }
+    m_format = "heif";
+    m_size = header.size;
+    m_stored = header.size;
+    m_decodeBytes = header.decodeBytes;
+    if (m_decodeBytes > kDecodeLimitBytes) {
+        return Refuse(PictureDefect::TooLarge, error, defect);
     }
     return true;
 }
@@ -328,13 +385,26 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
         return RenderStatus::Undecodable;
     }
     QImage image = m_format == "bmp" ? PreparedBmp(*device, m_size) : QImage();
-    {
+    m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::None;
+    if (m_format == "heif") {
+        HeifStatus status = HeifStatus::Read;
+        image = DecodeHeif(*device, m_size, &status);
+        if (status == HeifStatus::OutOfMemory) {
+            *error = QStringLiteral("out of memory");
+            return RenderStatus::OutOfMemory;
+        }
+        if (status != HeifStatus::Read) {
+            m_defect =
+                status == HeifStatus::CutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
+            *error = DefectText(m_defect);
+            return RenderStatus::Undecodable;
+        }
+    } else {
         // A decoder may keep a reference to the picture it made: it must be gone before the
         // picture is made opaque, or that would copy it rather than work in place.
         QImageReader reader(device, m_format);
         reader.setAutoDetectImageFormat(false);
         reader.setAutoTransform(true);
-        m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::None;
         if (!reader.read(&image)) {
             m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
             *error = DefectText(m_defect);

@@ -41,8 +41,11 @@ void QuietDecoderMessages();
 // Loading reads only the headers. JPEG files are decoded when drawn, at the smallest DCT
 // scale (1/8, 1/4, 1/2) that still covers the rectangle, and then smoothed to its exact
 // size; the last drawing is kept, so drawing again at the same size costs no decoding. Other
-// formats are decoded completely at the first drawing and kept. A JPEG's EXIF orientation
-// is applied: sizes and drawings are those of the upright picture.
+// formats (HEIF through libheif, the rest through Qt's readers) are decoded completely at the
+// first drawing and kept. The orientation a picture carries is applied (a JPEG's or TIFF's
+// EXIF tag, a HEIF file's turn and mirror): sizes and drawings are those of the upright
+// picture. Drawings are in sRGB: a picture with a colour profile of another colour space has
+// its colours converted.
 class PictureObject {
 public:
     // The most memory one picture may need to decode, pixels and the decoder's own buffers
@@ -88,6 +91,7 @@ public:
 private:
     PictureObject() = default;
     bool ReadHeader(QIODevice& device, QString* error, PictureDefect* defect);
+    bool ReadHeifHeader(QIODevice& device, QString* error, PictureDefect* defect);
     RenderStatus Prepare(QSize size, QString* error);
     QIODevice* OpenSource(QBuffer& buffer, QFile& file, QString* error);
     RenderStatus DecodeScaled(QSize size, QString* error);

@@ -2,9 +2,10 @@
 # Installs the Debian 12 packages the build and the tests need (as root, or through sudo).
 # Packages that are there already are not fetched again.
 set -eu
-PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev
-  libjpeg-turbo-progs fonts-dejavu-core xvfb xauth xdg-utils qt6-translations-l10n
-  qt6-qpa-plugins dpkg-dev file xdotool $*"
+PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libheif-dev
+  libgtest-dev libjpeg-turbo-progs libheif-examples icc-profiles-free fonts-dejavu-core xvfb
+  xauth xdg-utils qt6-translations-l10n qt6-qpa-plugins qt6-image-formats-plugins dpkg-dev file
+  xdotool $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -5,9 +5,11 @@
 #include <unistd.h>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <memory>
 
 #include "support/TestFiles.h"
@@ -72,6 +74,9 @@ TEST_F(ConvertCli, ClampsTheSizeAndRefusesWrongUsage) {
                                      QStringList{"--jobs", "0", "--folder", "a", "b"},
                                      QStringList{"--quality", "high", picture, "x.jpg"},
                                      QStringList{"--sharpen", picture, "x.jpg"},
+                                     QStringList{"--max-kb", "0", picture, "x.jpg"},
+                                     QStringList{"--recursive", picture, "x.jpg"},
+                                     QStringList{"--folder", "--formats", "png", "a", "b"},
                                      QStringList{picture}, QStringList{"--size"}}) {
         const ProcessResult run = Convert(wrong);
         EXPECT_EQ(run.exitCode, 2) << wrong.join(' ').toStdString();
@@ -282,4 +287,126 @@ TEST_F(ConvertCli, NamesThatAreNotUtf8AreNeverLeftOutSilently) {
             << one.err.toStdString();
     }
     EXPECT_EQ(Names(source.Path()).filter("out").size(), 0);
+}
+
+namespace {
+
+// A photo's worth of detail: sizes that move with every step of the quality.
+QImage Grainy(int width, int height) {
+    QImage image = QuarterPattern(width, height);
+    QRandomGenerator generator(7);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int grain = static_cast<int>(generator.bounded(64));
+            const QRgb p = image.pixel(x, y);
+            image.setPixel(x, y, qRgb(qRed(p) / 2 + grain, qGreen(p) / 2 + grain, qBlue(p) / 2));
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+TEST_F(ConvertCli, ASizeLimitTakesTheHighestQualityThatFits) {
+    const QString picture = Put("grain.png", Encode(Grainy(900, 600), "png"));
+    const QString fixed = destination.File("fixed.jpg");
+    ASSERT_EQ(Convert({"--size", "600", "--quality", "80", picture, fixed}).exitCode, 0);
+    const long long atEighty = QFileInfo(fixed).size();
+
+    const struct {
+        long long kb;
+        int status;
+    } cases[] = {{(atEighty + 999) / 1000, 0}, {atEighty / 2000, 0}, {atEighty / 4000, 0}, {1, 1}};
+    for (const auto& c : cases) {
+        const QString output = destination.File(QStringLiteral("%1.jpg").arg(c.kb));
+        const ProcessResult run = Convert({"--size", "600", "--quality", "80", "--max-kb",
+                                           QString::number(c.kb), picture, output});
+        const std::string name = std::to_string(c.kb) + " Kb";
+        EXPECT_EQ(run.exitCode, c.status) << name << run.err.toStdString();
+        const QStringList lines = Lines(run.out);
+        ASSERT_EQ(lines.size(), 1) << name;
+        ASSERT_TRUE(lines[0].startsWith(output + " (quality ")) << lines[0].toStdString();
+        const int quality = lines[0].section("(quality ", 1).chopped(1).toInt();
+        const long long bytes = QFileInfo(output).size();
+        if (c.status == 0) {
+            EXPECT_LE(bytes, c.kb * 1000) << name;
+            // One step up would not have fitted: the same run with a limit just above this
+            // file's size never settles lower.
+            if (quality < 80) {
+                const ProcessResult wider =
+                    Convert({"--size", "600", "--quality", "80", "--max-kb",
+                             QString::number(c.kb + 1), picture, destination.File("wider.jpg")});
+                EXPECT_GE(Lines(wider.out).value(0).section("(quality ", 1).chopped(1).toInt(),
+                          quality)
+                    << name;
+            }
+        } else {
+            EXPECT_EQ(quality, 0);
+            EXPECT_GT(bytes, 1000);
+            EXPECT_TRUE(run.err.contains("quality 0")) << run.err.toStdString();
+        }
+        if (quality == 80) {
+            EXPECT_EQ(ReadAll(output), ReadAll(fixed))
+                << "a limit that is not reached changes nothing";
+        }
+    }
+}
+
+TEST_F(ConvertCli, RecursiveRunsMirrorTheTreeAndTakeTheFormatsAsked) {
+    const QImage picture = QuarterPattern(400, 300);
+    QDir tree(source.Path());
+    for (const char* folder : {"a/b", ".hidden", "out"}) {
+        tree.mkpath(folder);
+    }
+    Put("top.jpg", Encode(picture, "jpeg"));
+    Put("a/mid.gif", Encode(picture, "gif"));
+    Put("a/b/deep.jpg", Encode(picture, "jpeg"));
+    Put("a/b/web.webp", Encode(picture, "webp"));
+    Put("a/b/scan.TIFF", Encode(picture, "tiff"));
+    Put(".hidden/secret.jpg", Encode(picture, "jpeg"));
+    Put("out/old.jpg", Encode(picture, "jpeg"));
+    ASSERT_EQ(::symlink("..", QFile::encodeName(source.File("a/loop")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(source.File("a")).constData(),
+                        QFile::encodeName(source.File("link")).constData()),
+              0);
+
+    // Into a folder inside the source, which is never entered.
+    const QString out = source.File("out");
+    const struct {
+        QStringList options;
+        QStringList written;
+    } cases[] = {
+        {{}, {"top 368x276.jpg", "a/mid 368x276.jpg", "a/b/deep 368x276.jpg"}},
+        {{"--formats", "webp,TIF,tiff,jpg"},
+         {"top 368x276.jpg", "a/b/web 368x276.jpg", "a/b/scan 368x276.jpg",
+          "a/b/deep 368x276.jpg"}},
+    };
+    for (const auto& c : cases) {
+        QDir(out).removeRecursively();
+        tree.mkpath("out");
+        Put("out/old.jpg", Encode(picture, "jpeg"));
+        const ProcessResult run = Convert(QStringList{"--folder", "--recursive", "--jobs", "2"} +
+                                          c.options + QStringList{source.Path(), out});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList written;
+        for (const QString& line : Lines(run.out)) {
+            written << QDir(out).relativeFilePath(line);
+        }
+        EXPECT_EQ(written, c.written) << c.options.join(' ').toStdString();
+        QStringList files;
+        QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            files << QDir(out).relativeFilePath(it.next());
+        }
+        EXPECT_TRUE(files.removeOne("old.jpg")) << "the destination inside the source left alone";
+        files.sort();
+        QStringList expected = c.written;
+        expected.sort();
+        EXPECT_EQ(files, expected) << c.options.join(' ').toStdString();
+    }
+    // The same bytes as a run on the subfolder alone.
+    const ProcessResult alone = Convert({"--folder", source.File("a/b"), destination.Path()});
+    ASSERT_EQ(alone.exitCode, 0);
+    EXPECT_EQ(ReadAll(destination.File("deep 368x276.jpg")),
+              ReadAll(out + "/a/b/deep 368x276.jpg"));
 }

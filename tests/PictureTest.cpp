@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <QBuffer>
+#include <QColorSpace>
 #include <QDir>
+#include <QImageWriter>
 
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
@@ -416,5 +419,168 @@ TEST(Picture, ADrawingThatWouldPassTheLimitIsRefusedBeforeAnythingIsDecoded) {
         EXPECT_FALSE(picture.Draw(&buffer.Dc(), {0, 0, 3000, 3000}, false, false));
         EXPECT_EQ(picture.Defect(), PictureDefect::TooLarge);
         EXPECT_EQ(picture.DecodeCount(), 0);
+    }
+}
+
+namespace {
+
+QImage Tagged(QImage image, const QColorSpace& space) {
+    image.setColorSpace(space);
+    return image;
+}
+
+// Each channel within `tolerance` of the expected colour.
+void ExpectColour(QRgb actual, QRgb expected, int tolerance, const std::string& name) {
+    EXPECT_NEAR(qRed(actual), qRed(expected), tolerance) << name;
+    EXPECT_NEAR(qGreen(actual), qGreen(expected), tolerance) << name;
+    EXPECT_NEAR(qBlue(actual), qBlue(expected), tolerance) << name;
+}
+
+}  // namespace
+
+TEST(Picture, ColoursOfAnotherColourSpaceComeOutInSRgb) {
+    const QByteArray adobe = AdobeRgbProfile();
+    if (adobe.isEmpty()) {
+        GTEST_SKIP() << "needs icc-profiles-free";
+    }
+    const QColorSpace adobeSpace = QColorSpace::fromIccProfile(adobe);
+    const QImage green = Plain(64, 48, qRgb(113, 199, 48));  // sRGB (8, 200, 5) in Adobe RGB
+    const QImage red = Plain(64, 48, qRgb(234, 51, 35));     // sRGB (255, 0, 0) in Display P3
+    const QByteArray jpeg = Encode(green, "jpeg", 95);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QRgb expected;
+    } cases[] = {
+        {"JPEG in Adobe RGB", WithIccProfile(jpeg, adobe), qRgb(8, 200, 5)},
+        {"JPEG in Display P3",
+         WithIccProfile(Encode(red, "jpeg", 95), QColorSpace(QColorSpace::DisplayP3).iccProfile()),
+         qRgb(255, 0, 0)},
+        {"JPEG in sRGB", WithIccProfile(jpeg, QColorSpace(QColorSpace::SRgb).iccProfile()),
+         qRgb(113, 199, 48)},
+        {"JPEG without a profile", jpeg, qRgb(113, 199, 48)},
+        {"PNG in Adobe RGB", Encode(Tagged(green, adobeSpace), "png"), qRgb(8, 200, 5)},
+        {"TIFF in Adobe RGB", Encode(Tagged(green, adobeSpace), "tiff"), qRgb(8, 200, 5)},
+        {"WebP in Adobe RGB", Encode(Tagged(green, adobeSpace), "webp", 100), qRgb(8, 200, 5)},
+    };
+    for (const auto& c : cases) {
+        // Whole and at 1/8 scale: a JPEG's two ways of decoding.
+        for (const QSize size : {QSize(64, 48), QSize(8, 6)}) {
+            CPicture picture;
+            ASSERT_TRUE(LoadBytes(picture, c.bytes)) << c.name;
+            const QImage drawn = DrawAt(picture, size.width(), size.height(),
+                                        {0, 0, size.width(), size.height()}, false, false);
+            ExpectColour(drawn.pixel(size.width() / 2, size.height() / 2), c.expected, 4,
+                         c.name + std::string(" at ") + std::to_string(size.width()));
+        }
+    }
+    // sRGB's own profile changes nothing, byte for byte.
+    CPicture plain, srgb;
+    ASSERT_TRUE(LoadBytes(plain, jpeg));
+    ASSERT_TRUE(LoadBytes(srgb, cases[2].bytes));
+    EXPECT_EQ(DrawAt(plain, 40, 30, {0, 0, 40, 30}, false, false),
+              DrawAt(srgb, 40, 30, {0, 0, 40, 30}, false, false));
+}
+
+TEST(Picture, WebpAndTiffAreReadUpright) {
+    const QImage pattern = QuarterPattern(120, 90);
+    QByteArray turnedTiff;
+    {
+        QBuffer buffer(&turnedTiff);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "tiff");
+        writer.setTransformation(QImageIOHandler::TransformationRotate90);
+        ASSERT_TRUE(writer.write(pattern));
+    }
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QSize size;
+        QRgb topLeft;
+    } cases[] = {{"WebP", Encode(pattern, "webp", 100), {120, 90}, qRgb(255, 0, 0)},
+                 {"WebP lossy", Encode(pattern, "webp", 80), {120, 90}, qRgb(255, 0, 0)},
+                 {"TIFF", Encode(pattern, "tiff"), {120, 90}, qRgb(255, 0, 0)},
+                 {"TIFF turned", turnedTiff, {90, 120}, qRgb(0, 0, 255)}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, c.bytes)) << c.name;
+        EXPECT_EQ(QSize(picture.Width(), picture.Height()), c.size) << c.name;
+        const QImage drawn = DrawAt(picture, c.size.width() / 2, c.size.height() / 2,
+                                    {0, 0, c.size.width() / 2, c.size.height() / 2}, false, false);
+        ExpectColour(drawn.pixel(3, 3), c.topLeft, 40, c.name);
+        EXPECT_EQ(picture.Defect(), PictureDefect::None) << c.name;
+    }
+}
+
+TEST(Picture, HeicPhotosAreReadUprightAndInSRgb) {
+    if (!HaveProgram("heif-enc")) {
+        GTEST_SKIP() << "needs heif-enc (libheif-examples)";
+    }
+    const QByteArray stored = EncodeHeic(QuarterPattern(64, 48));
+    const QByteArray adobe = AdobeRgbProfile();
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QSize size;
+        QRgb topLeft;
+    } cases[] = {
+        {"as stored", stored, {64, 48}, qRgb(255, 0, 0)},
+        {"a quarter turn anticlockwise", WithHeifTurn(stored, 1), {48, 64}, qRgb(0, 255, 0)},
+        {"a half turn", WithHeifTurn(stored, 2), {64, 48}, qRgb(255, 255, 255)},
+        {"three quarter turns", WithHeifTurn(stored, 3), {48, 64}, qRgb(0, 0, 255)},
+        {"Adobe RGB",
+         EncodeHeic(Tagged(Plain(64, 48, qRgb(113, 199, 48)), QColorSpace::fromIccProfile(adobe))),
+         {64, 48},
+         adobe.isEmpty() ? qRgb(113, 199, 48) : qRgb(8, 200, 5)}};
+    for (const auto& c : cases) {
+        CPicture picture;
+        ASSERT_TRUE(LoadBytes(picture, c.bytes))
+            << c.name << ": " << picture.LastError().toStdString();
+        EXPECT_EQ(QSize(picture.Width(), picture.Height()), c.size) << c.name;
+        for (const int part : {1, 4}) {
+            const QSize size = c.size / part;
+            const QImage drawn = DrawAt(picture, size.width(), size.height(),
+                                        {0, 0, size.width(), size.height()}, false, false);
+            ExpectColour(drawn.pixel(2, 2), c.topLeft, 40, c.name);
+        }
+        EXPECT_EQ(picture.DecodeCount(), 1) << c.name << ": decoded whole, once";
+    }
+}
+
+TEST(Picture, HeicFilesAreCountedByWhatTheirDecoderMakes) {
+    if (!HaveProgram("heif-enc")) {
+        GTEST_SKIP() << "needs heif-enc (libheif-examples)";
+    }
+    const QByteArray heic = EncodeHeic(QuarterPattern(160, 120));
+    CPicture picture;
+    ASSERT_TRUE(LoadBytes(picture, heic));
+    EXPECT_GE(picture.DecodeBytes(), 8LL * 160 * 120) << "libheif's planes and ours";
+
+    // Claiming 30000 x 30000 pixels: refused unread.
+    EXPECT_FALSE(LoadBytes(picture, WithHeifSize(heic, 30000, 30000)));
+    EXPECT_EQ(picture.Defect(), PictureDefect::TooLarge);
+
+    // Claiming less than the stream holds: counted by the stream, and not drawn.
+    ASSERT_TRUE(LoadBytes(picture, WithHeifSize(heic, 16, 12)));
+    EXPECT_GE(picture.DecodeBytes(), 8LL * 160 * 120);
+    ImageBuffer buffer;
+    ASSERT_TRUE(buffer.Create(16, 12));
+    EXPECT_FALSE(picture.Draw(&buffer.Dc(), {0, 0, 16, 12}, false, false));
+    EXPECT_EQ(picture.Defect(), PictureDefect::DamagedData);
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        PictureDefect defect;
+    } damaged[] = {{"cut in its data", heic.left(heic.size() - 100), PictureDefect::CutOff},
+                   {"cut in its boxes", heic.left(200), PictureDefect::CutOff},
+                   {"boxes of noise", heic.left(40) + QByteArray(160, 'x') + heic.mid(200),
+                    PictureDefect::DamagedHeader}};
+    for (const auto& c : damaged) {
+        CPicture broken;
+        const bool drawn =
+            LoadBytes(broken, c.bytes) && broken.Draw(&buffer.Dc(), {0, 0, 16, 12}, false, false);
+        EXPECT_FALSE(drawn) << c.name;
+        EXPECT_EQ(broken.Defect(), c.defect) << c.name << ": " << broken.LastError().toStdString();
     }
 }

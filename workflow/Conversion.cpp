@@ -10,6 +10,7 @@
 #include "imaging/Geometry.h"
 #include "imaging/JpegFileWriter.h"
 #include "imaging/JpegSaver.h"
+#include "imaging/QualityFit.h"
 #include "platform/FileOps.h"
 
 namespace {
@@ -36,6 +37,36 @@ ConversionResult WriteFailed(ConversionResult& result, const QString& target,
     result.failure = ConversionFailure::CannotWrite;
     result.systemError = saver.LastSystemError();
     return result;
+}
+
+// The quality to write `picture` with: the one asked for, or under a size limit the best
+// that fits. The search encodes the finished picture in memory; nothing is decoded again.
+bool ChooseQuality(const ConversionParams& params, const ImageBuffer& picture,
+                   ConversionResult& result) {
+    result.quality = std::clamp(params.Quality, 0, 100);
+    if (params.MaxKb <= 0) {
+        return true;
+    }
+    JpegFileWriter writer;
+    writer.SetDensity(params.Resolution, true);
+    QByteArray encoding;
+    const QualityFit fit =
+        FitQuality(result.quality, params.MaxKb * 1000LL, [&](int quality) -> long long {
+            writer.SetQuality(quality);
+            encoding.clear();
+            return writer.WriteMemory(picture.Section()->Bits(), picture.Width(), picture.Height(),
+                                      encoding) == JpegFileWriter::Ok
+                       ? encoding.size()
+                       : -1;
+        });
+    if (fit.bytes < 0) {
+        result.error = QStringLiteral("cannot encode the picture: %1").arg(writer.ErrorText());
+        result.failure = ConversionFailure::OutOfMemory;
+        return false;
+    }
+    result.quality = fit.quality;
+    result.overLimit = !fit.fits;
+    return true;
 }
 
 }  // namespace
@@ -236,8 +267,11 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         return result;
     }
     ApplyAdjustments(preview->Dc(), params);
+    if (!ChooseQuality(params, *preview, result)) {
+        return result;
+    }
     JpegSaver saver;
-    if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), params.Quality, -1, -1,
+    if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), result.quality, -1, -1,
                                 params.Resolution)) {
         return WriteFailed(result, target, saver);
     }

@@ -27,6 +27,8 @@ struct ConversionResult {
     int width = 0;  // the written picture
     int height = 0;
     int previewKb = 0;
+    int quality = 0;         // the JPEG quality written
+    bool overLimit = false;  // written at quality 0, and still larger than MaxKb
     QString title;
     QString infoText;
 };

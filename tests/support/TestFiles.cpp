@@ -223,6 +223,57 @@ QByteArray EncodeWithCjpeg(const QImage& image, const QStringList& options, cons
     return run.out;
 }
 
+QByteArray WithIccProfile(const QByteArray& jpeg, const QByteArray& profile) {
+    QByteArray segment("\xFF\xE2", 2);
+    const QByteArray payload = QByteArray("ICC_PROFILE\0\x01\x01", 14) + profile;
+    PutWord(segment, static_cast<int>(payload.size()) + 2);
+    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+}
+
+QByteArray AdobeRgbProfile() {
+    QFile file(QStringLiteral("/usr/share/color/icc/compatibleWithAdobeRGB1998.icc"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray EncodeHeic(const QImage& image) {
+    if (!HaveProgram(QStringLiteral("heif-enc"))) {
+        return {};
+    }
+    TestFolder folder;
+    WriteAll(folder.File("in.png"), Encode(image, "png"));
+    const ProcessResult run =
+        RunProgram(QStringLiteral("heif-enc"),
+                   {"-q", "95", folder.File("in.png"), "-o", folder.File("out.heic")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return ReadAll(folder.File("out.heic"));
+}
+
+QByteArray WithHeifTurn(const QByteArray& heic, int quarterTurns) {
+    QByteArray turned = heic;
+    const qsizetype at = turned.indexOf(QByteArray("\0\0\0\x10pixi", 8));
+    EXPECT_GE(at, 0) << "no pixi box";
+    if (at >= 0) {
+        turned.replace(
+            at, 16, QByteArray("\0\0\0\x10irot", 8) + char(quarterTurns & 3) + QByteArray(7, '\0'));
+    }
+    return turned;
+}
+
+QByteArray WithHeifSize(const QByteArray& heic, int width, int height) {
+    QByteArray patched = heic;
+    const qsizetype at = patched.indexOf("ispe");
+    EXPECT_GE(at, 0) << "no ispe box";
+    if (at >= 0) {
+        QByteArray size;
+        PutWord(size, width >> 16);
+        PutWord(size, width & 0xFFFF);
+        PutWord(size, height >> 16);
+        PutWord(size, height & 0xFFFF);
+        patched.replace(at + 8, 8, size);
+    }
+    return patched;
+}
+
 QByteArray StoredTopDown(const QByteArray& bmp) {
     const auto field = [&](int at) {
         quint32 value = 0;

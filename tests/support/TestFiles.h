@@ -45,6 +45,20 @@ QByteArray WithUndefinedQuantTable(const QByteArray& jpeg);
 QByteArray EncodeWithCjpeg(const QImage& image, const QStringList& options,
                            const QString& scans = {});
 
+// A JPEG carrying an ICC colour profile in an APP2 segment.
+QByteArray WithIccProfile(const QByteArray& jpeg, const QByteArray& profile);
+// The Adobe RGB (1998) compatible profile of the package icc-profiles-free; empty without it.
+QByteArray AdobeRgbProfile();
+
+// `image` as a HEIC file made by heif-enc (package libheif-examples), its colour space as
+// its profile; empty without heif-enc.
+QByteArray EncodeHeic(const QImage& image);
+// The same HEIC turned by `quarterTurns` anticlockwise: an irot box in the place of the
+// pixi box heif-enc writes, which is as long.
+QByteArray WithHeifTurn(const QByteArray& heic, int quarterTurns);
+// The same HEIC with its ispe box claiming another size.
+QByteArray WithHeifSize(const QByteArray& heic, int width, int height);
+
 // An uncompressed BMP with its rows stored top-down, as a negative height says.
 QByteArray StoredTopDown(const QByteArray& bmp);
 
