@@ -1,5 +1,7 @@
 #include "PictureObject.h"
 
+#include <dlfcn.h>
+
 #include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
@@ -7,6 +9,8 @@
 #include <QLoggingCategory>
 #include <algorithm>
 #include <climits>
+#include <cstdarg>
+#include <cstring>
 #include <mutex>
 
 #include "BmpHeader.h"
@@ -204,6 +208,20 @@ QString DefectText(PictureDefect defect) {
 
 void QuietDecoderMessages() {
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.gui.icc=false"));
+    // Qt's TIFF plugin leaves libtiff's own complaints on stderr. The library is loaded here,
+    // and kept, so that the plugin shares it with its complaints switched off; what is wrong
+    // with a picture reaches the user through our own messages.
+    if (void* tiff = ::dlopen("libtiff.so.6", RTLD_LAZY | RTLD_LOCAL)) {
+        using Handler = void (*)(const char*, const char*, va_list);
+        using SetHandler = Handler (*)(Handler);
+        for (const char* name : {"TIFFSetWarningHandler", "TIFFSetErrorHandler"}) {
+            if (void* symbol = ::dlsym(tiff, name)) {
+                SetHandler set = nullptr;
+                std::memcpy(&set, &symbol, sizeof set);
+                set(nullptr);
+            }
+        }
+    }
 }
 
 std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error,

@@ -251,6 +251,14 @@ TEST_F(ConvertCli, WarnsOfDamagedPicturesAndKeepsTheDecodersQuiet) {
     EXPECT_EQ(folder.exitCode, 0);
     EXPECT_EQ(folder.err, one.err) << "nothing about the colour profile";
     EXPECT_EQ(Lines(folder.out).size(), 2);
+
+    // libtiff's own complaints stay off the terminal too.
+    const QByteArray tiff = Encode(QuarterPattern(400, 300), "tiff");
+    const QString cutTiff = Put("cut.tif", tiff.left(tiff.size() / 2));
+    const ProcessResult fromTiff = Convert({cutTiff, destination.File("tiff.jpg")});
+    for (const QString& line : Lines(fromTiff.err)) {
+        EXPECT_TRUE(line.startsWith("plenmar-convert: ")) << line.toStdString();
+    }
 }
 
 TEST_F(ConvertCli, NamesThatAreNotUtf8AreNeverLeftOutSilently) {
