@@ -57,11 +57,19 @@ FolderPictures ListFolderPictures(const QString& folder) {
 }
 
 FolderPictures ListFolderPictures(const QString& folder, const QStringList& patterns) {
-    FolderPictures listing;
     std::vector<QByteArray> names;
-    if (!ReadDirectory(folder, names, &listing.error)) {
+    QString error;
+    if (!ReadDirectory(folder, names, &error)) {
+        FolderPictures listing;
+        listing.error = error;
         return listing;
     }
+    return ListFolderPictures(folder, names, patterns);
+}
+
+FolderPictures ListFolderPictures(const QString& folder, const std::vector<QByteArray>& names,
+                                  const QStringList& patterns) {
+    FolderPictures listing;
     const QString prefix = FolderPrefix(folder);
     for (const QString& pattern : patterns) {
         const QByteArray ending = pattern.mid(1).toLatin1();

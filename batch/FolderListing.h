@@ -33,6 +33,9 @@ struct FolderPictures {
 // silently. Patterns are "*." and an ending, no two of which end alike.
 FolderPictures ListFolderPictures(const QString& folder, const QStringList& patterns);
 FolderPictures ListFolderPictures(const QString& folder);
+// The same from the folder's names as ReadDirectory gave them.
+FolderPictures ListFolderPictures(const QString& folder, const std::vector<QByteArray>& names,
+                                  const QStringList& patterns);
 
 // The folder text with a separator at its end, unless it has one: what the listing's paths
 // begin with.

@@ -18,15 +18,20 @@ public:
         if (const std::optional<FolderId> id = IdentifyFolder(QFile::encodeName(source), true)) {
             m_visited.insert(*id);
         }
-        FolderToConvert folder{source, destination, ListFolderPictures(source, m_patterns)};
-        const bool readable = folder.listing.error.isEmpty();
+        std::vector<QByteArray> names;
+        FolderToConvert folder{source, destination, {}};
+        if (!ReadDirectory(source, names, &folder.listing.error)) {
+            m_folders.push_back(std::move(folder));
+            return;
+        }
+        folder.listing = ListFolderPictures(source, names, m_patterns);
         m_folders.push_back(std::move(folder));
-        if (!recursive || !readable) {
+        if (!recursive) {
             return;
         }
         // The entry is reached again through its index: entering a subfolder grows the list.
         const std::size_t index = m_folders.size() - 1;
-        for (const QByteArray& name : Subfolders(source, index)) {
+        for (const QByteArray& name : Subfolders(source, std::move(names), index)) {
             const QString shown = QFile::decodeName(name);
             Enter(FolderPrefix(source) + shown, FolderPrefix(destination) + shown, true);
         }
@@ -36,13 +41,9 @@ public:
 
 private:
     // The folders below `source` to enter, by name.
-    std::vector<QByteArray> Subfolders(const QString& source, std::size_t index) {
-        std::vector<QByteArray> names;
+    std::vector<QByteArray> Subfolders(const QString& source, std::vector<QByteArray> names,
+                                       std::size_t index) {
         std::vector<QByteArray> entered;
-        QString error;
-        if (!ReadDirectory(source, names, &error)) {
-            return entered;
-        }
         std::sort(names.begin(), names.end());
         const QByteArray prefix = QFile::encodeName(FolderPrefix(source));
         for (const QByteArray& name : names) {
