@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 
-#include "platform/MailProvider.h"
+#include "MailProvider.h"
 #include "platform/Prompts.h"
 
 // Traces for whoever looks into why no mail goes out; off unless asked for with

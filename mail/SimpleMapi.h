@@ -25,7 +25,7 @@
 // Every method takes the same (recursive) lock by itself as well. SendMail waits for the
 // mail program, with some programs until they are closed: call it off the GUI thread, never
 // hold the lock on the GUI thread while it waits for the worker, and install a
-// MailWaitInterrupt (platform/MailProvider.h) on the sending thread so that a closing window
+// MailWaitInterrupt (MailProvider.h) on the sending thread so that a closing window
 // need not wait for the mail program.
 class CSimpleMapi {
 public:

@@ -13,9 +13,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "mail/MailProvider.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
-#include "platform/MailProvider.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "workflow/MainDlg.h"

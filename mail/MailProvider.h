@@ -16,7 +16,7 @@
 // the send; copies older than a day are removed at a later send.
 
 struct MailLibrary;
-// What a lookup gives; cast it to the entry point's type from mail/Mapi.h.
+// What a lookup gives; cast it to the entry point's type from Mapi.h.
 using MailProc = void (*)();
 
 // Whether a mail program can be reached: xdg-email is on PATH.

@@ -12,8 +12,8 @@
 #include <mutex>
 #include <string>
 
-#include "SpawnAndWait.h"
-#include "mail/Mapi.h"
+#include "Mapi.h"
+#include "platform/SpawnAndWait.h"
 
 struct MailLibrary {
     std::map<std::string, MailProc, std::less<>> entries;
