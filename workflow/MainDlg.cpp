@@ -6,21 +6,15 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QTemporaryDir>
 #include <algorithm>
 
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
 #include "PreviewLayout.h"
-#include "batch/BatchProgressDlg.h"
-#include "batch/ConvertDirDlg.h"
-#include "batch/FolderRun.h"
 #include "batch/FolderRunTexts.h"
-#include "mail/MailProvider.h"
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
 #include "platform/FileOps.h"
-#include "platform/Memory.h"
 #include "platform/OwnerDrawnControl.h"
 #include "platform/PostedCalls.h"
 #include "platform/Prompts.h"
@@ -73,43 +67,6 @@ int CodeFor(int action) {
 void Tell(const QString& text) {
     CurrentPrompts().ShowMessage(
         {QStringLiteral("Plenmar"), text, MessageButtons::Ok, MessageIcon::Warning});
-}
-
-// The converted picture a mail carries: "<TEMP>/<name>.jpg", so that it goes out under the
-// picture's own name. When that is the open picture itself, the same name goes into a folder
-// of its own: the send would otherwise replace the user's picture and then delete it.
-struct MailPicture {
-    QString path;
-    QString ownFolder;
-
-    static MailPicture For(const QString& picturePath) {
-        const QString name = ConversionTexts::BaseName(picturePath) + QStringLiteral(".jpg");
-        MailPicture picture{TempFolder() + QLatin1Char('/') + name, {}};
-        const QString canonical = QFileInfo(picture.path).canonicalFilePath();
-        if (!canonical.isEmpty() && canonical == QFileInfo(picturePath).canonicalFilePath()) {
-            QTemporaryDir folder(TempFolder() + QStringLiteral("/plenmar-XXXXXX"));
-            if (!folder.isValid()) {
-                return {};
-            }
-            folder.setAutoRemove(false);
-            picture.ownFolder = folder.path();
-            picture.path = folder.filePath(name);
-        }
-        return picture;
-    }
-    // Removes what the send made: the file when it was written, and the folder of its own.
-    void Remove(bool written) const {
-        if (written) {
-            RemoveFile(path);
-        }
-        if (!ownFolder.isEmpty()) {
-            QDir().rmdir(ownFolder);
-        }
-    }
-};
-
-QString NotConverted(const QString& reason) {
-    return QStringLiteral("Das Bild konnte nicht für die Mail umgewandelt werden.\n") + reason;
 }
 
 int CommandLineThreadProc(CMainDlg* window) {
@@ -319,7 +276,7 @@ void CMainDlg::WaitForConversions() {
 }
 
 void CMainDlg::OnOpen() {
-    if (m_folderRunning) {
+    if (m_folderRun.Running()) {
         TellBusy();
         return;
     }
@@ -341,7 +298,7 @@ void CMainDlg::OnOpen() {
 }
 
 void CMainDlg::OnSaveAs() {
-    if (m_folderRunning) {
+    if (m_folderRun.Running()) {
         TellBusy();
         return;
     }
@@ -406,222 +363,24 @@ void CMainDlg::OnMailSetup() {
 }
 
 void CMainDlg::OnSendByMail() {
-    if (m_mailPending || m_worker.Running()) {
-        TellBusy();
-        return;
-    }
-    const MailPicture picture = MailPicture::For(m_picturePath);
-    if (picture.path.isEmpty()) {
-        Tell(NotConverted(
-            QStringLiteral("Im Ordner für Arbeitsdateien lässt sich nichts anlegen.")));
-        return;
-    }
-    m_mailPending = true;
-    Recompute(m_picturePath, {}, picture.path, [this, picture](const ConversionResult& result) {
-        m_mailPending = false;
-        if (result.target.isEmpty()) {
-            picture.Remove(false);  // nothing was written: an older file of the name stays
-            Tell(NotConverted(FailureReason(result)));
-            return;
-        }
-        const QString subject = m_batchMail.mailSubject;
-        const QString text = m_batchMail.mailText;
-        const auto send = [this, picture, subject, text](WindowWorker& worker) {
-            const MailWaitInterrupt interrupt([&worker] { return worker.Cancelled(); });
-            {
-                const auto message = m_mail.Lock();
-                m_mail.ClearAttachments();
-                m_mail.AddAttachment(picture.path, static_cast<ULONG>(-1));
-                m_mail.SendMail(subject, text);
-            }
-            picture.Remove(true);
-        };
-        if (m_destroyed || !m_worker.Start(send)) {
-            picture.Remove(true);
-            if (!m_destroyed) {
-                TellBusy();
-            }
-        }
-    });
+    m_sendPicture.Send(m_picturePath);
+}
+
+void CMainDlg::ConvertForMail(const QString& picturePath, const QString& target,
+                              std::function<void(const ConversionResult&)> done) {
+    Recompute(picturePath, {}, target, std::move(done));
 }
 
 void CMainDlg::TellBusy() {
     Tell(FolderRunTexts::Busy());
 }
 
-// What the worker works with is copied on the window's thread when the run starts.
-struct CMainDlg::BatchRun {
-    BatchMailSettings settings;
-    QString picturePath;
-    bool declined = false;  // the user answered Cancel: only the worker touches it
-
-    std::mutex progressLock;  // guards what follows
-    qsizetype done = 0;
-    qsizetype total = 0;
-    QString next;
-    bool progressPosted = false;
-};
-
 void CMainDlg::OnConvertFolder() {
-    if (m_folderRunning || m_mailPending || m_worker.Running()) {
-        TellBusy();
-        return;
-    }
-    CConvertDirDlg dialog(this);
-    dialog.m_askPerFile = m_batchMail.askPerFile;
-    dialog.m_sendByMail = m_batchMail.sendByMail;
-    dialog.m_sourceFolder = m_batchMail.sourceFolder;
-    dialog.m_destinationFolder = m_batchMail.destinationFolder;
-    if (dialog.DoModal() != QDialog::Accepted) {
-        return;
-    }
-    m_batchMail.askPerFile = dialog.m_askPerFile;
-    m_batchMail.sendByMail = dialog.m_sendByMail;
-    m_batchMail.sourceFolder = dialog.m_sourceFolder;
-    m_batchMail.destinationFolder = dialog.m_destinationFolder;
-    // A mail may have started while the dialog was open.
-    if (m_destroyed || m_mailPending || m_worker.Running()) {
-        TellBusy();
-        return;
-    }
-    auto run = std::make_shared<BatchRun>();
-    run->settings = m_batchMail;
-    run->picturePath = m_picturePath;
-    m_folderRunning = true;
-    m_progress = new CBatchProgressDlg(this, [this] { m_worker.Cancel(); });
-    m_progress->show();
-    // Over the window's lower right corner, off the picture, which is centred.
-    const QRect window = frameGeometry();
-    m_progress->move(window.right() - m_progress->frameGeometry().width() - 20,
-                     window.bottom() - m_progress->frameGeometry().height() - 20);
-    if (!m_worker.Start([this, run](WindowWorker& worker) { BatchThreadProc(worker, run); })) {
-        EndFolderRun();
-        TellBusy();
-    }
+    m_folderRun.Start(m_batchMail, m_picturePath);
 }
 
-int CMainDlg::BatchThreadProc(WindowWorker& worker, const std::shared_ptr<BatchRun>& run) {
-    ConvertFolder(worker, run);
-    worker.Post([this] {
-        EndFolderRun();
-        Recompute(m_picturePath, {}, {});
-    });
-    return 1;
-}
-
-void CMainDlg::EndFolderRun() {
-    m_folderRunning = false;
-    if (m_progress != nullptr) {
-        m_progress->hide();
-        m_progress->deleteLater();
-        m_progress = nullptr;
-    }
-}
-
-void CMainDlg::ConvertFolder(WindowWorker& worker, const std::shared_ptr<BatchRun>& run) {
-    const BatchMailSettings& settings = run->settings;
-    // Nothing of the window's own previews slips between a file's preview, its question and
-    // its conversion; they catch up when the run is over.
-    m_background.HoldPreviews(true);
-    // The run's mail is one message from the first attachment to the send.
-    std::unique_lock<std::recursive_mutex> message;
-    if (settings.sendByMail) {
-        message = m_mail.Lock();
-        m_mail.ClearAttachments();
-    }
-    // A source folder that cannot be read gives a run without pictures, as an empty one does.
-    const FolderPictures listing = ListFolderPictures(settings.sourceFolder);
-    FolderRunSteps steps;
-    steps.convertFile = [&](const QString& file) { return ConvertFolderFile(worker, *run, file); };
-    steps.progress = [&](qsizetype done, qsizetype total, const QString& next) {
-        PostFolderProgress(worker, run, done, total, next);
-    };
-    steps.cancelled = [&] { return run->declined || worker.Cancelled(); };
-    const FolderRunReport report = RunFolder(settings.sourceFolder, listing, steps);
-    m_background.HoldPreviews(false);
-    ReturnFreedMemory();
-
-    if (report.cancelled) {
-        if (settings.sendByMail) {
-            m_mail.ClearAttachments();
-        }
-        return;
-    }
-    const bool problems = FolderRunTexts::HasProblems(report);
-    if (problems) {
-        CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
-                                      FolderRunTexts::EndReport(report, settings.sendByMail),
-                                      MessageButtons::Ok, MessageIcon::Warning});
-    }
-    if (settings.sendByMail) {
-        const MailWaitInterrupt interrupt([&worker] { return worker.Cancelled(); });
-        m_mail.SendMail(settings.mailSubject, settings.mailText);
-    } else if (!problems) {
-        CurrentPrompts().ShowMessage(
-            {QStringLiteral("Plenmar"), FolderRunTexts::AllConverted(), MessageButtons::Ok});
-    }
-}
-
-std::optional<ConversionResult> CMainDlg::ConvertFolderFile(WindowWorker& worker, BatchRun& run,
-                                                            const QString& file) {
-    // Read afresh for every file: changes in the panel reach the files still to come.
-    const ConversionParams params = CurrentParams();
-    if (run.settings.askPerFile) {
-        const ConversionResult preview =
-            m_conversion.Run(params, file, {}, {}, run.picturePath, SampleUse::Never);
-        // A picture that cannot be shown cannot be converted either: nothing to ask about.
-        if (preview.failure == ConversionFailure::Unreadable ||
-            preview.failure == ConversionFailure::OutOfMemory) {
-            return preview;
-        }
-        switch (worker.Ask({QStringLiteral("Plenmar"),
-                            QStringLiteral("Möchten Sie diese Datei umwandeln?"),
-                            MessageButtons::YesNoCancel, MessageIcon::Question})) {
-            case Answer::Yes:
-                break;
-            case Answer::Cancel:
-                run.declined = true;
-                return std::nullopt;
-            default:
-                return std::nullopt;
-        }
-    }
-    ConversionResult result =
-        ConvertIntoFolder(m_conversion, params, file, run.settings.destinationFolder);
-    if (!result.target.isEmpty() && run.settings.sendByMail) {
-        m_mail.AddAttachment(result.target, static_cast<ULONG>(-1));
-    }
-    return result;
-}
-
-void CMainDlg::PostFolderProgress(WindowWorker& worker, const std::shared_ptr<BatchRun>& run,
-                                  qsizetype done, qsizetype total, const QString& next) {
-    {
-        std::lock_guard lock(run->progressLock);
-        run->done = done;
-        run->total = total;
-        run->next = next;
-        // One update on its way at a time: the window shows the newest when it gets to it.
-        if (run->progressPosted) {
-            return;
-        }
-        run->progressPosted = true;
-    }
-    worker.Post([this, run] {
-        qsizetype shownDone = 0;
-        qsizetype shownTotal = 0;
-        QString shownNext;
-        {
-            std::lock_guard lock(run->progressLock);
-            run->progressPosted = false;
-            shownDone = run->done;
-            shownTotal = run->total;
-            shownNext = run->next;
-        }
-        if (m_progress != nullptr) {
-            m_progress->SetProgress(shownDone, shownTotal, shownNext);
-        }
-    });
+void CMainDlg::FolderRunEnded() {
+    Recompute(m_picturePath, {}, {});
 }
 
 void CMainDlg::ShowAbout() {

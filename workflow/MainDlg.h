@@ -17,7 +17,8 @@
 #include "MainSettings.h"
 #include "SettingsStore.h"
 #include "WindowWorker.h"
-#include "batch/BatchProgressDlg.h"
+#include "batch/FolderRunController.h"
+#include "mail/SendPicture.h"
 #include "mail/SimpleMapi.h"
 
 class OwnerDrawnControl;
@@ -28,7 +29,10 @@ class QScrollBar;
 // The main window: shows the converted picture at its real pixel size, scrolled when it is
 // larger than the window, and carries the commands. Conversions run in the background; the
 // window paints the last finished preview and never waits for one.
-class CMainDlg : public QDialog, private ConversionView {
+class CMainDlg : public QDialog,
+                 private ConversionView,
+                 private FolderRunHost,
+                 private PictureMailHost {
     Q_OBJECT
 public:
     // `mailLibrary` names the mail provider (tests record what is sent with one of theirs).
@@ -54,7 +58,7 @@ public:
 
     // The parameters as they stood when the last change settled (a full run, a new picture):
     // what another thread may read.
-    ConversionParams CurrentParams() const;
+    ConversionParams CurrentParams() const override;
     // Makes a settled change that asks for no refresh (the resolution) visible to other
     // threads at once.
     void PublishParams();
@@ -71,9 +75,9 @@ public:
     // source folder into the destination on the window's worker, showing each picture and
     // how far the run is. Open, save as, mail and a second run wait until it has ended.
     void OnConvertFolder();
-    bool FolderRunning() const { return m_folderRunning; }
+    bool FolderRunning() const { return m_folderRun.Running(); }
     // The progress window of the run under way, or null.
-    CBatchProgressDlg* FolderProgress() const { return m_progress.data(); }
+    CBatchProgressDlg* FolderProgress() const { return m_folderRun.Progress(); }
 
     // How the window makes its control panel when it starts; without one it has none.
     void SetControlPanelFactory(ControlPanelFactory factory) {
@@ -132,20 +136,14 @@ private:
     void Scroll(int code, int position, QScrollBar* bar, int& offset);
     WindowPlacement Placement() const;
 
-    // One folder run: what it was started with, and what its worker and the window share.
-    struct BatchRun;
-    // The worker's task: the run, then the picture that was open before it, shown again.
-    int BatchThreadProc(WindowWorker& worker, const std::shared_ptr<BatchRun>& run);
-    void ConvertFolder(WindowWorker& worker, const std::shared_ptr<BatchRun>& run);
-    // One file: asks first if the user wants that, converts it, adds it to the mail. No
-    // result when the user declined it.
-    std::optional<ConversionResult> ConvertFolderFile(WindowWorker& worker, BatchRun& run,
-                                                      const QString& file);
-    void PostFolderProgress(WindowWorker& worker, const std::shared_ptr<BatchRun>& run,
-                            qsizetype done, qsizetype total, const QString& next);
-    void EndFolderRun();
+    // What the folder run and the send-picture command ask of the window.
+    bool MailPending() const override { return m_sendPicture.Pending(); }
+    bool Closing() const override { return m_destroyed; }
+    void FolderRunEnded() override;
+    void ConvertForMail(const QString& picturePath, const QString& target,
+                        std::function<void(const ConversionResult&)> done) override;
     // Tells the user that the command waits for the folder run or mail under way.
-    static void TellBusy();
+    void TellBusy() override;
 
     ConversionParams m_params;
     const QString m_previewPath;
@@ -172,8 +170,7 @@ private:
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
     CSimpleMapi m_mail;
-    bool m_mailPending = false;    // a send waits for its conversion
-    bool m_folderRunning = false;  // from the dialog's "OK" until the run's end has been seen
-    QPointer<CBatchProgressDlg> m_progress;
     WindowWorker m_worker{this};
+    CFolderRunController m_folderRun{*this, *this, m_worker, m_conversion, m_background, m_mail};
+    CSendPicture m_sendPicture{*this, m_mail, m_worker, m_batchMail};
 };

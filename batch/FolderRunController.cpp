@@ -1,0 +1,85 @@
+#include "FolderRunController.h"
+
+#include "ConvertDirDlg.h"
+#include "FolderRunTexts.h"
+#include "WindowFolderRun.h"
+#include "platform/Prompts.h"
+#include "workflow/WindowWorker.h"
+
+namespace {
+
+void TellBusy() {
+    CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"), FolderRunTexts::Busy(),
+                                  MessageButtons::Ok, MessageIcon::Warning});
+}
+
+}  // namespace
+
+CFolderRunController::CFolderRunController(QWidget& window, FolderRunHost& host,
+                                           WindowWorker& worker, Conversion& conversion,
+                                           BackgroundConversion& background, CSimpleMapi& mail)
+    : m_window(window),
+      m_host(host),
+      m_worker(worker),
+      m_conversion(conversion),
+      m_background(background),
+      m_mail(mail) {}
+
+void CFolderRunController::Start(BatchMailSettings& settings, const QString& picturePath) {
+    if (m_running || m_host.MailPending() || m_worker.Running()) {
+        TellBusy();
+        return;
+    }
+    CConvertDirDlg dialog(&m_window);
+    dialog.m_askPerFile = settings.askPerFile;
+    dialog.m_sendByMail = settings.sendByMail;
+    dialog.m_sourceFolder = settings.sourceFolder;
+    dialog.m_destinationFolder = settings.destinationFolder;
+    if (dialog.DoModal() != QDialog::Accepted) {
+        return;
+    }
+    settings.askPerFile = dialog.m_askPerFile;
+    settings.sendByMail = dialog.m_sendByMail;
+    settings.sourceFolder = dialog.m_sourceFolder;
+    settings.destinationFolder = dialog.m_destinationFolder;
+    // A mail may have started while the dialog was open.
+    if (m_host.Closing() || m_host.MailPending() || m_worker.Running()) {
+        TellBusy();
+        return;
+    }
+    WindowFolderRun::Window uses{m_conversion, m_background, m_mail,
+                                 [this] { return m_host.CurrentParams(); },
+                                 [this](qsizetype done, qsizetype total, const QString& next) {
+                                     if (m_progress != nullptr) {
+                                         m_progress->SetProgress(done, total, next);
+                                     }
+                                 }};
+    auto run = std::make_shared<WindowFolderRun>(std::move(uses), settings, picturePath);
+    m_running = true;
+    m_progress = new CBatchProgressDlg(&m_window, [this] { m_worker.Cancel(); });
+    m_progress->show();
+    // Over the window's lower right corner, off the picture, which is centred.
+    const QRect window = m_window.frameGeometry();
+    m_progress->move(window.right() - m_progress->frameGeometry().width() - 20,
+                     window.bottom() - m_progress->frameGeometry().height() - 20);
+    const bool started = m_worker.Start([this, run](WindowWorker& worker) {
+        run->Run(worker);
+        worker.Post([this] {
+            End();
+            m_host.FolderRunEnded();
+        });
+    });
+    if (!started) {
+        End();
+        TellBusy();
+    }
+}
+
+void CFolderRunController::End() {
+    m_running = false;
+    if (m_progress != nullptr) {
+        m_progress->hide();
+        m_progress->deleteLater();
+        m_progress = nullptr;
+    }
+}

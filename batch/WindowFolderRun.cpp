@@ -1,0 +1,121 @@
+#include "WindowFolderRun.h"
+
+#include "FolderRun.h"
+#include "FolderRunTexts.h"
+#include "mail/MailProvider.h"
+#include "mail/SimpleMapi.h"
+#include "platform/Memory.h"
+#include "platform/Prompts.h"
+#include "workflow/BackgroundConversion.h"
+#include "workflow/Conversion.h"
+#include "workflow/WindowWorker.h"
+
+WindowFolderRun::WindowFolderRun(Window window, BatchMailSettings settings, QString picturePath)
+    : m_window(std::move(window)),
+      m_settings(std::move(settings)),
+      m_picturePath(std::move(picturePath)) {}
+
+void WindowFolderRun::Run(WindowWorker& worker) {
+    // Nothing of the window's own previews slips between a file's preview, its question and
+    // its conversion; they catch up when the run is over.
+    m_window.background.HoldPreviews(true);
+    CSimpleMapi& mail = m_window.mail;
+    // The run's mail is one message from the first attachment to the send.
+    std::unique_lock<std::recursive_mutex> message;
+    if (m_settings.sendByMail) {
+        message = mail.Lock();
+        mail.ClearAttachments();
+    }
+    // A source folder that cannot be read gives a run without pictures, as an empty one does.
+    const FolderPictures listing = ListFolderPictures(m_settings.sourceFolder);
+    FolderRunSteps steps;
+    steps.convertFile = [&](const QString& file) { return ConvertFile(worker, file); };
+    steps.progress = [&](qsizetype done, qsizetype total, const QString& next) {
+        PostProgress(worker, done, total, next);
+    };
+    steps.cancelled = [&] { return m_declined || worker.Cancelled(); };
+    const FolderRunReport report = RunFolder(m_settings.sourceFolder, listing, steps);
+    m_window.background.HoldPreviews(false);
+    ReturnFreedMemory();
+
+    if (report.cancelled) {
+        if (m_settings.sendByMail) {
+            mail.ClearAttachments();
+        }
+        return;
+    }
+    const bool problems = FolderRunTexts::HasProblems(report);
+    if (problems) {
+        CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
+                                      FolderRunTexts::EndReport(report, m_settings.sendByMail),
+                                      MessageButtons::Ok, MessageIcon::Warning});
+    }
+    if (m_settings.sendByMail) {
+        const MailWaitInterrupt interrupt([&worker] { return worker.Cancelled(); });
+        mail.SendMail(m_settings.mailSubject, m_settings.mailText);
+    } else if (!problems) {
+        CurrentPrompts().ShowMessage(
+            {QStringLiteral("Plenmar"), FolderRunTexts::AllConverted(), MessageButtons::Ok});
+    }
+}
+
+std::optional<ConversionResult> WindowFolderRun::ConvertFile(WindowWorker& worker,
+                                                             const QString& file) {
+    const ConversionParams params = m_window.params();
+    if (m_settings.askPerFile) {
+        const ConversionResult preview =
+            m_window.conversion.Run(params, file, {}, {}, m_picturePath, SampleUse::Never);
+        // A picture that cannot be shown cannot be converted either: nothing to ask about.
+        if (preview.failure == ConversionFailure::Unreadable ||
+            preview.failure == ConversionFailure::OutOfMemory) {
+            return preview;
+        }
+        switch (worker.Ask({QStringLiteral("Plenmar"),
+                            QStringLiteral("Möchten Sie diese Datei umwandeln?"),
+                            MessageButtons::YesNoCancel, MessageIcon::Question})) {
+            case Answer::Yes:
+                break;
+            case Answer::Cancel:
+                m_declined = true;
+                return std::nullopt;
+            default:
+                return std::nullopt;
+        }
+    }
+    ConversionResult result =
+        ConvertIntoFolder(m_window.conversion, params, file, m_settings.destinationFolder);
+    if (!result.target.isEmpty() && m_settings.sendByMail) {
+        m_window.mail.AddAttachment(result.target, static_cast<ULONG>(-1));
+    }
+    return result;
+}
+
+void WindowFolderRun::PostProgress(WindowWorker& worker, qsizetype done, qsizetype total,
+                                   const QString& next) {
+    {
+        std::lock_guard lock(m_progressLock);
+        m_done = done;
+        m_total = total;
+        m_next = next;
+        // One update on its way at a time: the window shows the newest when it gets to it.
+        if (m_progressPosted) {
+            return;
+        }
+        m_progressPosted = true;
+    }
+    worker.Post([run = shared_from_this()] {
+        qsizetype shownDone = 0;
+        qsizetype shownTotal = 0;
+        QString shownNext;
+        {
+            std::lock_guard lock(run->m_progressLock);
+            run->m_progressPosted = false;
+            shownDone = run->m_done;
+            shownTotal = run->m_total;
+            shownNext = run->m_next;
+        }
+        if (run->m_window.progress) {
+            run->m_window.progress(shownDone, shownTotal, shownNext);
+        }
+    });
+}
