@@ -1,0 +1,33 @@
+# The conversion core must build without Qt Widgets, so that the window, the folder run and
+# plenmar-convert share one pipeline and the converter starts without the widget library.
+# plenmar_require_widget_free(TARGET...) stops the configuration when any of the targets
+# links Qt6::Widgets, directly or through a library of ours.
+function(_plenmar_links_widgets target out)
+    set(found FALSE)
+    get_target_property(libs ${target} INTERFACE_LINK_LIBRARIES)
+    get_target_property(type ${target} TYPE)
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+        get_target_property(own ${target} LINK_LIBRARIES)
+        list(APPEND libs ${own})
+    endif()
+    foreach(lib IN LISTS libs)
+        if(lib STREQUAL "Qt6::Widgets" OR lib STREQUAL "Qt::Widgets")
+            set(found TRUE)
+        elseif(TARGET ${lib} AND NOT lib MATCHES "^(Qt6?|PkgConfig|JPEG|GTest)::")
+            _plenmar_links_widgets(${lib} sub)
+            if(sub)
+                set(found TRUE)
+            endif()
+        endif()
+    endforeach()
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+function(plenmar_require_widget_free)
+    foreach(target IN LISTS ARGN)
+        _plenmar_links_widgets(${target} widgets)
+        if(widgets)
+            message(FATAL_ERROR "${target} must not link Qt Widgets: it is below the windows")
+        endif()
+    endforeach()
+endfunction()
