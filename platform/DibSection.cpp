@@ -1,5 +1,6 @@
 #include "DibSection.h"
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -25,4 +26,15 @@ std::unique_ptr<DibSection> DibSection::Create(int width, int height) {
         return nullptr;
     }
     return std::unique_ptr<DibSection>(new DibSection(width, height, bits));
+}
+
+QImage DibSection::ToImage() const {
+    QImage image(m_width, m_height, QImage::Format_BGR888);
+    if (image.isNull()) {
+        return image;
+    }
+    for (int y = 0; y < m_height; ++y) {
+        std::memcpy(image.scanLine(y), Row(y), 3 * static_cast<std::size_t>(m_width));
+    }
+    return image;
 }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include <QImage>
+
 // A 24-bit device-independent bitmap: 3 bytes per pixel in B, G, R order, rows stored
 // bottom-up, each row padded to a multiple of 4 bytes. Everything that scales, turns,
 // adjusts, shows or encodes a picture works on this exact layout.
@@ -27,6 +29,10 @@ public:
     // Row y counted from the picture's top.
     std::uint8_t* Row(int y) { return m_bits.get() + RowOffset(y); }
     const std::uint8_t* Row(int y) const { return m_bits.get() + RowOffset(y); }
+
+    // A copy the painter and the tests can use: top row first, B, G, R bytes as stored.
+    // Null when the memory for it cannot be had.
+    QImage ToImage() const;
 
 private:
     struct FreeBits {

@@ -22,6 +22,7 @@
 #include "support/BufferImages.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
+#include "support/WindowTest.h"
 #include "ui/ControlPanelDlg.h"
 #include "ui/HelpPages.h"
 #include "ui/ImageButton.h"
@@ -30,14 +31,8 @@
 
 namespace {
 
-class Panel : public ::testing::Test {
+class Panel : public WindowTest {
 protected:
-    void SetUp() override {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.Path());
-        qputenv("TEMP", QFile::encodeName(temp.Path()));
-    }
-    void TearDown() override { qunsetenv("TEMP"); }
-
     // The program's start: the main window, its panel, the first runs, the countdown they arm.
     void Start() {
         window = std::make_unique<CMainDlg>();
@@ -81,8 +76,6 @@ protected:
             .toString();
     }
 
-    TestFolder config;
-    TestFolder temp;
     RecordingPrompts prompts;
     std::unique_ptr<CMainDlg> window;
     CControlPanelDlg* panel = nullptr;

@@ -27,6 +27,7 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
+#include "support/WindowTest.h"
 #include "ui/FolderPane.h"
 #include "workflow/MainDlg.h"
 
@@ -77,7 +78,7 @@ struct Entry {
     QRgb colour = 0;
 };
 
-class FolderWindow : public ::testing::Test {
+class FolderWindow : public WindowTest {
 protected:
     static void SetUpTestSuite() {
         RegisterMailLibrary(kMailLibrary, {{"MAPILogon", reinterpret_cast<MailProc>(Logon)},
@@ -85,19 +86,12 @@ protected:
                                            {"MAPILogoff", reinterpret_cast<MailProc>(Logoff)}});
     }
     void SetUp() override {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.Path());
-        qputenv("TEMP", QFile::encodeName(temp.Path()));
+        WindowTest::SetUp();
         std::lock_guard lock(g_sentLock);
         g_sent.clear();
     }
-    void TearDown() override { qunsetenv("TEMP"); }
-
-    std::unique_ptr<CMainDlg> Start() {
-        auto window = std::make_unique<CMainDlg>(nullptr, kMailLibrary);
-        window->show();
-        window->WaitForConversions();
-        return window;
-    }
+    // Its mail goes to the recording library above.
+    static std::unique_ptr<CMainDlg> Start() { return WindowTest::Start(kMailLibrary); }
     void Put(const QString& folder, const Entry& entry) {
         const QString path = folder + '/' + entry.name;
         if (entry.size.isEmpty()) {
@@ -153,8 +147,6 @@ protected:
         return static_cast<int>(texts.count(kQuestion));
     }
 
-    TestFolder config;
-    TestFolder temp;
     TestFolder source;
     TestFolder destination;
     RecordingPrompts prompts;

@@ -18,6 +18,7 @@
 #include "platform/DialogTemplate.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
+#include "support/WindowTest.h"
 #include "workflow/MainDlg.h"
 
 namespace {
@@ -47,21 +48,20 @@ esac
 exit "$status"
 )";
 
-class Mail : public ::testing::Test {
+class Mail : public WindowTest {
 protected:
     void SetUp() override {
+        WindowTest::SetUp();
         m_path = qgetenv("PATH");
         m_folder = QDir::currentPath();
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
-        qputenv("TEMP", QFile::encodeName(temp.Path()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.Path());
         InstallMailProgram();
     }
     void TearDown() override {
         QDir::setCurrent(m_folder);
         qputenv("PATH", m_path);
         qunsetenv("XDG_CACHE_HOME");
-        qunsetenv("TEMP");
+        WindowTest::TearDown();
     }
 
     // The stand-in, first on PATH.
@@ -105,8 +105,6 @@ protected:
 
     TestFolder bin;
     TestFolder cache;
-    TestFolder temp;
-    TestFolder config;
     TestFolder pictures;
     RecordingPrompts prompts;
     QByteArray m_path;
@@ -366,12 +364,6 @@ namespace {
 
 class MailWindow : public Mail {
 protected:
-    std::unique_ptr<CMainDlg> Start() {
-        auto window = std::make_unique<CMainDlg>();
-        window->show();
-        window->WaitForConversions();
-        return window;
-    }
     void Open(CMainDlg& window, const QString& picture) {
         prompts.ChooseNext(picture);
         window.OnOpen();

@@ -20,6 +20,7 @@
 #include "platform/WidgetPrompts.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
+#include "support/WindowTest.h"
 #include "workflow/MainDlg.h"
 #include "workflow/PreviewLayout.h"
 
@@ -103,21 +104,8 @@ TEST(DialogTemplateTest, ConvertsDialogUnitsWithTheFontsBaseUnits) {
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public WindowTest {
 protected:
-    void SetUp() override {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.Path());
-        qputenv("TEMP", QFile::encodeName(temp.Path()));
-    }
-    void TearDown() override { qunsetenv("TEMP"); }
-
-    // Shows a window as the program starts it and waits for its first conversion.
-    std::unique_ptr<CMainDlg> Start() {
-        auto window = std::make_unique<CMainDlg>();
-        window->show();
-        window->WaitForConversions();
-        return window;
-    }
     // Sizes the window so that the preview control gets `preview` pixels.
     static void SizePreview(CMainDlg& window, QSize preview) {
         window.resize(preview.width() + 36, preview.height() + 36);
@@ -135,8 +123,6 @@ protected:
         return qobject_cast<QScrollBar*>(ControlById(window, id));
     }
 
-    TestFolder config;
-    TestFolder temp;
     TestFolder pictures;
     RecordingPrompts prompts;
 };

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <initializer_list>
 
+#include "platform/DibSection.h"
+
 namespace {
 
 constexpr Colour kLightGrey = Rgb(0xC0, 0xC0, 0xC0);
@@ -107,14 +109,11 @@ CImageButton::Look CImageButton::Choose(const DrawItemStruct& item) {
 }
 
 void CImageButton::DrawItem(const DrawItemStruct& item) {
-    const CDC& look = Image(Choose(item));
-    BitmapInfo info;
-    if (!look.GetBitmapInfo(info)) {
+    const DibSection* look = Image(Choose(item)).GetCurrentBitmap();
+    if (look == nullptr) {
         return;
     }
-    // QImage pads its rows to 4 bytes as the bitmap does.
-    QImage shown(info.width, info.height, QImage::Format_BGR888);
-    look.GetBits(shown.bits(), static_cast<std::size_t>(shown.sizeInBytes()));
+    const QImage shown = look->ToImage();
     item.dc.drawImage(QPoint(0, 0), shown, QRect(QPoint(0, 0), item.item.size()));
 }
 

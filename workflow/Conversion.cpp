@@ -1,7 +1,6 @@
 #include "Conversion.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ConversionTexts.h"
 #include "ConversionView.h"
@@ -20,15 +19,7 @@ const QString kSampleType = QStringLiteral("JPG");
 
 QImage Snapshot(const ImageBuffer& buffer) {
     const DibSection* section = buffer.Section();
-    if (section == nullptr) {
-        return {};
-    }
-    QImage image(section->Width(), section->Height(), QImage::Format_BGR888);
-    for (int y = 0; y < section->Height(); ++y) {
-        std::memcpy(image.scanLine(y), section->Row(y),
-                    3 * static_cast<std::size_t>(section->Width()));
-    }
-    return image;
+    return section != nullptr ? section->ToImage() : QImage();
 }
 
 ConversionResult WriteFailed(ConversionResult& result, const QString& target,
