@@ -111,8 +111,8 @@ FolderRunReport ConvertFolderInParallel(const QStringList& files, const Conversi
         conversion.SetDecodeBudget(&budget);
         for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
             for (const std::size_t i : groups[g]) {
-                ConversionResult result =
-                    ConvertIntoFolder(conversion, params, files[i], destination);
+                ConversionResult result = GuardedRun(
+                    [&] { return ConvertIntoFolder(conversion, params, files[i], destination); });
                 std::lock_guard guard(lock);
                 results[i] = std::move(result);
                 finished.notify_all();
@@ -121,8 +121,15 @@ FolderRunReport ConvertFolderInParallel(const QStringList& files, const Conversi
     };
     std::vector<std::thread> workers;
     const std::size_t count = std::min<std::size_t>(std::max(jobs, 1), groups.size());
-    for (std::size_t w = 0; w < count; ++w) {
-        workers.emplace_back(work);
+    try {
+        for (std::size_t w = 0; w < count; ++w) {
+            workers.emplace_back(work);
+        }
+    } catch (const std::system_error&) {
+        // Fewer jobs than asked for; with none at all, this thread does the work.
+        if (workers.empty()) {
+            work();
+        }
     }
 
     FolderRunReport report;

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <QFile>
+#include <cerrno>
 #include <memory>
 
 #include "FileOps.h"
@@ -50,13 +51,23 @@ bool ReadDirectory(const QString& folder, std::vector<QByteArray>& names, QStrin
         *error = LastSystemError();
         return false;
     }
-    while (const dirent* entry = ::readdir(dir.get())) {
+    // readdir tells the end and a failure alike by null; only errno tells them apart. A
+    // listing cut short by a failure must not pass for the whole folder.
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) {
+            if (errno == 0) {
+                return true;
+            }
+            *error = LastSystemError();
+            return false;
+        }
         const QByteArray name(entry->d_name);
         if (name != "." && name != "..") {
             names.push_back(name);
         }
     }
-    return true;
 }
 
 FileKind KindOf(const QByteArray& path) {

@@ -126,9 +126,14 @@ bool ReadParameterSet(const QByteArray& nal, HeifBoxes& claims) {
     if (bits.Failed() || chroma > 3) {
         return false;
     }
-    // Sizes are below 2^32 each, so their product fits.
+    // A side read this way may reach 2^33, so the product is capped rather than taken: an
+    // area of 2^40 pixels is beyond every memory already, and leaves the sums made of it
+    // room within 64 bits.
+    constexpr std::uint64_t kLargestArea = std::uint64_t{1} << 40;
+    const std::uint64_t area =
+        height != 0 && width > kLargestArea / height ? kLargestArea : width * height;
     claims.largestCodedArea =
-        std::max(claims.largestCodedArea, static_cast<long long>(width * height));
+        std::max(claims.largestCodedArea, static_cast<long long>(std::min(area, kLargestArea)));
     claims.bytesPerSample = std::max(claims.bytesPerSample, depth > 8 ? 2 : 1);
     static constexpr int kHalfSamples[] = {2, 3, 4, 6};
     claims.halfSamplesPerPixel = std::max(claims.halfSamplesPerPixel, kHalfSamples[chroma]);

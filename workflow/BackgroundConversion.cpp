@@ -2,8 +2,13 @@
 
 #include <algorithm>
 
-BackgroundConversion::BackgroundConversion(Conversion& conversion)
-    : m_conversion(conversion), m_thread([this] { Work(); }) {}
+BackgroundConversion::BackgroundConversion(Conversion& conversion) : m_conversion(conversion) {
+    try {
+        m_thread = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+        // Without a thread of their own the runs are carried out as they are asked for.
+    }
+}
 
 BackgroundConversion::~BackgroundConversion() {
     Stop();
@@ -21,14 +26,21 @@ void BackgroundConversion::QuickPreview(const ConversionParams& params) {
 }
 
 void BackgroundConversion::Push(Job job) {
+    if (!m_thread.joinable()) {
+        if (!m_stopping) {
+            Carry(job);
+        }
+        return;
+    }
     std::lock_guard lock(m_lock);
     if (m_stopping) {
         return;
     }
     // A later preview shows everything an earlier one would have; a run redraws the preview
-    // that a quick preview would only have touched up.
+    // that a quick preview would only have touched up. A preview whose outcome someone waits
+    // to hear (a picture being opened) still runs.
     std::erase_if(m_queue, [&](const Job& queued) {
-        return queued.quick || (job.PreviewRun() && queued.PreviewRun());
+        return queued.quick || (job.PreviewRun() && queued.PreviewRun() && !queued.done);
     });
     m_queue.push_back(std::move(job));
     m_changed.notify_all();
@@ -64,6 +76,24 @@ void BackgroundConversion::Stop() {
     }
 }
 
+void BackgroundConversion::Carry(const Job& job) {
+    if (job.quick) {
+        try {
+            m_conversion.QuickPreview(job.params);
+        } catch (const std::exception&) {
+            // The last preview stays; the full run after the pause tells what is wrong.
+        }
+        return;
+    }
+    const ConversionResult result = GuardedRun([&] {
+        return m_conversion.Run(job.params, job.picturePath, job.outputFolder, job.outputName,
+                                job.currentPicturePath);
+    });
+    if (job.done) {
+        job.done(result);
+    }
+}
+
 void BackgroundConversion::Work() {
     std::unique_lock lock(m_lock);
     for (;;) {
@@ -80,16 +110,7 @@ void BackgroundConversion::Work() {
         m_queue.erase(next);
         m_running = true;
         lock.unlock();
-        if (job.quick) {
-            m_conversion.QuickPreview(job.params);
-        } else {
-            const ConversionResult result =
-                m_conversion.Run(job.params, job.picturePath, job.outputFolder, job.outputName,
-                                 job.currentPicturePath);
-            if (job.done) {
-                job.done(result);
-            }
-        }
+        Carry(job);
         lock.lock();
         m_running = false;
         m_changed.notify_all();

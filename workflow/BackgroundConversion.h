@@ -55,6 +55,7 @@ private:
     };
 
     void Push(Job job);
+    void Carry(const Job& job);
     bool Runnable(const Job& job) const;
     void Work();
 

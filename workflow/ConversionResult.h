@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <exception>
+#include <new>
 
 #include "platform/PictureObject.h"
 
@@ -32,6 +34,25 @@ struct ConversionResult {
     QString title;
     QString infoText;
 };
+
+// Runs `run` (giving a ConversionResult) on a thread's way, and turns what it throws into a
+// failed result carrying the message: a picture too large for memory must cost that picture,
+// not the program.
+template <typename Run>
+ConversionResult GuardedRun(Run&& run) noexcept {
+    ConversionResult failed;
+    failed.failure = ConversionFailure::OutOfMemory;
+    try {
+        return run();
+    } catch (const std::bad_alloc&) {
+        failed.error = QStringLiteral("out of memory");
+    } catch (const std::exception& error) {
+        failed.error = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        failed.error = QStringLiteral("unexpected failure");
+    }
+    return failed;
+}
 
 // Why a run failed, in German for the user: what went wrong and, where it helps, what to do.
 QString FailureReason(const ConversionResult& result);

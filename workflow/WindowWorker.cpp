@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <condition_variable>
+#include <new>
 #include <optional>
 
 #include "platform/PostedCalls.h"
@@ -31,19 +32,48 @@ WindowWorker::~WindowWorker() {
     Wait();
 }
 
-bool WindowWorker::Start(Task task) {
+namespace {
+
+QString Failed(const QString& reason) {
+    return QStringLiteral("Der Vorgang ist gescheitert: %1").arg(reason);
+}
+
+}  // namespace
+
+WindowWorker::StartResult WindowWorker::Start(Task task) {
     if (m_running) {
-        return false;
+        return StartResult::Busy;
     }
     Wait();  // the last task's thread has ended; collect it
     m_cancelled = false;
     m_running = true;
-    m_thread = std::thread([this, task = std::move(task)] {
-        LowerThisThreadsPriority();
-        task(*this);
+    try {
+        m_thread = std::thread([this, task = std::move(task)] {
+            LowerThisThreadsPriority();
+            try {
+                task(*this);
+            } catch (const std::bad_alloc&) {
+                CurrentPrompts().ShowMessage(
+                    {QStringLiteral("Plenmar"),
+                     Failed(QStringLiteral("Es ist nicht genug Arbeitsspeicher frei.")),
+                     MessageButtons::Ok, MessageIcon::Warning});
+            } catch (const std::exception& error) {
+                // A task ends its own work properly on every failure it expects; this one it
+                // did not, and the program goes on without it.
+                CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
+                                              Failed(QString::fromLocal8Bit(error.what())),
+                                              MessageButtons::Ok, MessageIcon::Warning});
+            }
+            m_running = false;
+        });
+    } catch (const std::system_error& error) {
         m_running = false;
-    });
-    return true;
+        CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
+                                      Failed(QString::fromLocal8Bit(error.what())),
+                                      MessageButtons::Ok, MessageIcon::Warning});
+        return StartResult::Failed;
+    }
+    return StartResult::Started;
 }
 
 void WindowWorker::Cancel() {

@@ -25,8 +25,10 @@ public:
     WindowWorker& operator=(const WindowWorker&) = delete;
     ~WindowWorker();
 
-    // Starts `task` unless one is running; false when one is.
-    bool Start(Task task);
+    // Starts `task` unless one is running. A thread that cannot be started, and whatever the
+    // task throws, are told to the user (Failed).
+    enum class StartResult { Started, Busy, Failed };
+    StartResult Start(Task task);
     bool Running() const { return m_running; }
     // Asks the task to end: Cancelled() turns true and a waiting question is answered with
     // Cancel (and its box closed). Called from any thread.
