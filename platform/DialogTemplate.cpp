@@ -176,7 +176,13 @@ void ApplyDialogTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate,
     }
     dialog.setWindowFlags(flags);
     const DialogUnits units(dialogTemplate.font);
-    dialog.resize(units.ToPixels(dialogTemplate.size));
+    // A modal frame without a sizing border: nothing in it grows with the window.
+    if (dialogTemplate.style.contains("modalframe") &&
+        !dialogTemplate.style.contains("thickframe")) {
+        dialog.setFixedSize(units.ToPixels(dialogTemplate.size));
+    } else {
+        dialog.resize(units.ToPixels(dialogTemplate.size));
+    }
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = factory ? factory(control, &dialog) : nullptr;
         if (widget == nullptr) {

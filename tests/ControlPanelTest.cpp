@@ -18,6 +18,7 @@
 
 #include "platform/DialogTemplate.h"
 #include "platform/OpenUrl.h"
+#include "platform/SpawnAndWait.h"
 #include "platform/StringTable.h"
 #include "support/BufferImages.h"
 #include "support/RecordingPrompts.h"
@@ -369,18 +370,54 @@ TEST_F(Panel, MenuWorksFromTheKeyboardAndReachesTheMainWindow) {
         EXPECT_NE(action(entry), nullptr) << entry;
     }
 
-    panel->move(321, 234);
+    panel->move(121, 234);
     action("&Beenden")->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(window->result(), QDialog::Rejected);
-    EXPECT_EQ(Stored("SettingSub1/Position Left"), "321");
+    EXPECT_EQ(Stored("SettingSub1/Position Left"), "121");
     EXPECT_EQ(Stored("SettingSub1/Position Top"), "234");
     EXPECT_EQ(Stored("Setting/X"), "368");
 
     // The next start puts the panel where it was.
     Start();
-    EXPECT_EQ(panel->pos(), QPoint(321, 234));
+    EXPECT_EQ(panel->pos(), QPoint(121, 234));
+}
+
+TEST_F(Panel, OpenAndSaveKeysWorkFromEitherWindow) {
+    Start();
+    const struct {
+        QWidget* active;
+        QKeySequence::StandardKey key;
+        FileDialogRequest::Kind kind;
+    } cases[] = {{panel, QKeySequence::Open, FileDialogRequest::Kind::Open},
+                 {panel, QKeySequence::Save, FileDialogRequest::Kind::Save},
+                 {window.get(), QKeySequence::Open, FileDialogRequest::Kind::Open},
+                 {window.get(), QKeySequence::Save, FileDialogRequest::Kind::Save}};
+    for (const auto& c : cases) {
+        QApplication::setActiveWindow(c.active);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c.active));
+        const std::size_t before = prompts.FileRequests().size();
+        QTest::keySequence(c.active, c.key);
+        ASSERT_EQ(prompts.FileRequests().size(), before + 1)
+            << c.active->windowTitle().toStdString();
+        EXPECT_EQ(prompts.FileRequests().back().kind, c.kind);
+    }
+}
+
+TEST_F(Panel, NumberFieldsTakeDigitsOnly) {
+    Start();
+    const struct {
+        int id;
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {1026, "a5b", "5"}, {1018, "-4x00", "400"}, {1047, "-5", "-5"}, {1047, "1ab2", "12"}};
+    for (const auto& c : cases) {
+        Field(c.id)->clear();
+        QTest::keyClicks(Field(c.id), c.typed);
+        EXPECT_EQ(Field(c.id)->text(), c.shown) << c.id << " " << c.typed;
+    }
 }
 
 TEST_F(Panel, EscapeEndsTheProgramAndEnterDoesNothing) {
@@ -413,6 +450,27 @@ TEST_F(Panel, PictureButtonsOpenOurHelpPages) {
     }
     ASSERT_EQ(prompts.Messages().size(), 1u) << "a missing page is told, not opened";
     EXPECT_TRUE(prompts.Messages()[0].text.contains("fehlt.html"));
+}
+
+TEST_F(Panel, AHelpPageWithoutABrowserIsToldWithItsPath) {
+    // xdg-open as it ends where no browser is set up: at once, or after a while.
+    TestFolder bin;
+    const struct {
+        const char* script;
+    } cases[] = {{"#!/bin/sh\nexit 3\n"}, {"#!/bin/sh\nsleep 0.3\nexit 4\n"}};
+    const QByteArray path = qgetenv("PATH");
+    for (const auto& c : cases) {
+        RecordingPrompts told;
+        WriteAll(bin.File("xdg-open"), c.script);
+        QFile::setPermissions(bin.File("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin.Path()) + ":" + path);
+        OpenHelpPage("vistrane.html");
+        qputenv("PATH", path);
+        ASSERT_TRUE(WaitForHandedOffPrograms(std::chrono::seconds(10)));
+        ASSERT_EQ(told.Messages().size(), 1u) << c.script;
+        EXPECT_TRUE(told.Messages()[0].text.contains("kein Browser"));
+        EXPECT_TRUE(told.Messages()[0].text.contains(HelpPagePath("vistrane.html")));
+    }
 }
 
 TEST_F(Panel, HiddenRotationAndMirrorGiveTheOrientation) {

@@ -111,23 +111,40 @@ TEST_F(Settings, ASaveHoldsAllFourteenValuesWithTheirTypes) {
     EXPECT_EQ(window.right, 761);
 }
 
-TEST_F(Settings, ThePanelTakesOnlyItsStoredCorner) {
-    WriteAll(File(), "[SettingSub1]\nPosition%20Left=640\nPosition%20Top=33\nPosition%20Right=5\n");
+TEST_F(Settings, ThePanelTakesItsStoredCornerButKeepsItsTitleBarOnTheScreen) {
     const QRect screen(0, 0, 1280, 1024);
-    const SettingsStore store;
-    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}, screen), QPoint(640, 33));
-    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}, screen), QPoint(640, 33));
-    EXPECT_EQ(RestorePanelPosition(store, {10, 20, 310, 420}, QRect(0, 0, 800, 600)),
-              QPoint(640, 33))
-        << "partly off the screen, as the user left it";
+    const WindowPlacement panel{10, 20, 310, 420};  // 300 wide
+    const struct {
+        const char* stored;
+        QRect screen;
+        QPoint placed;
+    } cases[] = {
+        {"Left=640\nPosition%20Top=33\nPosition%20Right=5", screen, {640, 33}},
+        {"Left=640\nPosition%20Top=33", QRect(0, 0, 800, 600), {500, 33}},
+        {"Left=1260\nPosition%20Top=1010", screen, {980, 992}},
+        {"Left=-280\nPosition%20Top=-15", QRect(100, 50, 1280, 1024), {100, 50}},
+        {"Left=2147483647\nPosition%20Top=-2147483648", screen, {980, 0}},
+        {"Left=0\nPosition%20Top=0", QRect(0, 0, 200, 20), {0, 0}},
+    };
+    for (const auto& c : cases) {
+        WriteAll(File(), QByteArray("[SettingSub1]\nPosition%20") + c.stored + "\n");
+        EXPECT_EQ(RestorePanelPosition(SettingsStore(), panel, c.screen), c.placed) << c.stored;
+    }
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.File("elsewhere"));
-    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {10, 20, 310, 420}, screen), QPoint(10, 20));
+    EXPECT_EQ(RestorePanelPosition(SettingsStore(), panel, screen), QPoint(10, 20))
+        << "nothing stored: where it is";
 }
 
-TEST_F(Settings, AnExtremeStoredPanelCornerStaysOnTheScreen) {
-    WriteAll(File(), "[SettingSub1]\nPosition%20Left=2147483647\nPosition%20Top=-2147483648\n");
-    EXPECT_EQ(RestorePanelPosition(SettingsStore(), {0, 0, 300, 400}, QRect(0, 0, 1280, 1024)),
-              QPoint(1279, 0));
+TEST_F(Settings, TheStoredBoxHeightIsBoundedAsTheSizeIs) {
+    const struct {
+        const char* stored;
+        int companion;
+    } cases[] = {{"2250", 2250}, {"2147483647", 3000}, {"-40", 1}, {"0", 1}, {"zwei", 480}};
+    for (const auto& c : cases) {
+        WriteAll(File(), QByteArray("[Setting]\nY=") + c.stored + "\n");
+        LoadSettings(SettingsStore(), params, picture, batchMail, window, QSize(800, 600));
+        EXPECT_EQ(params.CompanionSize, c.companion) << c.stored;
+    }
 }
 
 TEST_F(Settings, IntegersThatAreNoThirtyTwoBitNumbersReadAsDefaults) {

@@ -261,7 +261,10 @@ void CControlPanelDlg::InitControls() {
     }
     for (CSpinEdit* field : {m_red, m_blue, m_green, m_brightness, m_contrast}) {
         field->SetRange(-100, 100);
+        AcceptWholeNumbers(*field, 3, true);
     }
+    AcceptWholeNumbers(*m_sizeField, 4, false);
+    AcceptWholeNumbers(*m_qualityField, 3, false);
     if (m_size != nullptr && m_quality != nullptr) {
         m_sizeField->setText(QString::number(*m_size));
         m_qualityField->setText(QString::number(*m_quality));
@@ -306,9 +309,14 @@ void CControlPanelDlg::LoadMenu() {
     m_menu = new QMenuBar(this);
     m_menu->setObjectName(QStringLiteral("menu%1").arg(kMenu));
     QMenu* file = m_menu->addMenu(QStringLiteral("&Datei"));
-    file->addAction(QStringLiteral("Ö&ffnen"), QKeySequence::Open, this, &CControlPanelDlg::OnOpen);
-    file->addAction(QStringLiteral("&Speichern unter"), QKeySequence::Save, this,
-                    &CControlPanelDlg::OnSaveAs);
+    // The menu shows the keys; the main window's shortcuts answer them, from this window as
+    // well as from its own. Two shortcuts for one key would cancel each other out.
+    for (QAction* action : {file->addAction(QStringLiteral("Ö&ffnen"), QKeySequence::Open, this,
+                                            &CControlPanelDlg::OnOpen),
+                            file->addAction(QStringLiteral("&Speichern unter"), QKeySequence::Save,
+                                            this, &CControlPanelDlg::OnSaveAs)}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+    }
     file->addSeparator();
     file->addAction(QStringLiteral("&Versenden per Mail"), this, &CControlPanelDlg::OnSendByMail);
     file->addSeparator();

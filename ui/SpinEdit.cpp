@@ -1,6 +1,7 @@
 #include "SpinEdit.h"
 
 #include <QKeyEvent>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -11,6 +12,12 @@ int WholeNumber(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     return ok ? value : 0;
+}
+
+void AcceptWholeNumbers(QLineEdit& field, int digits, bool negative) {
+    const QString pattern =
+        QStringLiteral("%1\\d{0,%2}").arg(negative ? QStringLiteral("-?") : QString()).arg(digits);
+    field.setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), &field));
 }
 
 namespace {

@@ -6,6 +6,9 @@ class QToolButton;
 
 // A field's text as a signed whole number; a text that is not one reads as 0.
 int WholeNumber(const QString& text);
+// Lets the field take digits only (after a minus sign when `negative`), at most `digits` of
+// them: a letter typed by mistake must not turn into a 0.
+void AcceptWholeNumbers(QLineEdit& field, int digits, bool negative);
 
 // A number field with a spin button at its right edge. The spin button is made by the first
 // SetRange; each of its arrows (and the Up and Down keys in the field) moves the number by

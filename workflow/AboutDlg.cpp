@@ -27,7 +27,9 @@ QString CAboutDlg::Text() {
                "<p>Verwendet:<br>"
                "Qt %2 (GNU LGPL Version 3)<br>"
                "libjpeg-turbo %3 (IJG-Lizenz und modifizierte BSD-Lizenz); "
-               "diese Software beruht teilweise auf der Arbeit der Independent JPEG Group.</p>")
+               "diese Software beruht teilweise auf der Arbeit der Independent JPEG Group.<br>"
+               "libheif (GNU LGPL Version 3) für HEIC- und HEIF-Bilder, mit "
+               "libde265 (GNU LGPL Version 3)</p>")
         .arg(QStringLiteral(VISTRANE_VERSION), QString::fromLatin1(qVersion()),
              JpegFileWriter::LibraryVersion());
 }

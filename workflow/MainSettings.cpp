@@ -35,6 +35,9 @@ void WritePlacement(SettingsStore& store, const QString& section,
 
 // Where a window of `size` (no larger than the screen) with its corner stored at left, top
 // lies wholly on the screen.
+// Enough of a window's top to hold its title bar in the usual window managers.
+constexpr int kTitleBarHeight = 32;
+
 QPoint CornerOnScreen(long long left, long long top, QSize size, const QRect& screen) {
     return {static_cast<int>(std::clamp<long long>(
                 left, screen.left(), 1LL * screen.left() + screen.width() - size.width())),
@@ -66,7 +69,8 @@ WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen) 
 void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
                   BatchMailSettings& batchMail, WindowPlacement& window, QSize screen) {
     params.TargetSize = store.ReadInt(kMain, QStringLiteral("X"), 640);
-    params.CompanionSize = store.ReadInt(kMain, QStringLiteral("Y"), 480);
+    // Bounded as the size is: a box of millions of pixels would only hide the picture.
+    params.CompanionSize = std::clamp(store.ReadInt(kMain, QStringLiteral("Y"), 480), 1, 3000);
     params.Quality = store.ReadInt(kMain, QStringLiteral("Quality"), 60);
     picturePath = store.ReadString(kMain, QStringLiteral("Testfile"), QString());
     batchMail.sourceFolder = store.ReadString(kMain, QStringLiteral("Source"), QDir::currentPath());
@@ -104,8 +108,11 @@ void SaveSettings(SettingsStore& store, const ConversionParams& params, const QS
 QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current,
                             const QRect& screen) {
     const WindowPlacement stored = ReadPlacement(store, kPanel, current);
-    // Partly off the screen is the user's choice; its corner stays on it, to be reached.
-    return CornerOnScreen(stored.left, stored.top, QSize(1, 1), screen);
+    // Partly off the screen is the user's choice, but its whole title bar stays on it, so
+    // that it can be seen and dragged back.
+    const int width = std::clamp(current.right - current.left, 1, std::max(1, screen.width()));
+    return CornerOnScreen(stored.left, stored.top,
+                          QSize(width, std::min(kTitleBarHeight, screen.height())), screen);
 }
 
 void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel) {

@@ -45,7 +45,8 @@ void SaveSettings(SettingsStore& store, const ConversionParams& params, const QS
                   const BatchMailSettings& batchMail, const WindowPlacement& window);
 
 // Section "SettingSub1": where the control panel goes. Only the stored left and top edge
-// count; the panel keeps its own size. A corner off `screen` is moved onto its edge.
+// count; the panel keeps its own size (`current`). It is moved as far as it takes to bring
+// its whole title bar onto `screen`.
 QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current,
                             const QRect& screen);
 void SavePanelPosition(SettingsStore& store, const WindowPlacement& panel);
