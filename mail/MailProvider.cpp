@@ -106,6 +106,7 @@ ULONG RunXdgEmail(const QString& program, const QStringList& arguments) {
     const ProgramExit ended = SpawnAndWait(program, arguments, &MailWaitInterrupt::Stopping);
     switch (ended.how) {
         case ProgramExit::How::Abandoned:
+        case ProgramExit::How::HandedOff:
             return SUCCESS_SUCCESS;  // handed over; the mail program is no longer waited for
         case ProgramExit::How::NotStarted:
         case ProgramExit::How::Crashed:

@@ -2,11 +2,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 
 // How a program run by SpawnAndWait ended.
 struct ProgramExit {
-    enum class How { NotStarted, Exited, Crashed, Abandoned };
+    // HandedOff: still running when the wait ended, and reaped in the background.
+    enum class How { NotStarted, Exited, Crashed, Abandoned, HandedOff };
     How how = How::NotStarted;
     int code = -1;  // the exit status, when it exited
 };
@@ -19,3 +21,15 @@ struct ProgramExit {
 // every run on a worker thread would show races where there are none.
 ProgramExit SpawnAndWait(const QString& program, const QStringList& arguments,
                          const std::function<bool()>& stop);
+
+// Runs `program` as SpawnAndWait does, but waits at most `patience` (or until `stop` says so)
+// for it to end: xdg-email and xdg-open stay until the mail program or browser they had to
+// start is closed, and the caller has nothing left to wait for once they run. A program still
+// running then goes on and is reaped on a thread of its own, which tells `late` how it ended.
+ProgramExit SpawnAndHandOff(const QString& program, const QStringList& arguments,
+                            std::chrono::milliseconds patience,
+                            std::function<void(const ProgramExit&)> late,
+                            const std::function<bool()>& stop = {});
+// Waits until every program handed off has ended and its `late` has run; false when `limit`
+// passed first. For tests, and for whoever must know no `late` is still to come.
+bool WaitForHandedOffPrograms(std::chrono::milliseconds limit);

@@ -22,5 +22,15 @@ void OpenHelpPage(const QString& page) {
              MessageButtons::Ok, MessageIcon::Warning});
         return;
     }
-    OpenUrl(QUrl::fromLocalFile(path));
+    const auto tell = [path] {
+        CurrentPrompts().ShowMessage(
+            {QStringLiteral("Plenmar"),
+             QStringLiteral("Die Hilfeseite ließ sich nicht anzeigen: es ist kein Browser "
+                            "eingerichtet, der sie öffnet.\nSie liegt unter „%1“.")
+                 .arg(path),
+             MessageButtons::Ok, MessageIcon::Warning});
+    };
+    if (!OpenUrl(QUrl::fromLocalFile(path), tell)) {
+        tell();
+    }
 }
