@@ -62,16 +62,26 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
     const QRect window = m_window.frameGeometry();
     m_progress->move(window.right() - m_progress->frameGeometry().width() - 20,
                      window.bottom() - m_progress->frameGeometry().height() - 20);
-    const bool started = m_worker.Start([this, run](WindowWorker& worker) {
+    const auto started = m_worker.Start([this, run](WindowWorker& worker) {
+        // However the run ends, the window learns of it: a run that threw must not leave the
+        // program waiting for it for ever.
+        struct Ended {
+            CFolderRunController& controller;
+            WindowWorker& worker;
+            ~Ended() {
+                worker.Post([&controller = controller] {
+                    controller.End();
+                    controller.m_host.FolderRunEnded();
+                });
+            }
+        } ended{*this, worker};
         run->Run(worker);
-        worker.Post([this] {
-            End();
-            m_host.FolderRunEnded();
-        });
     });
-    if (!started) {
+    if (started != WindowWorker::StartResult::Started) {
         End();
-        TellBusy();
+        if (started == WindowWorker::StartResult::Busy) {
+            TellBusy();
+        }
     }
 }
 

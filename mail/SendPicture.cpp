@@ -92,10 +92,12 @@ void CSendPicture::Send(const QString& picturePath) {
                 }
                 picture.Remove(true);
             };
-            const bool closing = m_host.Closing();
-            if (closing || !m_worker.Start(send)) {
+            if (m_host.Closing()) {
                 picture.Remove(true);
-                if (!closing) {
+            } else if (const auto started = m_worker.Start(send);
+                       started != WindowWorker::StartResult::Started) {
+                picture.Remove(true);
+                if (started == WindowWorker::StartResult::Busy) {
                     m_host.TellBusy();
                 }
             }

@@ -19,6 +19,8 @@ struct Message {
     QString text;
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
+    // A question whose "Ja" costs something the user cannot get back: Enter answers "Nein".
+    bool defaultNo = false;
 };
 
 namespace FileDialogOption {

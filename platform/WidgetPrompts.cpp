@@ -65,7 +65,7 @@ Answer Show(const Message& message) {
         if (message.buttons == MessageButtons::YesNoCancel) {
             cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
         }
-        box.setDefaultButton(yes);
+        box.setDefaultButton(message.defaultNo ? no : yes);
     }
     box.exec();
     if (question) {

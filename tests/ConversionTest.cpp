@@ -157,32 +157,38 @@ TEST_F(ConversionTest, ARunReportsTitleAndInformationFromThePreviewFile) {
               folder.File("x.jpg"));
 }
 
-TEST_F(ConversionTest, AnUnreadableSourceBecomesTheSamplePicture) {
-    WriteAll(folder.File("Urlaub.alt.gif"), "not a picture");
-    const ConversionResult run =
-        conversion.Run(params, folder.File("Urlaub.alt.gif"), folder.Path(), {}, {});
-    EXPECT_TRUE(run.usedSample);
-    EXPECT_EQ(run.target, folder.File("Urlaub.alt 368x276.jpg"));
-    EXPECT_TRUE(run.infoText.startsWith("\r\nAngepasste")) << "no source size line";
-    EXPECT_EQ(SizeOf(run.target), QSize(368, 276)) << "320 x 240 sample";
-
-    // The command-line converter reports it instead.
-    conversion.SetSubstituteSample(false);
-    const ConversionResult refused =
-        conversion.Run(params, folder.File("Urlaub.alt.gif"), folder.Path(), "", {});
-    EXPECT_TRUE(refused.target.isEmpty());
-    EXPECT_EQ(refused.failure, ConversionFailure::Unreadable);
-    EXPECT_EQ(FailureReason(refused), "Die Datei ist kein JPEG-, GIF- oder BMP-Bild.");
-}
-
-TEST_F(ConversionTest, AJpegWhoseDataDoesNotDecodeShowsTheSampleWithoutAMessage) {
+TEST_F(ConversionTest, OnlyARunWithoutAPictureShowsTheSampleAndSaysSo) {
     const QString broken = folder.File("kaputt.jpg");
     WriteAll(broken, WithUndefinedQuantTable(Encode(QuarterPattern(800, 600), "jpeg")));
-    const ConversionResult run = conversion.Run(params, broken, {}, {}, broken);
-    EXPECT_TRUE(run.usedSample);
-    EXPECT_EQ(run.failure, ConversionFailure::None);
-    EXPECT_EQ(SizeOf(run.target), QSize(368, 276));
-    EXPECT_TRUE(prompts.Messages().empty()) << prompts.Texts().join('|').toStdString();
+    WriteAll(folder.File("Urlaub.alt.gif"), "not a picture");
+    const struct {
+        QString picture;
+        bool substitute;
+        bool sample;
+        ConversionFailure failure;
+    } cases[] = {
+        {"", true, true, ConversionFailure::None},
+        {"", false, false, ConversionFailure::Unreadable},
+        {folder.File("Urlaub.alt.gif"), true, false, ConversionFailure::Unreadable},
+        {broken, true, false, ConversionFailure::Unreadable},
+        {folder.File("fehlt.jpg"), true, false, ConversionFailure::Unreadable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.picture.toStdString());
+        conversion.SetSubstituteSample(c.substitute);
+        const QString target = folder.File("x.jpg");
+        QFile::remove(target);
+        const ConversionResult run = conversion.Run(params, c.picture, {}, target, c.picture);
+        EXPECT_EQ(run.usedSample, c.sample);
+        EXPECT_EQ(run.failure, c.failure);
+        EXPECT_EQ(QFile::exists(target), c.sample) << "nothing under the picture's name";
+        if (c.sample) {
+            EXPECT_TRUE(run.title.startsWith("Beispielbild (")) << run.title.toStdString();
+            EXPECT_TRUE(run.infoText.startsWith("\r\nAngepasste")) << "no source size line";
+            EXPECT_EQ(SizeOf(target), QSize(368, 276)) << "320 x 240 sample";
+        }
+    }
+    EXPECT_TRUE(prompts.Messages().empty()) << "the caller tells what went wrong";
 }
 
 TEST_F(ConversionTest, DamagedPicturesAreConvertedWithAWarningOrRefusedWithTheReason) {

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "platform/DialogTemplate.h"
@@ -133,11 +134,74 @@ TEST_F(MainWindow, StartsWithTheSamplePictureAndItsSizeInTheTitle) {
     auto window = Start();
     ASSERT_TRUE(QFile::exists(PreviewFile()));
     const int kb = static_cast<int>(QFileInfo(PreviewFile()).size() / 1000);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral(" (%1 Kb)").arg(kb));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Beispielbild (%1 Kb)").arg(kb));
     EXPECT_EQ(window->Params().TargetSize, 368);
     EXPECT_EQ(window->Converter().Preview()->pictureWidth, 368);
     EXPECT_EQ(window->Converter().Preview()->pictureHeight, 276);
     EXPECT_TRUE(prompts.Messages().empty());
+}
+
+TEST_F(MainWindow, WithoutTempThePreviewStaysInAFolderOnlyTheUserCanEnter) {
+    TestFolder runtime;
+    TestFolder elsewhere;
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("TEMP");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
+    const QString own = runtime.File("plenmar");
+    enum class Before { Nothing, OpenFolder, Link, File };
+    const struct {
+        const char* tmpdir;
+        Before before;
+        bool written;  // into the folder of our own
+    } cases[] = {{"", Before::Nothing, true},
+                 {"", Before::OpenFolder, true},
+                 {"", Before::Link, false},
+                 {"", Before::File, false},
+                 {"tmpdir", Before::Nothing, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.before));
+        RecordingPrompts told;
+        QFile::remove(own);
+        QDir(own).removeRecursively();
+        switch (c.before) {
+            case Before::Nothing:
+                break;
+            case Before::OpenFolder:
+                QDir().mkdir(own);
+                QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ReadOther | QFile::ExeOther);
+                break;
+            case Before::Link:
+                QFile::link(elsewhere.Path(), own);
+                break;
+            case Before::File:
+                WriteAll(own, "");
+                break;
+        }
+        if (*c.tmpdir != '\0') {
+            qputenv("TMPDIR", QFile::encodeName(temp.Path()));
+        }
+        auto window = Start();
+        window->OnParamChange(300, 0);
+        window->OnParamChange(70, 1);
+        window->WaitForConversions();
+        qunsetenv("TMPDIR");
+        const QFileInfo preview(own + "/Temppic.jpg");
+        EXPECT_EQ(preview.exists(), c.written);
+        EXPECT_TRUE(QDir(elsewhere.Path()).isEmpty()) << "nothing through another's link";
+        if (c.written) {
+            EXPECT_EQ(QFileInfo(own).permissions() & 0x0777,
+                      QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+            EXPECT_EQ(preview.permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        }
+        if (*c.tmpdir != '\0') {
+            EXPECT_TRUE(QFile::exists(temp.File("Temppic.jpg"))) << "the folder the user chose";
+        }
+        EXPECT_EQ(told.Messages().size(), c.written || *c.tmpdir != '\0' ? 0u : 1u)
+            << "a preview that cannot be written is told once";
+        window->close();
+    }
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 TEST_F(MainWindow, LaysOutItsControlsOnEveryResize) {
@@ -149,14 +213,12 @@ TEST_F(MainWindow, LaysOutItsControlsOnEveryResize) {
 }
 
 TEST_F(MainWindow, PaintsThePreviewAtItsPixelSizeCentredOnGrey) {
+    // The last session ended at a large size: its box must not hide the picture drawn now.
+    QDir(config.Path()).mkpath("Weskamor");
+    WriteAll(config.File("Weskamor/Plenmar.conf"), "[Setting]\nX=3000\nY=2250\n");
     auto window = Start();
     SizePreview(*window, {600, 400});
-    EXPECT_EQ(window->Params().CompanionSize, 480) << "as stored: none, so the default";
-    EXPECT_TRUE(Bar(*window, 1003)->isVisible()) << "a 368 x 480 box in a 400 high control";
-    EXPECT_EQ(Bar(*window, 1003)->maximum(), 80);
-
-    window->OnParamChange(368, 0);
-    EXPECT_EQ(window->Params().CompanionSize, 276);
+    EXPECT_EQ(window->Params().CompanionSize, 276) << "from the picture drawn, not as stored";
     EXPECT_FALSE(Bar(*window, 1002)->isVisible());
     EXPECT_FALSE(Bar(*window, 1003)->isVisible()) << "bars follow the box, not the painting";
     const QImage painted = ControlById(*window, 1000)->grab().toImage();
@@ -270,27 +332,134 @@ TEST_F(MainWindow, OpenAndSaveAsGoThroughTheFileDialogs) {
     EXPECT_EQ(window->PicturePath(), picture) << "the current picture stays";
     const FileDialogRequest save = prompts.FileRequests().back();
     EXPECT_EQ(save.kind, FileDialogRequest::Kind::Save);
-    EXPECT_EQ(save.initialName, picture);
     EXPECT_EQ(save.filter, "Bilder (*.jpg)|*.jpg");
-    EXPECT_TRUE(save.options & FileDialogOption::OverwritePrompt);
 
     QApplication::setActiveWindow(window.get());
     QTest::keySequence(window.get(), QKeySequence::Open);
     EXPECT_EQ(prompts.FileRequests().size(), 4u) << "Ctrl+O opens too";
 }
 
-TEST_F(MainWindow, AnUnreadableChosenFileBecomesCurrentAndShowsTheSample) {
+TEST_F(MainWindow, AnUnreadablePictureIsToldAndThePictureThatWasOpenStays) {
+    const QString open = pictures.File("Urlaub.gif");
+    WriteAll(open, Encode(QuarterPattern(800, 600), "gif"));
+    WriteAll(pictures.File("Notiz.jpg"), "Einkaufen: Milch, Brot");
+    WriteAll(pictures.File("kaputt.bmp"), QByteArray("BM") + QByteArray(60, '\xff'));
+    QDir(pictures.Path()).mkdir("Ordner.jpg");
+    enum class Way { Dialog, CommandLine };
+    const struct {
+        const char* name;
+        Way way;
+        bool pictureOpen;
+        const char* reason;
+    } cases[] = {
+        {"Notiz.jpg", Way::Dialog, true, "Die Datei ist kein JPEG-, GIF- oder BMP-Bild."},
+        {"Notiz.jpg", Way::CommandLine, false, "Die Datei ist kein JPEG-, GIF- oder BMP-Bild."},
+        {"fehlt.jpg", Way::Dialog, false, "Die Datei existiert nicht."},
+        {"fehlt.jpg", Way::CommandLine, true, "Die Datei existiert nicht."},
+        {"kaputt.bmp", Way::Dialog, true, "Das Bild hat einen beschädigten Kopf."},
+        {"Ordner.jpg", Way::CommandLine, true, "keine gewöhnliche Datei"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(config.File("Weskamor/Plenmar.conf"));  // each start from nothing
+        RecordingPrompts told;
+        auto window = Start();
+        if (c.pictureOpen) {
+            told.ChooseNext(open);
+            window->OnOpen();
+            window->WaitForConversions();
+        }
+        const QImage shown = window->Converter().Preview()->image;
+        const QString bad = pictures.File(c.name);
+        if (c.way == Way::Dialog) {
+            told.ChooseNext(bad);
+            window->OnOpen();
+        } else {
+            window->SetCommandLine(bad.split(' '));
+            window->ProcessCommandLine();
+        }
+        window->WaitForConversions();
+        window->WaitForConversions();
+        ASSERT_EQ(told.Messages().size(), 1u) << told.Texts().join('|').toStdString();
+        EXPECT_TRUE(told.Messages()[0].text.startsWith(
+            QStringLiteral("Das Bild „%1“ lässt sich nicht öffnen.\n").arg(bad)));
+        EXPECT_TRUE(told.Messages()[0].text.contains(QString::fromUtf8(c.reason)))
+            << told.Messages()[0].text.toStdString();
+        EXPECT_EQ(window->PicturePath(), c.pictureOpen ? open : QString());
+        EXPECT_TRUE(
+            window->windowTitle().startsWith(c.pictureOpen ? "Urlaub.gif (" : "Beispielbild ("))
+            << window->windowTitle().toStdString();
+        EXPECT_EQ(window->Converter().Preview()->image, shown);
+        window->close();
+        EXPECT_EQ(Stored()["Setting/Testfile"], window->PicturePath());
+    }
+}
+
+TEST_F(MainWindow, AStoredPictureThatIsGoneGivesTheSampleSilently) {
+    QDir(config.Path()).mkpath("Weskamor");
+    WriteAll(config.File("Weskamor/Plenmar.conf"), "[Setting]\nTestfile=/nirgends/Urlaub.jpg\n");
     auto window = Start();
-    const QString broken = pictures.File("kaputt.jpg");
-    WriteAll(broken, "no picture in here");
-    prompts.ChooseNext(broken);
+    window->WaitForConversions();
+    EXPECT_TRUE(prompts.Messages().empty()) << prompts.Texts().join('|').toStdString();
+    EXPECT_EQ(window->PicturePath(), "");
+    EXPECT_TRUE(window->windowTitle().startsWith("Beispielbild ("))
+        << window->windowTitle().toStdString();
+    EXPECT_EQ(window->Converter().Preview()->pictureWidth, 368);
+}
+
+TEST_F(MainWindow, SaveAsProposesACopyBesideThePictureAndNamesTheOriginal) {
+    auto window = Start();
+    prompts.ChooseNext({});
+    window->OnSaveAs();
+    EXPECT_EQ(prompts.FileRequests().back().initialName,
+              QDir::homePath() + "/Beispielbild 368x276.jpg");
+
+    const QString original = pictures.File("Urlaub.jpg");
+    const QByteArray originalBytes = Encode(QuarterPattern(2560, 1920), "jpeg");
+    WriteAll(original, originalBytes);
+    const QString other = pictures.File("andere.jpg");
+    WriteAll(other, "alt");
+    prompts.ChooseNext(original);
     window->OnOpen();
     window->WaitForConversions();
-    EXPECT_EQ(window->PicturePath(), broken);
-    EXPECT_TRUE(window->windowTitle().startsWith("kaputt.jpg ("));
-    EXPECT_EQ(window->Converter().Preview()->pictureWidth, 368);
-    window->close();
-    EXPECT_EQ(Stored()["Setting/Testfile"], broken);
+
+    const struct {
+        QString chosen;
+        std::optional<Answer> answer;  // none: nothing is asked
+        const char* question;
+        bool written;
+    } cases[] = {
+        {original, Answer::No, "ist das Originalbild, das gerade geöffnet ist", false},
+        {other, Answer::No, "gibt es schon", false},
+        {pictures.File("neu.jpg"), std::nullopt, "", true},
+        {other, Answer::Yes, "gibt es schon", true},
+        {original, Answer::Yes, "ist das Originalbild, das gerade geöffnet ist", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen.toStdString());
+        const QByteArray before = QFile::exists(c.chosen) ? ReadAll(c.chosen) : QByteArray();
+        const std::size_t asked = prompts.Messages().size();
+        prompts.ChooseNext(c.chosen);
+        if (c.answer) {
+            prompts.AnswerNext(*c.answer);
+        }
+        window->OnSaveAs();
+        window->WaitForConversions();
+        EXPECT_EQ(prompts.FileRequests().back().initialName, pictures.File("Urlaub 368x276.jpg"));
+        EXPECT_FALSE(prompts.FileRequests().back().options & FileDialogOption::OverwritePrompt)
+            << "one question, ours";
+        ASSERT_EQ(prompts.Messages().size(), asked + (c.answer ? 1 : 0));
+        if (c.answer) {
+            const Message& question = prompts.Messages().back();
+            EXPECT_TRUE(question.text.contains(QString::fromUtf8(c.question)))
+                << question.text.toStdString();
+            EXPECT_EQ(question.defaultNo, c.chosen == original) << "Enter keeps the original";
+        }
+        EXPECT_EQ(QFile::exists(c.chosen) && ReadAll(c.chosen) != before, c.written);
+        if (c.written) {
+            EXPECT_EQ(QImage(c.chosen).size(), QSize(368, 276));
+        }
+    }
 }
 
 TEST_F(MainWindow, ParameterChangesRedrawAtOnceAndOnlyAFullRunWrites) {

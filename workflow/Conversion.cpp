@@ -1,5 +1,6 @@
 #include "Conversion.h"
 
+#include <QFile>
 #include <algorithm>
 
 #include "ConversionTexts.h"
@@ -115,29 +116,29 @@ ConversionResult Conversion::Run(const ConversionParams& params, const QString& 
                      m_substituteSample && sampleUse == SampleUse::AsConfigured);
 }
 
-bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool sample,
-                            bool substituteSample, ConversionResult& result, QString& sourceLine) {
-    if (!sample && source.LoadFromFile(picturePath)) {
+bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool substituteSample,
+                            ConversionResult& result, QString& sourceLine) {
+    // The sample stands in only where no picture is named: shown under a picture's name it
+    // would be saved and mailed as if it were that picture.
+    if (picturePath.isEmpty() && substituteSample) {
+        result.usedSample = true;
+        sourceLine.clear();
+        if (!source.LoadFromResource(kSampleId, kSampleType)) {
+            result.error = source.LastError();
+            result.failure = ConversionFailure::Unreadable;
+            return false;
+        }
+        return true;
+    }
+    if (!picturePath.isEmpty() && source.LoadFromFile(picturePath)) {
         sourceLine = ConversionTexts::SourceSizeLine(FileSize(picturePath));
         return true;
     }
     result.defect = source.Defect();
-    if (!substituteSample) {
-        result.error =
-            picturePath.isEmpty() ? QStringLiteral("no picture given") : source.LastError();
-        result.failure = source.RanOutOfMemory() ? ConversionFailure::OutOfMemory
-                                                 : ConversionFailure::Unreadable;
-        return false;
-    }
-    // The sample takes the place of a picture that cannot be shown; no source size then.
-    result.usedSample = true;
-    sourceLine.clear();
-    if (!source.LoadFromResource(kSampleId, kSampleType)) {
-        result.error = source.LastError();
-        result.failure = ConversionFailure::Unreadable;
-        return false;
-    }
-    return true;
+    result.error = picturePath.isEmpty() ? QStringLiteral("no picture given") : source.LastError();
+    result.failure =
+        source.RanOutOfMemory() ? ConversionFailure::OutOfMemory : ConversionFailure::Unreadable;
+    return false;
 }
 
 bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
@@ -171,7 +172,7 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
         drawn = source.Draw(&scaled.Dc(), CRect{0, 0, size.width, size.height}, false, false);
     }
     if (!result.usedSample) {
-        result.defect = source.Defect();  // for the sample: why it stands in
+        result.defect = source.Defect();
     }
     if (!drawn) {
         result.error = source.LastError();
@@ -196,20 +197,9 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     CPicture source;
     QString sourceLine;
     ImageBuffer scaled;
-    if (!LoadSource(source, picturePath, false, substituteSample, result, sourceLine)) {
+    if (!LoadSource(source, picturePath, substituteSample, result, sourceLine) ||
+        !DrawScaled(source, params, scaled, result)) {
         return result;
-    }
-    if (!DrawScaled(source, params, scaled, result)) {
-        // A picture whose header reads but whose data does not decode counts as unreadable;
-        // one that does not fit in memory is not replaced by anything.
-        if (result.failure != ConversionFailure::Unreadable || result.usedSample ||
-            !substituteSample ||
-            !LoadSource(source, picturePath, true, substituteSample, result, sourceLine) ||
-            !DrawScaled(source, params, scaled, result)) {
-            return result;
-        }
-        result.error.clear();
-        result.failure = ConversionFailure::None;
     }
 
     QString target = m_previewPath;
@@ -223,6 +213,9 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     if (target.isEmpty()) {
         result.error = QStringLiteral("no file to write");
         result.failure = ConversionFailure::CannotWrite;
+        if (m_view != nullptr) {
+            m_view->PreviewNotWritten(result);
+        }
         return result;
     }
     // The first encoding stays in memory: only the final, adjusted picture touches the target,
@@ -262,9 +255,18 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         return result;
     }
     JpegSaver saver;
+    const bool previewFile = target == m_previewPath;
     if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), result.quality, -1, -1,
                                 params.Resolution)) {
-        return WriteFailed(result, target, saver);
+        WriteFailed(result, target, saver);
+        if (previewFile && m_view != nullptr) {
+            m_view->PreviewNotWritten(result);
+        }
+        return result;
+    }
+    if (previewFile) {
+        // It shows the user's picture: no one else is to read it, wherever it lies.
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     result.width = written->Width();
     result.height = written->Height();
@@ -274,7 +276,9 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
 
     result.previewKb = m_previewPath.isEmpty() ? 0 : ConversionTexts::Kb(FileSize(m_previewPath));
     const QString& named = outputFolder.isEmpty() ? currentPicturePath : picturePath;
-    result.title = ConversionTexts::Title(ConversionTexts::FileName(named), result.previewKb);
+    result.title = ConversionTexts::Title(
+        result.usedSample ? ConversionTexts::SampleName() : ConversionTexts::FileName(named),
+        result.previewKb);
     result.infoText = ConversionTexts::InfoText(
         sourceLine, result.previewKb,
         ConversionTexts::PrintSize(result.width, result.height, params.Resolution));
@@ -308,9 +312,11 @@ void Conversion::SetTargetSize(ConversionParams& params, int size) {
     params.TargetSize = size;
     // The last finished picture gives the proportions, so a size change never waits for a run.
     const std::shared_ptr<const PreviewFrame> frame = Preview();
-    if (frame->pictureWidth > 0) {
-        params.CompanionSize = static_cast<int>(static_cast<long long>(size) *
-                                                frame->pictureHeight / frame->pictureWidth);
+    // The box is turned for a portrait picture: its other side is always the shorter one.
+    const long long longer = std::max(frame->pictureWidth, frame->pictureHeight);
+    const long long shorter = std::min(frame->pictureWidth, frame->pictureHeight);
+    if (longer > 0) {
+        params.CompanionSize = static_cast<int>(size * shorter / longer);
     }
     if (m_view != nullptr) {
         m_view->InvalidatePreview();

@@ -15,10 +15,10 @@
 class ConversionView;
 class DecodeBudget;
 
-// Whether one run may show the built-in sample in place of a source it cannot decode.
+// Whether one run without a picture may show the built-in sample.
 enum class SampleUse {
     AsConfigured,  // as SetSubstituteSample says
-    Never,         // the run fails instead: a folder run must not write the sample as a result
+    Never,         // the run fails instead, also without a picture
 };
 
 // The preview as it stood after the last finished run or quick preview.
@@ -38,8 +38,9 @@ public:
     explicit Conversion(QString previewPath, ConversionView* view = nullptr,
                         QSize initialPreview = {});
 
-    // A source that cannot be decoded is replaced by the built-in sample picture, unless
-    // this is switched off (the command-line converter reports it instead).
+    // A run that names no picture converts the built-in sample picture, unless this is
+    // switched off (the command-line converter fails instead). A named picture that cannot be
+    // decoded always fails: the sample never stands in under another picture's name.
     void SetSubstituteSample(bool substitute) { m_substituteSample = substitute; }
     // Conversions running side by side share the memory their decodings take.
     void SetDecodeBudget(DecodeBudget* budget) { m_budget = budget; }
@@ -69,8 +70,8 @@ private:
     ConversionResult RunLocked(const ConversionParams& params, const QString& picturePath,
                                const QString& outputFolder, const QString& outputName,
                                const QString& currentPicturePath, bool substituteSample);
-    bool LoadSource(CPicture& source, const QString& picturePath, bool sample,
-                    bool substituteSample, ConversionResult& result, QString& sourceLine);
+    bool LoadSource(CPicture& source, const QString& picturePath, bool substituteSample,
+                    ConversionResult& result, QString& sourceLine);
     bool DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
                     ConversionResult& result);
     void Publish();

@@ -2,6 +2,10 @@
 
 namespace ConversionTexts {
 
+QString SampleName() {
+    return QStringLiteral("Beispielbild");
+}
+
 QString FileName(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }

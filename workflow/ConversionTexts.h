@@ -10,6 +10,8 @@ QString FolderTargetName(const QString& outputFolder, const QString& picturePath
                          int height);
 // The text after the last folder separator.
 QString FileName(const QString& path);
+// What the title calls the built-in sample picture, so that it is never taken for a file.
+QString SampleName();
 // The file name cut at its last dot: what a folder run names its result after.
 QString BaseName(const QString& path);
 QString Title(const QString& fileName, int previewKb);

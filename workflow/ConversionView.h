@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct ConversionResult;
+
 // What a conversion changes in the window that shows it. Called on the thread that runs the
 // conversion, so a window forwards each call to its own thread.
 class ConversionView {
@@ -13,4 +15,6 @@ public:
     // The information box exists only once the control panel does.
     virtual bool PanelExists() const = 0;
     virtual void SetInfoText(const QString& text) = 0;
+    // The preview file could not be written; `result` says why.
+    virtual void PreviewNotWritten(const ConversionResult& result) { (void)result; }
 };

@@ -1,5 +1,7 @@
 #include "MainDlg.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -69,6 +71,25 @@ void Tell(const QString& text) {
         {QStringLiteral("Plenmar"), text, MessageButtons::Ok, MessageIcon::Warning});
 }
 
+// Whether both name one existing file, also through links.
+bool SameFile(const QString& a, const QString& b) {
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+QString PreviewPathIn(const QString& folder) {
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/Temppic.jpg");
+}
+
+QString CannotOpen(const QString& path, const ConversionResult& result) {
+    const QFileInfo file(path);
+    const QString reason = file.exists() || file.isSymLink()
+                               ? FailureReason(result)
+                               : QStringLiteral("Die Datei existiert nicht.");
+    return QStringLiteral("Das Bild „%1“ lässt sich nicht öffnen.\n%2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
 int CommandLineThreadProc(CMainDlg* window) {
     window->ProcessCommandLine();
     return 1;
@@ -78,7 +99,7 @@ int CommandLineThreadProc(CMainDlg* window) {
 
 CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
     : QDialog(parent),
-      m_previewPath(TempFolder() + QStringLiteral("/Temppic.jpg")),
+      m_previewPath(PreviewPathIn(PrivateTempFolder())),
       m_hIcon(QStringLiteral(":/ICON/128.png")),
       m_posted(new PostedCalls(this)),
       m_conversion(m_previewPath, this, ScreenSize()),
@@ -158,7 +179,8 @@ bool CMainDlg::OnInitDialog() {
     move(window.left, window.top);
     resize(window.right - window.left, window.bottom - window.top);
     PublishParams();
-    Recompute(m_picturePath, {}, {});
+    // A stored picture that is gone is not worth a word at start: the sample shows instead.
+    OpenPicture(m_picturePath, false);
     if (m_panelFactory) {
         m_panel = m_panelFactory(*this);
         m_panel->SetLinks(&m_params.Quality, this, &m_params.TargetSize);
@@ -292,9 +314,64 @@ void CMainDlg::OnOpen() {
     if (!chosen) {
         return;
     }
-    m_picturePath = *chosen;
-    setWindowTitle(ConversionTexts::FileName(m_picturePath));
-    Recompute(m_picturePath, {}, {});
+    OpenPicture(*chosen, true);
+}
+
+void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
+    const QString previous = m_picturePath;
+    m_picturePath = path;
+    setWindowTitle(path.isEmpty() ? ConversionTexts::SampleName()
+                                  : ConversionTexts::FileName(path));
+    Recompute(path, {}, {}, [this, path, previous, tellFailure](const ConversionResult& result) {
+        if (!result.target.isEmpty()) {
+            // The box the preview is laid out in follows the picture drawn, not the
+            // proportions of whatever was shown before.
+            SetTargetSize(m_params.TargetSize);
+            return;
+        }
+        const bool unreadable = result.failure == ConversionFailure::Unreadable ||
+                                result.failure == ConversionFailure::OutOfMemory;
+        if (!unreadable || m_picturePath != path || path.isEmpty()) {
+            return;  // the preview file's own trouble is told apart; a later picture won
+        }
+        if (tellFailure) {
+            Tell(CannotOpen(path, result));
+        }
+        // The picture that was open stays; with none, the sample, titled as such.
+        m_picturePath = path == previous ? QString() : previous;
+        OpenPicture(m_picturePath, false);
+    });
+}
+
+QString CMainDlg::SaveAsProposal() const {
+    const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
+    if (m_picturePath.isEmpty()) {
+        return ConversionTexts::FolderTargetName(QDir::homePath(), ConversionTexts::SampleName(),
+                                                 frame->pictureWidth, frame->pictureHeight);
+    }
+    return ConversionTexts::FolderTargetName(QFileInfo(m_picturePath).absolutePath(), m_picturePath,
+                                             frame->pictureWidth, frame->pictureHeight);
+}
+
+bool CMainDlg::MayReplace(const QString& target) const {
+    if (SameFile(target, m_picturePath)) {
+        Message question{QStringLiteral("Plenmar"),
+                         QStringLiteral("„%1“ ist das Originalbild, das gerade geöffnet ist.\n"
+                                        "Möchten Sie das Original durch das umgewandelte Bild "
+                                        "ersetzen? Es geht dabei verloren.")
+                             .arg(QDir::toNativeSeparators(target)),
+                         MessageButtons::YesNo, MessageIcon::Warning};
+        question.defaultNo = true;
+        return CurrentPrompts().ShowMessage(question) == Answer::Yes;
+    }
+    if (!QFileInfo(target).exists()) {
+        return true;
+    }
+    return CurrentPrompts().ShowMessage(
+               {QStringLiteral("Plenmar"),
+                QStringLiteral("„%1“ gibt es schon.\nMöchten Sie die Datei ersetzen?")
+                    .arg(QDir::toNativeSeparators(target)),
+                MessageButtons::YesNo, MessageIcon::Question}) == Answer::Yes;
 }
 
 void CMainDlg::OnSaveAs() {
@@ -305,12 +382,13 @@ void CMainDlg::OnSaveAs() {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
     request.defaultExtension = QStringLiteral("jpg");
-    request.initialName = m_picturePath;
-    request.options = FileDialogOption::OverwritePrompt | FileDialogOption::HideReadOnly |
-                      FileDialogOption::NoChangeDir;
+    // Never the open picture itself: Enter would replace the original with its small copy.
+    request.initialName = SaveAsProposal();
+    // Replacing is asked below, where the original can be told from any other file.
+    request.options = FileDialogOption::HideReadOnly | FileDialogOption::NoChangeDir;
     request.filter = QStringLiteral("Bilder (*.jpg)|*.jpg");
     const std::optional<QString> chosen = CurrentPrompts().AskFileName(request);
-    if (!chosen) {
+    if (!chosen || !MayReplace(*chosen)) {
         return;
     }
     Recompute(m_picturePath, {}, *chosen, [target = *chosen](const ConversionResult& result) {
@@ -347,9 +425,7 @@ void CMainDlg::ProcessCommandLine() {
     if (picture.isEmpty()) {
         return;
     }
-    m_picturePath = picture;
-    setWindowTitle(picture);
-    Recompute(m_picturePath, {}, {});
+    OpenPicture(picture, true);
 }
 
 void CMainDlg::OnMailSetup() {
@@ -467,6 +543,21 @@ void CMainDlg::InvalidatePreview() {
 
 void CMainDlg::SetTitle(const QString& title) {
     m_posted->Post([this, title] { setWindowTitle(title); });
+}
+
+void CMainDlg::PreviewNotWritten(const ConversionResult& result) {
+    m_posted->Post([this, result] {
+        // Every change would tell it again; once is enough to know what is wrong.
+        if (m_previewFailureTold) {
+            return;
+        }
+        m_previewFailureTold = true;
+        Tell(m_previewPath.isEmpty()
+                 ? QStringLiteral("Für die Vorschau lässt sich kein eigener Ordner anlegen; "
+                                  "die Vorschau bleibt leer.")
+                 : QStringLiteral("Die Vorschau „%1“ kann nicht geschrieben werden.\n%2")
+                       .arg(QDir::toNativeSeparators(m_previewPath), FailureReason(result)));
+    });
 }
 
 bool CMainDlg::PanelExists() const {

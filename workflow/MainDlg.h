@@ -129,6 +129,15 @@ private:
     void SetTitle(const QString& title) override;
     bool PanelExists() const override;
     void SetInfoText(const QString& text) override;
+    void PreviewNotWritten(const ConversionResult& result) override;
+
+    // Shows `path` (the sample when empty). A picture that cannot be read leaves the one
+    // that was open, and is told when `tellFailure` says so.
+    void OpenPicture(const QString& path, bool tellFailure);
+    // "NAME WIDTHxHEIGHT.jpg" beside the open picture, as a folder run names it.
+    QString SaveAsProposal() const;
+    // Asks before a file is replaced, and says so when it is the open picture itself.
+    bool MayReplace(const QString& target) const;
 
     void BindControls();
     // Shows, hides and ranges the scroll bars for the preview box and picture as they are now.
@@ -170,6 +179,7 @@ private:
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
     CSimpleMapi m_mail;
+    bool m_previewFailureTold = false;
     WindowWorker m_worker{this};
     CFolderRunController m_folderRun{*this, *this, m_worker, m_conversion, m_background, m_mail};
     CSendPicture m_sendPicture{*this, m_mail, m_worker, m_batchMail};
