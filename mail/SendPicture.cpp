@@ -2,48 +2,38 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include "MailProvider.h"
 #include "SimpleMapi.h"
 #include "platform/FileOps.h"
+#include "platform/PrivateFolder.h"
 #include "platform/Prompts.h"
-#include "platform/TempFolder.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/WindowWorker.h"
 
 namespace {
 
-// The converted picture a mail carries: "<TEMP>/<name>.jpg", so that it goes out under the
-// picture's own name. When that is the open picture itself, the same name goes into a folder
-// of its own: the send would otherwise replace the user's picture and then delete it.
+// The converted picture a mail carries: "<name>.jpg", so that it goes out under the picture's
+// own name, in a new folder of our own. Nothing else ever has that path: a file of the user's
+// under the same name (in TEMP, or the open picture itself) is neither replaced nor deleted.
 struct MailPicture {
     QString path;
     QString ownFolder;
 
     static MailPicture For(const QString& picturePath) {
-        const QString name = ConversionTexts::BaseName(picturePath) + QStringLiteral(".jpg");
-        MailPicture picture{TempFolder() + QLatin1Char('/') + name, {}};
-        const QString canonical = QFileInfo(picture.path).canonicalFilePath();
-        if (!canonical.isEmpty() && canonical == QFileInfo(picturePath).canonicalFilePath()) {
-            QTemporaryDir folder(TempFolder() + QStringLiteral("/plenmar-XXXXXX"));
-            if (!folder.isValid()) {
-                return {};
-            }
-            folder.setAutoRemove(false);
-            picture.ownFolder = folder.path();
-            picture.path = folder.filePath(name);
+        const QString name = (picturePath.isEmpty() ? ConversionTexts::SampleName()
+                                                    : ConversionTexts::BaseName(picturePath)) +
+                             QStringLiteral(".jpg");
+        const QString folder = NewPrivateFolder(QStringLiteral("send"));
+        if (folder.isEmpty()) {
+            return {};
         }
-        return picture;
+        return {folder + QLatin1Char('/') + name, folder};
     }
-    // Removes what the send made: the file when it was written, and the folder of its own.
-    void Remove(bool written) const {
-        if (written) {
-            RemoveFile(path);
-        }
-        if (!ownFolder.isEmpty()) {
-            QDir().rmdir(ownFolder);
-        }
+    // Removes what the send made: the file, when it was written, and its folder.
+    void Remove() const {
+        RemoveFile(path);
+        QDir().rmdir(ownFolder);
     }
 };
 
@@ -75,7 +65,7 @@ void CSendPicture::Send(const QString& picturePath) {
         picturePath, picture.path, [this, picture](const ConversionResult& result) {
             m_pending = false;
             if (result.target.isEmpty()) {
-                picture.Remove(false);  // nothing was written: an older file of the name stays
+                picture.Remove();
                 TellNotConverted(FailureReason(result));
                 return;
             }
@@ -90,13 +80,13 @@ void CSendPicture::Send(const QString& picturePath) {
                     mail.AddAttachment(picture.path, static_cast<ULONG>(-1));
                     mail.SendMail(subject, text);
                 }
-                picture.Remove(true);
+                picture.Remove();
             };
             if (m_host.Closing()) {
-                picture.Remove(true);
+                picture.Remove();
             } else if (const auto started = m_worker.Start(send);
                        started != WindowWorker::StartResult::Started) {
-                picture.Remove(true);
+                picture.Remove();
                 if (started == WindowWorker::StartResult::Busy) {
                     m_host.TellBusy();
                 }

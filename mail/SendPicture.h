@@ -25,10 +25,10 @@ protected:
     ~PictureMailHost() = default;
 };
 
-// "Bild versenden": converts the open picture into "<TEMP>/<name>.jpg" and hands it to the
-// mail program from the window's worker, so the window stays usable while the mail program
-// is open. The subject and text are the window's mail settings as they are when the
-// conversion has finished.
+// "Bild versenden": converts the open picture into "<name>.jpg" in a new private folder (see
+// NewPrivateFolder) and hands it to the mail program from the window's worker, so the window
+// stays usable while the mail program is open. The subject and text are the window's mail
+// settings as they are when the conversion has finished.
 class CSendPicture {
 public:
     CSendPicture(PictureMailHost& host, CSimpleMapi& mail, WindowWorker& worker,

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <cerrno>
+#include <cstdlib>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,10 +12,10 @@
 namespace {
 
 // A base the user owns: the session's runtime folder when it is one, else the cache folder.
-QString Base() {
+QString Base(bool lasting) {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     struct stat info {};
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) &&
+    if (!lasting && !runtime.isEmpty() && QDir::isAbsolutePath(runtime) &&
         ::stat(QFile::encodeName(runtime).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
         info.st_uid == ::geteuid()) {
         return runtime;
@@ -42,8 +43,8 @@ bool OwnFolder(const QString& path) {
 
 }  // namespace
 
-QString PrivateFolder(const QString& name) {
-    const QString base = Base();
+QString PrivateFolder(const QString& name, bool lasting) {
+    const QString base = Base(lasting);
     if (base.isEmpty()) {
         return {};
     }
@@ -56,4 +57,14 @@ QString PrivateFolder(const QString& name) {
     }
     folder += QLatin1Char('/') + name;
     return OwnFolder(folder) ? folder : QString();
+}
+
+QString NewPrivateFolder(const QString& name) {
+    const QString parent = PrivateFolder(name);
+    if (parent.isEmpty()) {
+        return {};
+    }
+    QByteArray pattern = QFile::encodeName(parent + QStringLiteral("/XXXXXX"));
+    // mkdtemp makes it 0700 under a name no one had.
+    return ::mkdtemp(pattern.data()) != nullptr ? QFile::decodeName(pattern) : QString();
 }

@@ -8,4 +8,12 @@
 // (no link) owned by this user, and is closed to others if it was not. Another user can thus
 // neither read what is put there nor plant a file or link under a name we are about to use.
 // Empty when no such folder can be had; an empty `name` gives "plenmar" itself.
-QString PrivateFolder(const QString& name = {});
+//
+// Where files must outlast the session (copies a mail program reads later), `lasting` puts the
+// folder under the cache folder in any case.
+QString PrivateFolder(const QString& name = {}, bool lasting = false);
+
+// A new, empty folder of its own in PrivateFolder(name): for files that must keep a given
+// name (a mail attachment) without ever meeting another file of that name. Removing it and
+// what is in it is the caller's. Empty when none can be made.
+QString NewPrivateFolder(const QString& name);
