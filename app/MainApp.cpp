@@ -7,6 +7,7 @@
 #include <QTranslator>
 
 #include "FolderAction.h"
+#include "mail/MailProvider.h"
 #include "platform/EndingSignalNotifier.h"
 #include "platform/PictureObject.h"
 #include "platform/StringTable.h"
@@ -42,6 +43,8 @@ bool CMainApp::InitInstance() {
 
     WriteFolderAction(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
                       applicationFilePath());
+    // Copies from sends of earlier days would otherwise wait for the next send to go.
+    RemoveOldMailCopies();
 
     WidgetPrompts prompts;
     Prompts* previous = InstallPrompts(&prompts);

@@ -13,6 +13,8 @@
 #include <string>
 
 #include "Mapi.h"
+#include "platform/PrivateFolder.h"
+#include "platform/Prompts.h"
 #include "platform/SpawnAndWait.h"
 
 struct MailLibrary {
@@ -69,7 +71,7 @@ ULONG Stage(const MapiMessage& message, QStringList& copies) {
         return SUCCESS_SUCCESS;
     }
     const QString staging = MailStagingFolder();
-    if (!QDir().mkpath(staging)) {
+    if (staging.isEmpty()) {
         return MAPI_E_FAILURE;
     }
     RemoveOldCopies(staging);
@@ -102,8 +104,7 @@ ULONG Stage(const MapiMessage& message, QStringList& copies) {
     return SUCCESS_SUCCESS;
 }
 
-ULONG RunXdgEmail(const QString& program, const QStringList& arguments) {
-    const ProgramExit ended = SpawnAndWait(program, arguments, &MailWaitInterrupt::Stopping);
+ULONG ResultOf(const ProgramExit& ended) {
     switch (ended.how) {
         case ProgramExit::How::Abandoned:
         case ProgramExit::How::HandedOff:
@@ -124,6 +125,27 @@ ULONG RunXdgEmail(const QString& program, const QStringList& arguments) {
         default:  // 1 wrong use, 3 no tool for the job, 4 the mail program failed
             return MAPI_E_FAILURE;
     }
+}
+
+// The attachments are staged copies, so once xdg-email runs and has not failed at once,
+// nothing is left to wait for: a mail program it started may stay open for hours.
+constexpr std::chrono::milliseconds kHandOverWait{2000};
+
+ULONG RunXdgEmail(const QString& program, const QStringList& arguments) {
+    return ResultOf(SpawnAndHandOff(
+        program, arguments, kHandOverWait,
+        [](const ProgramExit& ended) {
+            if (ResultOf(ended) != SUCCESS_SUCCESS) {
+                CurrentPrompts().ShowMessage(
+                    {QStringLiteral("Plenmar"),
+                     QStringLiteral("Das Mailprogramm hat die Mail nachträglich abgelehnt "
+                                    "(xdg-email endete mit Status %1). Bitte versenden Sie "
+                                    "das Bild noch einmal.")
+                         .arg(ended.code),
+                     MessageButtons::Ok, MessageIcon::Warning});
+            }
+        },
+        &MailWaitInterrupt::Stopping));
 }
 
 // Recipients as xdg-email takes them: "To" as plain addresses, the others after --cc and
@@ -279,8 +301,14 @@ bool RegisterMailLibrary(const char* name,
 }
 
 QString MailStagingFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/plenmar/mail");
+    return PrivateFolder(QStringLiteral("mail"), true);
+}
+
+void RemoveOldMailCopies() {
+    const QString staging = MailStagingFolder();
+    if (!staging.isEmpty()) {
+        RemoveOldCopies(staging);
+    }
 }
 
 MailWaitInterrupt::MailWaitInterrupt(std::function<bool()> stop)

@@ -13,7 +13,11 @@
 //
 // Mail programs read the attachments after xdg-email has returned, so each attachment is
 // handed over as a copy in a staging folder of our own (MailStagingFolder()), which outlives
-// the send; copies older than a day are removed at a later send.
+// the send; copies older than a day are removed at a later send and at start.
+//
+// xdg-email returns only when a mail program it had to start is closed. A send waits for it
+// two seconds at most: a program that has not failed by then has the message, and is reaped
+// in the background; a failure it reports later is told as a notice.
 
 struct MailLibrary;
 // What a lookup gives; cast it to the entry point's type from Mapi.h.
@@ -32,12 +36,15 @@ MailProc MailLibraryEntry(const MailLibrary* library, const char* name);
 bool RegisterMailLibrary(const char* name,
                          std::initializer_list<std::pair<const char*, MailProc>> entries);
 
-// Where the copies handed to mail programs are kept: plenmar/mail in the user's cache folder.
+// Where the copies handed to mail programs are kept: plenmar/mail in the user's cache folder,
+// closed to other users. Empty when it cannot be had.
 QString MailStagingFolder();
+// Removes staged copies older than a day: their mail programs have read them long ago.
+void RemoveOldMailCopies();
 
 // While one exists on a thread, a send from that thread stops waiting for the mail program as
-// soon as `stop` says so: the message counts as handed over, and xdg-email is ended (a mail
-// program it started goes on). Some mail programs keep xdg-email waiting until they are
+// soon as `stop` says so: the message counts as handed over, and xdg-email is left to run and
+// reaped in the background. Some mail programs keep xdg-email waiting until they are
 // closed; a window that closes must not wait for that.
 class MailWaitInterrupt {
 public:

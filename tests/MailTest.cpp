@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -11,14 +12,17 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include "mail/MailProvider.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
+#include "platform/SpawnAndWait.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
+#include "ui/FolderPane.h"
 #include "workflow/MainDlg.h"
 
 namespace {
@@ -28,6 +32,7 @@ namespace {
 // as the file "status" says.
 constexpr char kStandIn[] = R"(#!/bin/sh
 here=$(dirname "$0")
+echo $$ >> "$here/pids"
 : > "$here/args"
 n=0
 next=
@@ -44,6 +49,9 @@ case "$status" in
     wait) i=0
           while [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
           touch "$here/waited-to-the-end"; exit 0 ;;
+    linger) i=0
+          while [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done; exit 0 ;;
+    late-failure) sleep 2.5; exit 4 ;;
 esac
 exit "$status"
 )";
@@ -55,9 +63,21 @@ protected:
         m_path = qgetenv("PATH");
         m_folder = QDir::currentPath();
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
+        m_runtime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
         InstallMailProgram();
     }
     void TearDown() override {
+        // Stand-ins that play a mail program still open are ended with the test.
+        const QByteArray pids =
+            QFile::exists(bin.File("pids")) ? ReadAll(bin.File("pids")) : QByteArray();
+        for (const QByteArray& pid : pids.split('\n')) {
+            if (pid.toInt() > 0) {
+                ::kill(pid.toInt(), SIGTERM);
+            }
+        }
+        WaitForHandedOffPrograms(std::chrono::seconds(10));
+        qputenv("XDG_RUNTIME_DIR", m_runtime);
         QDir::setCurrent(m_folder);
         qputenv("PATH", m_path);
         qunsetenv("XDG_CACHE_HOME");
@@ -105,9 +125,11 @@ protected:
 
     TestFolder bin;
     TestFolder cache;
+    TestFolder runtime;
     TestFolder pictures;
     RecordingPrompts prompts;
     QByteArray m_path;
+    QByteArray m_runtime;
     QString m_folder;
 };
 
@@ -386,15 +408,17 @@ TEST_F(MailWindow, SendsTheOpenPictureConvertedUnderItsOwnName) {
     const struct {
         QString picture;
         const char* attachedName;
+        bool ownFileInTemp;  // the user's own "<TEMP>/Urlaub.jpg" lies beside the send
     } cases[] = {
-        {{}, ".jpg"},  // none opened yet: the sample picture
-        {pictures.File("Urlaub.bmp"), "Urlaub.jpg"},
-        {temp.File("Urlaub.jpg"), "Urlaub.jpg"},  // the temporary name is the picture itself
+        {{}, "Beispielbild.jpg", false},  // none opened yet: the sample picture
+        {pictures.File("Urlaub.bmp"), "Urlaub.jpg", false},
+        {pictures.File("Urlaub.bmp"), "Urlaub.jpg", true},
+        {temp.File("Urlaub.jpg"), "Urlaub.jpg", true},  // the picture sent is that file
     };
     for (const auto& c : cases) {
-        const bool pictureInTemp = c.picture == temp.File("Urlaub.jpg");
+        const bool pictureInTemp = c.ownFileInTemp;
         if (pictureInTemp) {
-            WriteAll(c.picture, inTemp);
+            WriteAll(temp.File("Urlaub.jpg"), inTemp);
         }
         auto window = Start();
         if (!c.picture.isEmpty()) {
@@ -407,9 +431,13 @@ TEST_F(MailWindow, SendsTheOpenPictureConvertedUnderItsOwnName) {
         EXPECT_EQ(QImage(attached[0]).size(), QSize(368, 276)) << "converted, and still there";
         QStringList left{"Temppic.jpg"};
         if (pictureInTemp) {
-            EXPECT_EQ(ReadAll(c.picture), inTemp) << "the user's picture stays as it was";
+            EXPECT_EQ(ReadAll(temp.File("Urlaub.jpg")), inTemp) << "the user's file stays";
             left << "Urlaub.jpg";
         }
+        EXPECT_EQ(
+            QDir(runtime.File("plenmar/send")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList{})
+            << "the converted copy and its folder are gone";
         EXPECT_EQ(TempFiles(), left)
             << "the temporary file is gone: " << TempFiles().join(' ').toStdString();
         EXPECT_EQ(Arguments().mid(0, 5),
@@ -419,6 +447,64 @@ TEST_F(MailWindow, SendsTheOpenPictureConvertedUnderItsOwnName) {
         window->close();
         QFile::remove(temp.File("Urlaub.jpg"));
     }
+}
+
+TEST_F(MailWindow, AMailProgramThatStaysOpenHoldsNothingUp) {
+    using Clock = std::chrono::steady_clock;
+    WriteAll(pictures.File("Urlaub.bmp"), Encode(QuarterPattern(800, 600), "bmp"));
+    TestFolder destination;
+    auto window = Start();
+    Open(*window, pictures.File("Urlaub.bmp"));
+    window->WaitForConversions();
+    const QString busy = QStringLiteral(
+        "Bitte warten Sie, bis das Umwandeln des Verzeichnisses oder das Versenden per Mail "
+        "beendet ist.");
+    enum class Step { Send, FolderRun };
+    const struct {
+        const char* status;  // how the stand-in behaves
+        Step step;
+        const char* toldLater;  // what the user hears once it has ended
+    } cases[] = {
+        {"0", Step::Send, nullptr},      {"late-failure", Step::Send, "nachträglich abgelehnt"},
+        {"linger", Step::Send, nullptr},  // open for a minute, as a mail program it started
+        {"linger", Step::Send, nullptr}, {"linger", Step::FolderRun, nullptr},
+    };
+    int calls = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        ExitWith(c.status);
+        const std::size_t told = prompts.Messages().size();
+        const auto started = Clock::now();
+        if (c.step == Step::Send) {
+            window->OnSendByMail();
+            window->WaitForConversions();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Worker().Running(); }, 10000));
+        } else {
+            prompts.AnswerDialogNext([&](QDialog& dialog) {
+                qobject_cast<CFolderPane*>(ControlById(dialog, 1060))->SetFolder(pictures.Path());
+                qobject_cast<CFolderPane*>(ControlById(dialog, 1061))
+                    ->SetFolder(destination.Path());
+                qobject_cast<QCheckBox*>(ControlById(dialog, 1020))->setChecked(true);
+                return int(QDialog::Accepted);
+            });
+            window->OnConvertFolder();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !window->FolderRunning(); }, 10000));
+        }
+        EXPECT_LT(Clock::now() - started, std::chrono::seconds(5)) << "about two seconds";
+        EXPECT_FALSE(prompts.Texts().contains(busy)) << prompts.Texts().join('|').toStdString();
+        EXPECT_EQ(Calls().size(), ++calls);
+        EXPECT_EQ(prompts.Messages().size(), told) << "handed over: nothing to tell yet";
+        if (c.toldLater != nullptr) {
+            ASSERT_TRUE(WaitForHandedOffPrograms(std::chrono::seconds(10)));
+            ASSERT_EQ(prompts.Messages().size(), told + 1);
+            EXPECT_TRUE(prompts.Messages().back().text.contains(QString::fromUtf8(c.toldLater)))
+                << prompts.Messages().back().text.toStdString();
+        }
+    }
+    EXPECT_EQ(Attached().size(), 1) << "the folder run's one picture went out";
+    const auto closing = Clock::now();
+    window->close();
+    EXPECT_LT(Clock::now() - closing, std::chrono::seconds(1)) << "closing waits for nothing";
 }
 
 TEST_F(MailWindow, MailSetupChangesSubjectAndTextOnlyOnOk) {
