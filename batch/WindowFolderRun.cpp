@@ -1,5 +1,11 @@
 #include "WindowFolderRun.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+
+#include <unistd.h>
+
 #include "FolderRun.h"
 #include "FolderRunTexts.h"
 #include "mail/MailProvider.h"
@@ -15,10 +21,64 @@ WindowFolderRun::WindowFolderRun(Window window, BatchMailSettings settings, QStr
       m_settings(std::move(settings)),
       m_picturePath(std::move(picturePath)) {}
 
+namespace {
+
+// What keeps a run from starting at all, in German; empty when it can go. Said once, before
+// any picture is tried: a destination that cannot be written would otherwise fail every
+// picture by itself, and a source without pictures would end in "all converted".
+QString Obstacle(const QString& source, const FolderPictures& listing, const QString& destination) {
+    const QString shownSource = QDir::toNativeSeparators(source);
+    if (!QFileInfo(source).isDir()) {
+        return QStringLiteral("Das Verzeichnis „%1“ gibt es nicht.").arg(shownSource);
+    }
+    if (!listing.error.isEmpty()) {
+        const QFileInfo folder(source);
+        return QStringLiteral("Das Verzeichnis „%1“ lässt sich nicht lesen.\n%2")
+            .arg(shownSource, folder.isReadable() && folder.isExecutable()
+                                  ? listing.error
+                                  : QStringLiteral("Sie haben keine Leserechte dafür."));
+    }
+    if (listing.pictures.isEmpty() && listing.skipped.empty()) {
+        return QStringLiteral("Im Verzeichnis „%1“ gibt es keine Bilder (%2).")
+            .arg(shownSource, FolderPatterns().join(QStringLiteral(", ")));
+    }
+    const QString shownDestination = QDir::toNativeSeparators(destination);
+    if (!QFileInfo(destination).isDir()) {
+        return QStringLiteral("Das Zielverzeichnis „%1“ gibt es nicht.").arg(shownDestination);
+    }
+    if (::access(QFile::encodeName(destination).constData(), W_OK | X_OK) != 0) {
+        ConversionResult refused;
+        refused.failure = ConversionFailure::CannotWrite;
+        refused.systemError = errno;
+        return QStringLiteral("In das Zielverzeichnis „%1“ lässt sich nichts schreiben.\n%2")
+            .arg(shownDestination, FailureReason(refused));
+    }
+    return {};
+}
+
+}  // namespace
+
 void WindowFolderRun::Run(WindowWorker& worker) {
+    const FolderPictures listing = ListFolderPictures(m_settings.sourceFolder);
+    if (const QString obstacle =
+            Obstacle(m_settings.sourceFolder, listing, m_settings.destinationFolder);
+        !obstacle.isEmpty()) {
+        CurrentPrompts().ShowMessage(
+            {QStringLiteral("Plenmar"),
+             obstacle + QStringLiteral("\nEs wurde nichts umgewandelt") +
+                 (m_settings.sendByMail ? QStringLiteral(" und nichts versendet.")
+                                        : QStringLiteral(".")),
+             MessageButtons::Ok, MessageIcon::Warning});
+        return;
+    }
     // Nothing of the window's own previews slips between a file's preview, its question and
     // its conversion; they catch up when the run is over.
     m_window.background.HoldPreviews(true);
+    // Held only while the run lasts, also when it fails on its way.
+    struct Release {
+        BackgroundConversion& background;
+        ~Release() { background.HoldPreviews(false); }
+    } release{m_window.background};
     CSimpleMapi& mail = m_window.mail;
     // The run's mail is one message from the first attachment to the send.
     std::unique_lock<std::recursive_mutex> message;
@@ -26,8 +86,6 @@ void WindowFolderRun::Run(WindowWorker& worker) {
         message = mail.Lock();
         mail.ClearAttachments();
     }
-    // A source folder that cannot be read gives a run without pictures, as an empty one does.
-    const FolderPictures listing = ListFolderPictures(m_settings.sourceFolder);
     FolderRunSteps steps;
     steps.convertFile = [&](const QString& file) { return ConvertFile(worker, file); };
     steps.progress = [&](qsizetype done, qsizetype total, const QString& next) {
@@ -63,8 +121,9 @@ std::optional<ConversionResult> WindowFolderRun::ConvertFile(WindowWorker& worke
                                                              const QString& file) {
     const ConversionParams params = m_window.params();
     if (m_settings.askPerFile) {
+        // The title names the file asked about, not the picture open before the run.
         const ConversionResult preview =
-            m_window.conversion.Run(params, file, {}, {}, m_picturePath, SampleUse::Never);
+            m_window.conversion.Run(params, file, {}, {}, file, SampleUse::Never);
         // A picture that cannot be shown cannot be converted either: nothing to ask about.
         if (preview.failure == ConversionFailure::Unreadable ||
             preview.failure == ConversionFailure::OutOfMemory) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -227,13 +229,14 @@ TEST_F(FolderWindow, RunsConvertAskAndMailAsChosen) {
          {},
          0,
          {{"UPPER 276x368.jpg", "b 368x276.jpg", "a 368x276.jpg", "c 368x276.jpg"}}},
-        {"an empty folder still ends with the message",
+        {"an empty folder is said to hold no pictures",
          {},
          false,
          false,
          {},
          {},
-         {kAllConverted},
+         {"Im Verzeichnis „%1“ gibt es keine Bilder (*.jpg, *.jpe, *.jpeg, *.gif, *.bmp).\nEs "
+          "wurde nichts umgewandelt."},
          0,
          {}},
         {"Cancel at the first file",
@@ -319,7 +322,9 @@ TEST_F(FolderWindow, RunsConvertAskAndMailAsChosen) {
                 notices << message.text;
             }
         }
-        EXPECT_EQ(notices, c.notices);
+        QStringList expected = c.notices;
+        expected.replaceInStrings("%1", from.Path());
+        EXPECT_EQ(notices, expected);
         EXPECT_EQ(questions, c.questions);
         const std::vector<SentMail> sent = Sent();
         ASSERT_EQ(sent.size(), c.mails.size());
@@ -356,27 +361,83 @@ TEST_F(FolderWindow, SkipsWhatItCannotConvertAndSaysSoAlsoBeforeTheMail) {
                           "Die Mail enthält nur die umgewandelten Bilder."});
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0].attachments, (QStringList{"halb 368x276.jpg", "gut 368x276.jpg"}));
+}
 
-    // A destination that is not there: nothing is written, and the end says so.
-    RecordingPrompts again;
-    again.AnswerNext(Answer::Yes);
-    again.AnswerNext(Answer::Yes);
-    const QString missing = destination.File("fehlt");
-    again.AnswerDialogNext([&](QDialog& dialog) {
-        qobject_cast<QLineEdit*>(ControlById(dialog, 1022))->setText(missing);
-        qobject_cast<QCheckBox*>(ControlById(dialog, 1019))->setChecked(true);
-        qobject_cast<QCheckBox*>(ControlById(dialog, 1020))->setChecked(false);
-        return int(QDialog::Accepted);
-    });
-    RunToTheEnd(*window);
-    EXPECT_FALSE(QFileInfo::exists(missing));
-    EXPECT_EQ(again.Texts().count(kQuestion), 2) << "nothing to ask about a damaged file";
-    EXPECT_EQ(again.Texts().last(),
-              "Umgewandelt: 0 Dateien. Nicht umgewandelt: 4 Dateien.\n\n"
-              "ordner.jpg: Das ist ein Ordner, keine Bilddatei.\n"
-              "halb.jpg: Das Ergebnis lässt sich nicht speichern. Der Ordner existiert nicht.\n"
-              "kaputt.jpg: Das Bild hat einen beschädigten Kopf.\n"
-              "gut.gif: Das Ergebnis lässt sich nicht speichern. Der Ordner existiert nicht.");
+TEST_F(FolderWindow, FoldersThatCannotServeAreSaidOnceBeforeAnyPicture) {
+    const bool root = ::geteuid() == 0;  // reads and writes whatever the modes say
+    Put(source.Path(), {"gut.gif", {800, 600}, "gif"});
+    Put(source.Path(), {"kaputt.jpg", {}});
+    TestFolder other;
+    QDir(other.Path()).mkdir("leer");
+    WriteAll(other.File("leer/notiz.txt"), "keine Bilder");
+    QDir(other.Path()).mkdir("gesperrt");
+    QFile::setPermissions(other.File("gesperrt"), QFile::WriteOwner);
+    QDir(other.Path()).mkdir("schreibgeschützt");
+    QFile::setPermissions(other.File("schreibgeschützt"), QFile::ReadOwner | QFile::ExeOwner);
+    const struct {
+        QString source;
+        QString destination;
+        bool mail;
+        QString told;
+        bool skippedByRoot;
+    } cases[] = {
+        {other.File("fehlt"), destination.Path(), true,
+         "Das Verzeichnis „" + other.File("fehlt") +
+             "“ gibt es nicht.\nEs wurde nichts umgewandelt und nichts versendet.",
+         false},
+        {other.File("gesperrt"), destination.Path(), false,
+         "Das Verzeichnis „" + other.File("gesperrt") +
+             "“ lässt sich nicht lesen.\nSie haben keine Leserechte dafür.\nEs wurde nichts "
+             "umgewandelt.",
+         true},
+        {other.File("leer"), destination.Path(), true,
+         "Im Verzeichnis „" + other.File("leer") +
+             "“ gibt es keine Bilder (*.jpg, *.jpe, *.jpeg, *.gif, *.bmp).\nEs wurde nichts "
+             "umgewandelt und nichts versendet.",
+         false},
+        {source.Path(), other.File("fehlt"), false,
+         "Das Zielverzeichnis „" + other.File("fehlt") +
+             "“ gibt es nicht.\nEs wurde nichts umgewandelt.",
+         false},
+        {source.Path(), other.File("schreibgeschützt"), true,
+         "In das Zielverzeichnis „" + other.File("schreibgeschützt") +
+             "“ lässt sich nichts schreiben.\nSie dürfen in diesen Ordner nicht schreiben.\nEs "
+             "wurde nichts umgewandelt und nichts versendet.",
+         true},
+    };
+    auto window = Start();
+    for (const auto& c : cases) {
+        if (root && c.skippedByRoot) {
+            continue;
+        }
+        SCOPED_TRACE(c.source.toStdString() + " -> " + c.destination.toStdString());
+        RecordingPrompts told;
+        told.AnswerDialogNext([&](QDialog& dialog) {
+            if (QFileInfo(c.source).isDir()) {
+                qobject_cast<CFolderPane*>(ControlById(dialog, 1060))->SetFolder(c.source);
+            }
+            qobject_cast<QLineEdit*>(ControlById(dialog, 1022))->setText(c.destination);
+            qobject_cast<QCheckBox*>(ControlById(dialog, 1019))->setChecked(true);
+            qobject_cast<QCheckBox*>(ControlById(dialog, 1020))->setChecked(c.mail);
+            return int(QDialog::Accepted);
+        });
+        if (!QFileInfo(c.source).isDir()) {
+            // A folder gone since it was chosen: as stored, or named on the command line.
+            window->SetCommandLine({"/V", c.source});
+            window->ProcessCommandLine();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !window->FolderRunning(); }, 60000));
+            window->WaitForConversions();
+        } else {
+            RunToTheEnd(*window);
+        }
+        EXPECT_EQ(told.Texts(), QStringList{c.told}) << "no question, no end report";
+        EXPECT_TRUE(Sent().empty());
+        EXPECT_TRUE(Names(destination.Path()).isEmpty());
+    }
+    QFile::setPermissions(other.File("gesperrt"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(other.File("schreibgeschützt"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(FolderWindow, ShowsEachPictureThenThePictureOpenBefore) {
@@ -387,14 +448,18 @@ TEST_F(FolderWindow, ShowsEachPictureThenThePictureOpenBefore) {
     window->OnOpen();
     window->WaitForConversions();
     QSize shownAtQuestion;
+    QString titleAtQuestion;
     prompts.AnswerNextWith([&](const Message&) {
         shownAtQuestion = {window->Converter().Preview()->pictureWidth,
                            window->Converter().Preview()->pictureHeight};
+        QCoreApplication::sendPostedEvents();
+        titleAtQuestion = window->windowTitle();
         return Answer::Yes;
     });
     ChooseInDialog(source.Path(), destination.Path(), true, false);
     RunToTheEnd(*window);
     EXPECT_EQ(shownAtQuestion, QSize(368, 122)) << "breit.jpg before its question";
+    EXPECT_TRUE(titleAtQuestion.startsWith("breit.jpg (")) << titleAtQuestion.toStdString();
     EXPECT_EQ(Names(destination.Path()), QStringList{"breit 368x122.jpg"});
     EXPECT_EQ(window->Converter().Preview()->pictureWidth, 184);
     EXPECT_EQ(window->Converter().Preview()->pictureHeight, 368);
