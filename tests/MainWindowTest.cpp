@@ -14,16 +14,21 @@
 #include <QTimer>
 #include <atomic>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
+#include "batch/ConvertDirDlg.h"
+#include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
 #include "platform/StringTable.h"
 #include "platform/WidgetPrompts.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
+#include "workflow/AboutDlg.h"
 #include "workflow/MainDlg.h"
 #include "workflow/PreviewLayout.h"
+#include "workflow/WindowWorker.h"
 
 TEST(PreviewLayoutTest, CentresASmallBoxAndScrollsALargeOne) {
     PreviewLayout layout = LayOutPreview({600, 400}, 368, 276, 368, 276, 0, 0);
@@ -61,6 +66,48 @@ TEST(PreviewLayoutTest, ScrollCodesMoveByLinesPagesAndTheThumb) {
     EXPECT_EQ(ScrollTo(ScrollCode::ThumbPosition, 50, 100, 400), std::nullopt);
     EXPECT_EQ(ScrollTo(ScrollCode::EndScroll, 50, 100, 400), std::nullopt);
     EXPECT_EQ(ScrollTo(42, 50, 100, 400), 100);
+}
+
+TEST(DialogTemplateTest, ModalFramesHaveAFixedSizeAndOnlyTheMainWindowGrows) {
+    CMainDlg window;
+    CConvertDirDlg folders(&window);
+    CMailSetupDlg mail(&window);
+    const struct {
+        QDialog* dialog;
+        bool fixed;
+    } cases[] = {{&folders, true}, {&mail, true}, {&window, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.dialog->minimumSize() == c.dialog->maximumSize(), c.fixed)
+            << c.dialog->windowTitle().toStdString();
+    }
+}
+
+TEST(AboutBox, NamesEveryLibraryWithItsLicence) {
+    const QString text = CAboutDlg::Text();
+    for (const char* library :
+         {"Qt ", "libjpeg-turbo ", "libheif (GNU LGPL", "libde265 (GNU LGPL"}) {
+        EXPECT_TRUE(text.contains(library)) << library;
+    }
+}
+
+TEST(WindowWorkerTest, WhatATaskThrowsIsToldAndTheWorkerIsFreeAgain) {
+    RecordingPrompts prompts;
+    QObject window;
+    WindowWorker worker(&window);
+    const struct {
+        std::function<void()> fail;
+        const char* told;
+    } cases[] = {{[] { throw std::bad_alloc(); }, "nicht genug Arbeitsspeicher"},
+                 {[] { throw std::runtime_error("kaputt"); }, "kaputt"}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(worker.Start([&c](WindowWorker&) { c.fail(); }),
+                  WindowWorker::StartResult::Started);
+        worker.Wait();
+        EXPECT_FALSE(worker.Running());
+        ASSERT_FALSE(prompts.Messages().empty());
+        EXPECT_TRUE(prompts.Messages().back().text.contains(QString::fromUtf8(c.told)))
+            << prompts.Messages().back().text.toStdString();
+    }
 }
 
 TEST(DialogTemplateTest, ConvertsDialogUnitsWithTheFontsBaseUnits) {

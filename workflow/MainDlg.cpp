@@ -334,12 +334,12 @@ void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
         if (!unreadable || m_picturePath != path || path.isEmpty()) {
             return;  // the preview file's own trouble is told apart; a later picture won
         }
+        // The picture that was open stays; with none, the sample, titled as such. Its title
+        // is back before the message is read.
+        OpenPicture(path == previous ? QString() : previous, false);
         if (tellFailure) {
             Tell(CannotOpen(path, result));
         }
-        // The picture that was open stays; with none, the sample, titled as such.
-        m_picturePath = path == previous ? QString() : previous;
-        OpenPicture(m_picturePath, false);
     });
 }
 
