@@ -249,6 +249,16 @@ TEST_F(Mail, EverySendStagesItsOwnCopiesAndOldCopiesGo) {
     ASSERT_EQ(mail.SendMail("s", "t"), SUCCESS_SUCCESS);
     EXPECT_EQ(ReadAll(first[0]), "erstes") << "a later send leaves earlier copies alone";
     EXPECT_EQ(ReadAll(Attached().value(0)), "neu");
+
+    // At start, without a send: only what is older than a day goes.
+    QDir().mkpath(old);
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(old).constData(), times, 0), 0);
+    RemoveOldMailCopies();
+    EXPECT_FALSE(QFile::exists(old));
+    EXPECT_TRUE(QFile::exists(first[0]));
+    EXPECT_EQ(QFileInfo(MailStagingFolder()).permissions() & 0x0777,
+              QFile::ReadUser | QFile::WriteUser | QFile::ExeUser)
+        << "no other user reads what is mailed";
 }
 
 TEST_F(Mail, WithoutAMailProgramTheUserIsToldAndTheAttachmentsWait) {
