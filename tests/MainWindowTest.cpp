@@ -497,7 +497,7 @@ TEST_F(MainWindow, SaveAsProposesACopyBesideThePictureAndNamesTheOriginal) {
             << "one question, ours";
         ASSERT_EQ(prompts.Messages().size(), asked + (c.answer ? 1 : 0));
         if (c.answer) {
-            const Message& question = prompts.Messages().back();
+            const Message question = prompts.Messages().back();
             EXPECT_TRUE(question.text.contains(QString::fromUtf8(c.question)))
                 << question.text.toStdString();
             EXPECT_EQ(question.defaultNo, c.chosen == original) << "Enter keeps the original";
