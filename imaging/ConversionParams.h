@@ -16,7 +16,7 @@ struct ConversionParams {
     std::int32_t BlackAndWhite = 0;  // 0 or 1
     std::int32_t Orientation = 0;    // flags, see Orientation below
     // 0, or the most Kb (1000 bytes) the written file may take: the quality is then lowered
-    // from Quality until it fits. Only plenmar-convert sets it.
+    // from Quality until it fits.
     std::int32_t MaxKb = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIntValidator>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -56,6 +57,7 @@ enum Control {
     kPicture3 = 1059,
     kRotation = 1063,
     kMirror = 1064,
+    kMaxKb = 1065,
 };
 
 // Bitmap resources.
@@ -162,6 +164,9 @@ void CControlPanelDlg::BindControls() {
     m_mirror = Find<QCheckBox>(*this, kMirror);
     m_qualityBox = Find<QGroupBox>(*this, kQualityBox);
     m_colourBox = Find<QGroupBox>(*this, kColourBox);
+    m_maxKbField = Find<QLineEdit>(*this, kMaxKb);
+    // The same range plenmar-convert --max-kb takes; no sign, no letters.
+    m_maxKbField->setValidator(new QIntValidator(0, 2000000, m_maxKbField));
 }
 
 void CControlPanelDlg::ConnectHandlers() {
@@ -170,6 +175,7 @@ void CControlPanelDlg::ConnectHandlers() {
     // Texts set by the program count as changes too: InitControls and OnReset rely on it.
     connect(m_sizeField, &QLineEdit::textChanged, this, &CControlPanelDlg::OnSizeChange);
     connect(m_qualityField, &QLineEdit::textChanged, this, &CControlPanelDlg::OnQualityChange);
+    connect(m_maxKbField, &QLineEdit::textChanged, this, &CControlPanelDlg::OnMaxKbChange);
     const struct {
         CSpinEdit* field;
         void (CControlPanelDlg::*handler)();
@@ -244,6 +250,7 @@ void CControlPanelDlg::InitControls() {
         m_brightness->setText(QString::number(params.Brightness));
         m_contrast->setText(QString::number(params.Contrast));
         m_blackAndWhite->setChecked(params.BlackAndWhite != 0);
+        m_maxKbField->setText(QString::number(params.MaxKb));
         // The handlers above have read the fields back: the same values.
         const int resolution = m_mainWindow->Params().Resolution;
         int selected = -1;
@@ -258,6 +265,7 @@ void CControlPanelDlg::InitControls() {
             field->setText(QStringLiteral("0"));
         }
         m_blackAndWhite->setChecked(false);
+        m_maxKbField->setText(QStringLiteral("0"));
     }
     for (CSpinEdit* field : {m_red, m_blue, m_green, m_brightness, m_contrast}) {
         field->SetRange(-100, 100);
@@ -368,7 +376,7 @@ QString CControlPanelDlg::ToolTipText(int id, bool extensionsHidden) {
     const bool described = id == kOpen || id == kSizeSlider || id == kSizeField ||
                            (id >= kQualityField && id <= kSend) ||
                            (id >= kBrightness && id <= kReset) ||
-                           (id >= kResolution && id <= kPicture3);
+                           (id >= kResolution && id <= kPicture3) || id == kMaxKb;
     return described ? LoadString(id) : QString();
 }
 
@@ -395,7 +403,8 @@ void CControlPanelDlg::SetAccessibleNames() {
                  {kPicture1, "Hilfe zu Vistrane"},
                  {kPicture2, "Hilfe zu ganzen Verzeichnissen"},
                  {kPicture3, "Hilfe zu plenmar-convert"},
-                 {kRotation, "Drehung"}};
+                 {kRotation, "Drehung"},
+                 {kMaxKb, "Höchstens Kb"}};
     for (const auto& name : names) {
         ControlById(*this, name.id)->setAccessibleName(QString::fromUtf8(name.name));
     }
@@ -535,6 +544,17 @@ void CControlPanelDlg::OnResolutionChange() {
         m_mainWindow->Params().Resolution = LeadingNumber(m_resolutionList->itemText(index));
         m_mainWindow->PublishParams();
     }
+}
+
+void CControlPanelDlg::OnMaxKbChange() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    // Like the resolution: the full run after the pause brings it, the next file of a folder
+    // run takes it.
+    m_countdown = kTicksBeforeFullRun;
+    m_mainWindow->Params().MaxKb = std::max(WholeNumber(m_maxKbField->text()), 0);
+    m_mainWindow->PublishParams();
 }
 
 void CControlPanelDlg::OnOrientationChange() {

@@ -58,6 +58,8 @@ public:
     void OnReset();
     void OnToggleExtensions();
     void OnResolutionChange();
+    // "Höchstens" Kb: 0 is no limit; the quality setting stays the upper bound.
+    void OnMaxKbChange();
     void OnOrientationChange();
     void OnOpen();
     void OnSaveAs();
@@ -120,6 +122,7 @@ private:
 
     QLineEdit* m_sizeField = nullptr;
     QLineEdit* m_qualityField = nullptr;
+    QLineEdit* m_maxKbField = nullptr;
     QPlainTextEdit* m_info = nullptr;
     QCheckBox* m_mirror = nullptr;
     QGroupBox* m_qualityBox = nullptr;

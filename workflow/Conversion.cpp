@@ -282,6 +282,11 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     result.infoText = ConversionTexts::InfoText(
         sourceLine, result.previewKb,
         ConversionTexts::PrintSize(result.width, result.height, params.Resolution));
+    if (params.MaxKb > 0) {
+        result.infoText +=
+            QStringLiteral("\r\n") +
+            ConversionTexts::LimitLine(result.quality, params.MaxKb, result.overLimit);
+    }
     if (m_view != nullptr) {
         m_view->SetTitle(result.title);
         if (m_view->PanelExists()) {

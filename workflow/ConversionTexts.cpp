@@ -54,4 +54,11 @@ QString InfoText(const QString& sourceSizeLine, int previewKb, const QString& pr
         .arg(sourceSizeLine, QString::number(previewKb), printSize);
 }
 
+QString LimitLine(int quality, int maxKb, bool overLimit) {
+    if (overLimit) {
+        return QStringLiteral("Über %1 Kb auch mit Qualität 0").arg(maxKb);
+    }
+    return QStringLiteral("Qualität %1 für höchstens %2 Kb").arg(quality).arg(maxKb);
+}
+
 }  // namespace ConversionTexts

@@ -19,6 +19,9 @@ QString SourceSizeLine(long long sourceBytes);
 // "13.0 x 9.7 cm" (with a decimal point in every locale), or "Automatisch" at 0 dpi.
 QString PrintSize(int width, int height, int resolution);
 QString InfoText(const QString& sourceSizeLine, int previewKb, const QString& printSize);
+// Under a size limit, the information box's last line: the quality the limit left, or that
+// even quality 0 passes it.
+QString LimitLine(int quality, int maxKb, bool overLimit);
 int Kb(long long bytes);
 
 }  // namespace ConversionTexts

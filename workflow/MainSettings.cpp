@@ -84,6 +84,7 @@ void LoadSettings(const SettingsStore& store, ConversionParams& params, QString&
     batchMail.sendByMail = store.ReadInt(kMain, QStringLiteral("Mail senden"), 0);
     batchMail.askPerFile = store.ReadInt(kMain, QStringLiteral("Nachfragen"), 0);
     window = ReadPlacement(store, kMain, DefaultPlacement(screen));
+    params.MaxKb = std::max(store.ReadInt(kMain, QStringLiteral("MaxKb"), 0), 0);
     // Every start begins with these, whatever the last run used.
     params.Resolution = 72;
     params.Quality = 70;
@@ -103,6 +104,19 @@ void SaveSettings(SettingsStore& store, const ConversionParams& params, const QS
     WritePlacement(store, kMain, window);
     store.WriteString(kMain, QStringLiteral("Subject"), batchMail.mailSubject);
     store.WriteString(kMain, QStringLiteral("Mailtext"), batchMail.mailText);
+    store.WriteInt(kMain, QStringLiteral("MaxKb"), params.MaxKb);
+    store.WriteInt(kMain, QStringLiteral("Resolution"), params.Resolution);
+}
+
+ConversionParams StoredConversionParams(const SettingsStore& store) {
+    ConversionParams params;
+    params.TargetSize = std::clamp(store.ReadInt(kMain, QStringLiteral("X"), 368), 5, 3000);
+    params.Quality = std::clamp(store.ReadInt(kMain, QStringLiteral("Quality"), 70), 0, 100);
+    // Files from before the resolution was kept have none: the start's 72 then.
+    const int resolution = store.ReadInt(kMain, QStringLiteral("Resolution"), 72);
+    params.Resolution = resolution >= 0 && resolution <= 65535 ? resolution : 72;
+    params.MaxKb = std::max(store.ReadInt(kMain, QStringLiteral("MaxKb"), 0), 0);
+    return params;
 }
 
 QPoint RestorePanelPosition(const SettingsStore& store, const WindowPlacement& current,
