@@ -17,7 +17,13 @@ struct FolderActionFile {
 
 std::vector<FolderActionFile> FolderActionFiles(const QString& programPath);
 
-// Writes the files below `dataHome` (the user's $XDG_DATA_HOME). Failures are silent.
+// The same for chosen pictures: "Mit Plenmar verkleinern" starts the program with --shrink
+// and the files, "Mit Plenmar per Mail versenden" with --mail: two desktop entries for the
+// picture types the program reads, one Dolphin service menu with both actions and two Nemo
+// actions for the pictures' endings. Never the default handler of any type either.
+std::vector<FolderActionFile> PictureActionFiles(const QString& programPath);
+
+// Writes the files of both below `dataHome` (the user's $XDG_DATA_HOME). Failures are silent.
 void WriteFolderAction(const QString& dataHome, const QString& programPath);
 
 // An argument of a desktop entry's Exec line: quoted where the desktop-entry rules ask for

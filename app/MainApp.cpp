@@ -6,8 +6,10 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include "ChosenCommand.h"
 #include "FolderAction.h"
 #include "mail/MailProvider.h"
+#include "mail/SimpleMapi.h"
 #include "platform/EndingSignalNotifier.h"
 #include "platform/PictureObject.h"
 #include "platform/StringTable.h"
@@ -48,6 +50,13 @@ bool CMainApp::InitInstance() {
 
     WidgetPrompts prompts;
     Prompts* previous = InstallPrompts(&prompts);
+    // Pictures chosen in a file manager are converted without the window, on their own.
+    if (const std::optional<ChosenAction> action = ChosenActionOf(arguments().mid(1))) {
+        CSimpleMapi mail;
+        m_exitStatus = RunChosenAction(*action, arguments().mid(2), mail);
+        InstallPrompts(previous);
+        return true;
+    }
     {
         CMainDlg window;
         window.SetControlPanelFactory(

@@ -12,4 +12,9 @@ public:
     // Everything from the start to the main window's end. False when the program could not
     // start at all.
     bool InitInstance();
+    // What the program ends with: 0, or 1 when pictures chosen in a file manager failed.
+    int ExitStatus() const { return m_exitStatus; }
+
+private:
+    int m_exitStatus = 0;
 };

@@ -9,5 +9,5 @@ int main(int argc, char* argv[]) {
     // when the run is over.
     KeepFreedMemoryForReuse();
     CMainApp app(argc, argv);
-    return app.InitInstance() ? 0 : 1;
+    return app.InitInstance() ? app.ExitStatus() : 1;
 }

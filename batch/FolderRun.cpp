@@ -20,14 +20,17 @@ namespace {
 // megapixels without chroma subsampling) and then decodes alone.
 constexpr long long kDecodeBudget = 48LL * 1024 * 1024;
 
-// Files whose names differ only in the extension may give the same result name; each group
-// goes to one worker, in listing order.
-std::vector<std::vector<std::size_t>> GroupByStem(const QStringList& files) {
+// Files whose names differ only in the extension may give the same result name in the same
+// folder; each group goes to one worker, in listing order.
+std::vector<std::vector<std::size_t>> GroupByStem(const QStringList& files,
+                                                  const QStringList& destinations) {
     std::vector<std::vector<std::size_t>> groups;
     std::map<QString, std::size_t> groupOfStem;
     for (std::size_t i = 0; i < static_cast<std::size_t>(files.size()); ++i) {
         const auto [it, inserted] =
-            groupOfStem.emplace(ConversionTexts::BaseName(files[i]), groups.size());
+            groupOfStem.emplace(destinations[static_cast<qsizetype>(i)] + QLatin1Char('/') +
+                                    ConversionTexts::BaseName(files[static_cast<qsizetype>(i)]),
+                                groups.size());
         if (inserted) {
             groups.emplace_back();
         }
@@ -98,8 +101,25 @@ FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
 FolderRunReport ConvertFolderInParallel(const QStringList& files, const ConversionParams& params,
                                         const QString& destination, int jobs,
                                         const std::function<void(const FolderRunFile&)>& reported) {
-    const std::vector<std::vector<std::size_t>> groups = GroupByStem(files);
+    return ConvertFilesInParallel(
+        files, params, [&destination](const QString&) { return destination; }, jobs, reported);
+}
+
+FolderRunReport ConvertFilesInParallel(const QStringList& files, const ConversionParams& params,
+                                       const std::function<QString(const QString&)>& destinationOf,
+                                       int jobs,
+                                       const std::function<void(const FolderRunFile&)>& reported,
+                                       const std::atomic<bool>* cancel) {
+    QStringList destinations;
+    destinations.reserve(files.size());
+    for (const QString& file : files) {
+        destinations << destinationOf(file);
+    }
+    const std::vector<std::vector<std::size_t>> groups = GroupByStem(files, destinations);
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+    // A file left out for a cancel is finished without a result.
     std::vector<std::optional<ConversionResult>> results(files.size());
+    std::vector<char> finishedFiles(files.size(), 0);
     std::mutex lock;
     std::condition_variable finished;
     std::atomic<std::size_t> nextGroup{0};
@@ -111,10 +131,17 @@ FolderRunReport ConvertFolderInParallel(const QStringList& files, const Conversi
         conversion.SetDecodeBudget(&budget);
         for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
             for (const std::size_t i : groups[g]) {
-                ConversionResult result = GuardedRun(
-                    [&] { return ConvertIntoFolder(conversion, params, files[i], destination); });
+                std::optional<ConversionResult> result;
+                if (!cancelled()) {
+                    result = GuardedRun([&] {
+                        return ConvertIntoFolder(conversion, params,
+                                                 files[static_cast<qsizetype>(i)],
+                                                 destinations[static_cast<qsizetype>(i)]);
+                    });
+                }
                 std::lock_guard guard(lock);
                 results[i] = std::move(result);
+                finishedFiles[i] = 1;
                 finished.notify_all();
             }
         }
@@ -135,8 +162,12 @@ FolderRunReport ConvertFolderInParallel(const QStringList& files, const Conversi
     FolderRunReport report;
     for (qsizetype i = 0; i < files.size(); ++i) {
         std::unique_lock guard(lock);
-        finished.wait(guard, [&] { return results[i].has_value(); });
-        FolderRunFile file{files[i], std::move(*results[i])};
+        finished.wait(guard, [&] { return finishedFiles[static_cast<std::size_t>(i)] != 0; });
+        if (!results[static_cast<std::size_t>(i)]) {
+            report.cancelled = true;
+            continue;
+        }
+        FolderRunFile file{files[i], std::move(*results[static_cast<std::size_t>(i)])};
         guard.unlock();
         Record(report, std::move(file));
         if (reported) {

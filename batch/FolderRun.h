@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -68,3 +69,13 @@ FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
 FolderRunReport ConvertFolderInParallel(const QStringList& files, const ConversionParams& params,
                                         const QString& destination, int jobs,
                                         const std::function<void(const FolderRunFile&)>& reported);
+
+// The same for files that may lie in different folders: each goes into the folder
+// `destinationOf` names for it. Once `cancel` (when given) is set, files not yet begun are
+// left out and the report says it was cancelled; `reported` hears only of files converted or
+// tried.
+FolderRunReport ConvertFilesInParallel(const QStringList& files, const ConversionParams& params,
+                                       const std::function<QString(const QString&)>& destinationOf,
+                                       int jobs,
+                                       const std::function<void(const FolderRunFile&)>& reported,
+                                       const std::atomic<bool>* cancel = nullptr);

@@ -55,7 +55,45 @@ TEST(FolderAction, OffersTheFolderToThreeFileManagersWithoutBecomingTheDefault) 
     EXPECT_TRUE(Read(data.File("nemo/actions/plenmar-verzeichnis.nemo_action"))
                     .contains("Exec=\"/opt/Mein Programm/plenmar\" /V %F\n"));
     EXPECT_EQ(Read(data.File("applications/mimeapps.list")), "[Default Applications]\n");
-    EXPECT_EQ(QDir(data.File("applications")).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(data.File("applications")).entryList(QDir::Files),
+              QStringList({"mimeapps.list", "plenmar-mail.desktop", "plenmar-verkleinern.desktop",
+                           "plenmar-verzeichnis.desktop"}));
+}
+
+TEST(FolderAction, OffersChosenPicturesToShrinkAndToMail) {
+    TestFolder data;
+    WriteFolderAction(data.Path(), "/opt/Mein Programm/plenmar");
+    const QString types =
+        "image/jpeg;image/gif;image/bmp;image/heic;image/heif;image/webp;image/tiff;image/png;";
+    const QString endings = "Extensions=jpg;jpeg;jpe;gif;bmp;heic;heif;webp;tif;tiff;png;";
+    const struct {
+        const char* file;
+        QStringList lines;
+    } cases[] = {
+        {"applications/plenmar-verkleinern.desktop",
+         {"Name=Mit Plenmar verkleinern", "Exec=\"/opt/Mein Programm/plenmar\" --shrink %F",
+          "MimeType=" + types, "NoDisplay=true"}},
+        {"applications/plenmar-mail.desktop",
+         {"Name=Mit Plenmar per Mail versenden", "Exec=\"/opt/Mein Programm/plenmar\" --mail %F",
+          "MimeType=" + types, "NoDisplay=true"}},
+        {"kio/servicemenus/plenmar-bilder.desktop",
+         {"MimeType=" + types, "Actions=verkleinern;mail;", "[Desktop Action verkleinern]",
+          "Exec=\"/opt/Mein Programm/plenmar\" --shrink %F", "[Desktop Action mail]",
+          "Name=Mit Plenmar per Mail versenden", "Exec=\"/opt/Mein Programm/plenmar\" --mail %F"}},
+        {"nemo/actions/plenmar-verkleinern.nemo_action",
+         {"Name=Mit Plenmar verkleinern", "Exec=\"/opt/Mein Programm/plenmar\" --shrink %F",
+          "Selection=notnone", endings}},
+        {"nemo/actions/plenmar-mail.nemo_action",
+         {"Name=Mit Plenmar per Mail versenden", "Exec=\"/opt/Mein Programm/plenmar\" --mail %F",
+          "Selection=notnone", endings}},
+    };
+    for (const auto& c : cases) {
+        const QString content = Read(data.File(c.file));
+        for (const QString& line : c.lines) {
+            EXPECT_TRUE(content.contains(line + '\n')) << c.file << ": " << line.toStdString();
+        }
+    }
+    EXPECT_TRUE(QFileInfo(data.File("kio/servicemenus/plenmar-bilder.desktop")).isExecutable());
 }
 
 TEST(FolderAction, WritesOnlyWhatChangedAndNeverStopsTheStart) {

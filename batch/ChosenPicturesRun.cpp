@@ -1,0 +1,64 @@
+#include "ChosenPicturesRun.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "BatchProgressDlg.h"
+#include "platform/Memory.h"
+
+FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const ConversionParams& params,
+                                  const std::function<QString(const QString&)>& destinationOf,
+                                  int jobs, QWidget* parent, int progressDelayMs) {
+    FolderRunReport report;
+    const QStringList& files = chosen.files;
+    const qsizetype total = files.size();
+    std::atomic<bool> cancel{false};
+    QEventLoop loop;
+    QPointer<CBatchProgressDlg> progress;
+    qsizetype done = 0;  // on the GUI thread only
+    const auto showProgress = [&] {
+        if (progress != nullptr) {
+            progress->SetProgress(done, total, done < total ? files[done] : QString());
+        }
+    };
+    QTimer delay;
+    delay.setSingleShot(true);
+    QObject::connect(&delay, &QTimer::timeout, &loop, [&] {
+        progress = new CBatchProgressDlg(parent, [&cancel] { cancel = true; });
+        progress->setWindowTitle(QStringLiteral("Bilder umwandeln"));
+        progress->setAttribute(Qt::WA_DeleteOnClose);
+        showProgress();
+        progress->show();
+    });
+    delay.start(progressDelayMs);
+
+    // The results are told on the worker's thread; the window hears of them on its own.
+    std::thread worker([&] {
+        report = ConvertFilesInParallel(
+            files, params, destinationOf, jobs,
+            [&](const FolderRunFile&) {
+                QMetaObject::invokeMethod(
+                    &loop,
+                    [&] {
+                        ++done;
+                        showProgress();
+                    },
+                    Qt::QueuedConnection);
+            },
+            &cancel);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    delay.stop();
+    if (progress != nullptr) {
+        progress->hide();
+        delete progress;
+    }
+    ReturnFreedMemory();
+    report.failed.insert(report.failed.begin(), chosen.skipped.begin(), chosen.skipped.end());
+    return report;
+}
