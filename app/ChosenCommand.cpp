@@ -10,7 +10,6 @@
 #include "batch/FolderRunTexts.h"
 #include "mail/SimpleMapi.h"
 #include "platform/FileOps.h"
-#include "platform/MailProvider.h"
 #include "platform/Prompts.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/MainSettings.h"

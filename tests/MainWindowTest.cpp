@@ -359,8 +359,10 @@ TEST_F(MainWindow, OpenAndSaveAsGoThroughTheFileDialogs) {
     const FileDialogRequest open = prompts.FileRequests()[0];
     EXPECT_EQ(open.kind, FileDialogRequest::Kind::Open);
     EXPECT_EQ(open.defaultExtension, "jpg");
-    EXPECT_EQ(open.filter,
-              "Bilder (*.jpg;*.jpeg;*.jpe;*.gif;*.bmp)|*.jpg;*.jpeg;*.jpe;*.gif;*.bmp||");
+    EXPECT_EQ(QtNameFilters(open.filter),
+              QStringList({"Bilder (*.jpg *.jpe *.jpeg *.gif *.bmp *.heic *.heif *.webp *.tif "
+                           "*.tiff *.png)",
+                           "Bilder (*.jpg *.jpe *.jpeg *.gif *.bmp)", "Alle Dateien (*)"}));
 
     const QString picture = pictures.File("Urlaub.gif");
     WriteAll(picture, Encode(QuarterPattern(800, 600), "gif"));

@@ -13,6 +13,8 @@
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
 #include "PreviewLayout.h"
+#include "batch/ChosenPictures.h"
+#include "batch/FolderListing.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
@@ -23,6 +25,14 @@
 #include "platform/TempFolder.h"
 
 namespace {
+
+// Every format the program reads first, then the five the folder run takes, then anything: a
+// file of another name may still be a picture.
+QString OpenFilter() {
+    const QString all = ReadablePatterns().join(QLatin1Char(';'));
+    const QString classic = FolderPatterns().join(QLatin1Char(';'));
+    return QStringLiteral("Bilder (%1)|%1|Bilder (%2)|%2|Alle Dateien (*)|*||").arg(all, classic);
+}
 
 constexpr int kTemplate = 130;
 constexpr int kPreviewControl = 1000;
@@ -308,8 +318,7 @@ void CMainDlg::OnOpen() {
     request.initialName = m_picturePath;
     request.options = FileDialogOption::HideReadOnly | FileDialogOption::OverwritePrompt |
                       FileDialogOption::NoChangeDir | FileDialogOption::Explorer;
-    request.filter =
-        QStringLiteral("Bilder (*.jpg;*.jpeg;*.jpe;*.gif;*.bmp)|*.jpg;*.jpeg;*.jpe;*.gif;*.bmp||");
+    request.filter = OpenFilter();
     const std::optional<QString> chosen = CurrentPrompts().AskFileName(request);
     if (!chosen) {
         return;
