@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTest>
+
+#include "app/ChosenCommand.h"
+#include "mail/SimpleMapi.h"
+#include "platform/DialogTemplate.h"
+#include "support/RecordingPrompts.h"
+#include "support/TestFiles.h"
+#include "support/WindowTest.h"
+#include "ui/ControlPanelDlg.h"
+#include "workflow/MainDlg.h"
+
+namespace {
+
+// Stands in for xdg-email: keeps its arguments, each ending in a NUL, and a copy of each
+// attachment as "attachedN", as the mail program would read it.
+constexpr char kRecordingMail[] = R"(#!/bin/sh
+here=$(dirname "$0")
+: > "$here/args"
+n=0
+next=
+for a in "$@"; do
+    printf '%s\0' "$a" >> "$here/args"
+    if [ -n "$next" ]; then n=$((n + 1)); cp "$a" "$here/attached$n"; fi
+    next=
+    [ "$a" = --attach ] && next=1
+done
+exit 0
+)";
+
+// The horizontal density a JPEG's JFIF header gives.
+int Density(const QByteArray& jpeg) {
+    return jpeg.size() > 15
+               ? (static_cast<unsigned char>(jpeg[14]) << 8) | static_cast<unsigned char>(jpeg[15])
+               : -1;
+}
+
+class Chosen : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        m_path = qgetenv("PATH");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
+        WriteAll(bin.File("xdg-email"), kRecordingMail);
+        QFile::setPermissions(bin.File("xdg-email"), QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin.Path()) + ":/usr/bin:/bin");
+    }
+    void TearDown() override {
+        qputenv("PATH", m_path);
+        qunsetenv("XDG_CACHE_HOME");
+        WindowTest::TearDown();
+    }
+    // What the window would have stored at its end.
+    void Store(int size, int quality, int resolution, int maxKb) {
+        QSettings stored(config.File("Weskamor/Plenmar.conf"), QSettings::IniFormat);
+        stored.setValue("Setting/X", size);
+        stored.setValue("Setting/Quality", quality);
+        stored.setValue("Setting/Resolution", resolution);
+        stored.setValue("Setting/MaxKb", maxKb);
+        stored.setValue("Setting/Subject", "Fotos");
+        stored.setValue("Setting/Mailtext", "Hier sind sie");
+    }
+    QString Picture(const QString& name, const QByteArray& bytes) {
+        const QString path = pictures.File(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        WriteAll(path, bytes);
+        return path;
+    }
+    QStringList MailArguments() const {
+        QStringList arguments;
+        for (const QByteArray& part : ReadAll(bin.File("args")).split('\0')) {
+            arguments << QString::fromUtf8(part);
+        }
+        arguments.removeLast();
+        return arguments;
+    }
+    QStringList Notices() const {
+        QStringList texts;
+        for (const Message& message : prompts.Messages()) {
+            texts << message.text;
+        }
+        return texts;
+    }
+
+    TestFolder bin;
+    TestFolder cache;
+    TestFolder pictures;
+    RecordingPrompts prompts;
+    QByteArray m_path;
+};
+
+// A photo-like picture: big enough that a size limit of some Kb binds.
+QByteArray Photo(int width, int height, const char* format = "jpeg") {
+    return Encode(QuarterPattern(width, height), format, 95);
+}
+
+}  // namespace
+
+TEST_F(Chosen, ShrinkLeavesASmallCopyBesideEachPictureAndNamesWhatFailed) {
+    Store(300, 80, 96, 3);
+    const QByteArray heic = EncodeHeic(QuarterPattern(800, 600));
+    const QString photo = Picture("Strand.jpg", Photo(1600, 1200));
+    const QString blank = Picture("Mit Leerzeichen/Am Meer.png", Photo(1200, 1600, "png"));
+    const QString broken = Picture("kaputt.jpg", "no picture at all");
+    Picture("Serie/eins.jpg", Photo(800, 600));
+    Picture("Serie/zwei.gif", EncodeGif(QuarterPattern(400, 300)));
+    Picture("Serie/tiefer/drei.jpg", Photo(800, 600));
+    QStringList chosen{photo, blank, broken, pictures.File("Serie")};
+    QStringList expected{"Strand 300x225.jpg", "Mit Leerzeichen/Am Meer 225x300.jpg",
+                         "Serie/eins 300x225.jpg", "Serie/zwei 300x225.jpg"};
+    if (!heic.isEmpty()) {
+        chosen << Picture("Handy.heic", heic);
+        expected << "Handy 300x225.jpg";
+    }
+    CSimpleMapi mail;
+    EXPECT_EQ(RunChosenAction(ChosenAction::Shrink, chosen, mail), 1) << "one failed";
+    for (const QString& name : expected) {
+        const QByteArray written = ReadAll(pictures.File(name));
+        EXPECT_TRUE(written.startsWith("\xFF\xD8")) << name.toStdString();
+        EXPECT_LE(written.size(), 3000) << name.toStdString() << " within the stored limit";
+        EXPECT_EQ(Density(written), 96) << name.toStdString() << " the stored resolution";
+    }
+    EXPECT_FALSE(QFileInfo::exists(pictures.File("Serie/tiefer/drei 300x225.jpg")))
+        << "a folder's subfolders are not entered";
+    EXPECT_FALSE(QFileInfo::exists(pictures.File("kaputt 300x225.jpg")));
+    ASSERT_EQ(Notices().size(), 1);
+    EXPECT_TRUE(Notices()[0].contains("Nicht umgewandelt: 1 Datei")) << Notices()[0].toStdString();
+    EXPECT_TRUE(Notices()[0].contains("kaputt.jpg: ")) << Notices()[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(bin.File("args"))) << "no mail";
+
+    // Nothing failing: no message, status 0; an existing result is replaced.
+    EXPECT_EQ(RunChosenAction(ChosenAction::Shrink, {photo}, mail), 0);
+    EXPECT_EQ(Notices().size(), 1);
+}
+
+TEST_F(Chosen, MailCarriesEveryConvertedPictureInTheOrderGiven) {
+    Store(200, 70, 72, 0);
+    const QString first = Picture("b/Zweites Bild.jpg", Photo(800, 600));
+    const QString second = Picture("a/Erstes.bmp", Encode(QuarterPattern(600, 800), "bmp"));
+    const QString same = Picture("c/Zweites Bild.png", Photo(400, 300, "png"));
+    const QString broken = Picture("kaputt.gif", "GIF89a cut");
+    CSimpleMapi mail;
+    EXPECT_EQ(RunChosenAction(ChosenAction::Mail, {first, second, broken, same}, mail), 1);
+
+    const QStringList arguments = MailArguments();
+    QStringList attached;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "--attach") {
+            attached << QFileInfo(arguments[i + 1]).fileName();
+        }
+    }
+    EXPECT_EQ(attached, QStringList({"Zweites Bild 200x150.jpg", "Erstes 150x200.jpg",
+                                     "Zweites Bild 200x150.jpg"}))
+        << "two pictures of one name both go";
+    EXPECT_TRUE(arguments.contains("Fotos") && arguments.contains("Hier sind sie"));
+    for (int n = 1; n <= 3; ++n) {
+        QImageReader reader(bin.File(QStringLiteral("attached%1").arg(n)));
+        EXPECT_EQ(reader.format(), "jpeg") << n;
+    }
+    EXPECT_EQ(QDir(pictures.File("b")).entryList(QDir::Files), QStringList{"Zweites Bild.jpg"})
+        << "nothing is written beside the pictures";
+    EXPECT_TRUE(QDir(cache.File("plenmar")).entryList({"chosen-*"}, QDir::Dirs).isEmpty())
+        << "the private folder goes once the mail is handed over";
+    ASSERT_EQ(Notices().size(), 1) << Notices().join("|").toStdString();
+    EXPECT_TRUE(Notices()[0].contains("kaputt.gif: ")) << Notices()[0].toStdString();
+    EXPECT_TRUE(Notices()[0].contains("Die Mail enthält nur die umgewandelten Bilder."));
+
+    // Nothing converted: no mail at all.
+    QFile::remove(bin.File("args"));
+    EXPECT_EQ(RunChosenAction(ChosenAction::Mail, {broken}, mail), 1);
+    EXPECT_FALSE(QFileInfo::exists(bin.File("args")));
+    EXPECT_EQ(ChosenActionOf({"--mail", "x"}), ChosenAction::Mail);
+    EXPECT_EQ(ChosenActionOf({"x", "--shrink"}), std::nullopt) << "only as the first argument";
+}
+
+TEST_F(Chosen, TheWindowsSizeLimitHoldsForEveryResultAndIsKept) {
+    const QString photo = Picture("Foto.jpg", Photo(1600, 1200));
+    auto window = std::make_unique<CMainDlg>();
+    window->SetControlPanelFactory(
+        [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
+    window->show();
+    auto* panel = dynamic_cast<CControlPanelDlg*>(window->Panel());
+    ASSERT_NE(panel, nullptr);
+    const auto settle = [&] {
+        for (int tick = 0; tick < 3; ++tick) {
+            panel->OnTimer();
+        }
+        window->WaitForConversions();
+    };
+    prompts.ChooseNext(photo);
+    window->OnOpen();
+    qobject_cast<QLineEdit*>(ControlById(*panel, 1018))->setText("1200");
+    settle();
+    auto* field = qobject_cast<QLineEdit*>(ControlById(*panel, 1065));
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->accessibleName(), "Höchstens Kb");
+    EXPECT_FALSE(field->toolTip().isEmpty());
+    const auto infoText = [&] {
+        return qobject_cast<QPlainTextEdit*>(ControlById(*panel, 1038))->toPlainText();
+    };
+    EXPECT_FALSE(infoText().contains("Qualität")) << "no limit, no line about it";
+
+    field->setText("20");
+    settle();
+    EXPECT_LE(ReadAll(window->Converter().PreviewPath()).size(), 20000) << "the preview";
+    EXPECT_TRUE(
+        infoText().contains(QRegularExpression("\nQualität [1-6]?[0-9] für höchstens 20 Kb$")))
+        << infoText().toStdString();
+
+    prompts.ChooseNext(pictures.File("Gespeichert.jpg"));
+    window->OnSaveAs();
+    window->WaitForConversions();
+    EXPECT_LE(ReadAll(pictures.File("Gespeichert.jpg")).size(), 20000) << "Speichern unter";
+
+    window->OnSendByMail();
+    window->WaitForConversions();
+    window->Worker().Wait();
+    const QByteArray sent = ReadAll(bin.File("attached1"));
+    EXPECT_TRUE(!sent.isEmpty() && sent.size() <= 20000) << "Senden: " << sent.size();
+
+    // The quality setting stays the upper bound: a lower one is taken as it is.
+    qobject_cast<QLineEdit*>(ControlById(*panel, 1026))->setText("5");
+    settle();
+    EXPECT_TRUE(infoText().endsWith("Qualität 5 für höchstens 20 Kb")) << infoText().toStdString();
+
+    field->setText("1");
+    settle();
+    EXPECT_TRUE(infoText().endsWith("Über 1 Kb auch mit Qualität 0")) << infoText().toStdString();
+
+    field->setText("40");
+    settle();
+    window->close();
+    QSettings stored(config.File("Weskamor/Plenmar.conf"), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("Setting/MaxKb").toInt(), 40);
+
+    // The next start keeps the limit; size and quality start afresh.
+    window = std::make_unique<CMainDlg>();
+    window->SetControlPanelFactory(
+        [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
+    window->show();
+    window->WaitForConversions();
+    EXPECT_EQ(window->Params().MaxKb, 40);
+    EXPECT_EQ(window->Params().Quality, 70);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(ControlById(window->Panel()->Widget(), 1065))->text(), "40");
+    window->close();
+}
