@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTest>
@@ -11,6 +14,7 @@
 #include "app/ChosenCommand.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
@@ -249,5 +253,67 @@ TEST_F(Chosen, TheWindowsSizeLimitHoldsForEveryResultAndIsKept) {
     EXPECT_EQ(window->Params().MaxKb, 40);
     EXPECT_EQ(window->Params().Quality, 70);
     EXPECT_EQ(qobject_cast<QLineEdit*>(ControlById(window->Panel()->Widget(), 1065))->text(), "40");
+    window->close();
+}
+
+namespace {
+
+// Drops `files` on `target` as a file manager does.
+void Drop(QWidget& target, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) {
+        urls << QUrl::fromLocalFile(file);
+    }
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+    ASSERT_TRUE(drop.isAccepted());
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
+    const QString photo = Picture("Eins.jpg", Photo(800, 600));
+    const QString other = Picture("Zwei Drei.gif", EncodeGif(QuarterPattern(300, 400)));
+    const QString broken = Picture("kaputt.bmp", "BM");
+    Picture("Ordner/vier.jpg", Photo(400, 300));
+    auto window = std::make_unique<CMainDlg>();
+    window->SetControlPanelFactory(
+        [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
+    window->show();
+    window->WaitForConversions();
+    QWidget& panel = window->Panel()->Widget();
+
+    Drop(*window, {photo});
+    window->WaitForConversions();
+    EXPECT_EQ(window->PicturePath(), photo);
+    EXPECT_TRUE(window->windowTitle().startsWith("Eins.jpg (")) << "converted and shown";
+    Drop(panel, {other});
+    EXPECT_EQ(window->PicturePath(), other) << "the panel takes drops for the window";
+
+    QString source;
+    prompts.AnswerDialogNext([&](QDialog& dialog) {
+        source = qobject_cast<QLineEdit*>(ControlById(dialog, 1021))->text();
+        return int(QDialog::Rejected);
+    });
+    Drop(panel, {pictures.File("Ordner")});
+    EXPECT_EQ(prompts.DialogCaptions(), QStringList{"Verzeichnis umwandeln"});
+    EXPECT_EQ(window->BatchMail().sourceFolder, pictures.File("Ordner"));
+    EXPECT_EQ(source, pictures.File("Ordner")) << "the dialog opens on it";
+
+    window->Params().TargetSize = 100;
+    window->PublishParams();
+    Drop(*window, {photo, other, broken});
+    EXPECT_EQ(QDir(pictures.Path()).entryList({"*.jpg"}, QDir::Files),
+              QStringList({"Eins 100x75.jpg", "Eins.jpg", "Zwei Drei 75x100.jpg"}))
+        << "beside each, with the window's settings";
+    EXPECT_EQ(window->PicturePath(), other) << "the open picture stays";
+    ASSERT_EQ(Notices().size(), 1);
+    EXPECT_TRUE(Notices()[0].contains("kaputt.bmp: ")) << Notices()[0].toStdString();
     window->close();
 }

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QIntValidator>
 #include <QLineEdit>
@@ -137,6 +138,23 @@ CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
     m_info->document()->setDocumentMargin(1);
     ConnectHandlers();
     SetAccessibleNames();
+    setAcceptDrops(true);
+}
+
+void CControlPanelDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_mainWindow != nullptr && !CMainDlg::DroppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CControlPanelDlg::dropEvent(QDropEvent* event) {
+    const QStringList files = CMainDlg::DroppedFiles(event->mimeData());
+    if (m_mainWindow == nullptr || files.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, files] { m_mainWindow->OnDropFiles(files); }, Qt::QueuedConnection);
 }
 
 void CControlPanelDlg::BindControls() {

@@ -79,6 +79,12 @@ public:
 
     // Escape and the close box cancel; Enter does nothing.
     void accept() override { OnOK(); }
+
+protected:
+    // Files dropped here go to the main window, as if dropped there.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
     void reject() override { OnCancel(); }
 
 private:

@@ -1,19 +1,23 @@
 #include "MainDlg.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QThread>
 #include <algorithm>
 
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
 #include "PreviewLayout.h"
 #include "batch/ChosenPictures.h"
+#include "batch/ChosenPicturesRun.h"
 #include "batch/FolderListing.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
@@ -124,6 +128,7 @@ CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
                             });
     }
     BindControls();
+    setAcceptDrops(true);
     // Standard shortcuts for the commands, whichever window shows the menu.
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
             &CMainDlg::OnOpen);
@@ -422,12 +427,7 @@ void CMainDlg::ProcessCommandLine() {
         if (folder.isEmpty()) {
             return;
         }
-        m_batchMail.sourceFolder = folder;
-        if (m_panel != nullptr) {
-            m_panel->OnConvertFolder();
-        } else {
-            OnConvertFolder();
-        }
+        ConvertFolderFrom(folder);
         return;
     }
     const QString picture = m_commandLine.join(QLatin1Char(' '));
@@ -435,6 +435,73 @@ void CMainDlg::ProcessCommandLine() {
         return;
     }
     OpenPicture(picture, true);
+}
+
+void CMainDlg::ConvertFolderFrom(const QString& folder) {
+    m_batchMail.sourceFolder = folder;
+    if (m_panel != nullptr) {
+        m_panel->OnConvertFolder();
+    } else {
+        OnConvertFolder();
+    }
+}
+
+QStringList CMainDlg::DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    return files;
+}
+
+void CMainDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainDlg::dropEvent(QDropEvent* event) {
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The file manager waits for the drop to end: the dialogs and the run come afterwards.
+    QMetaObject::invokeMethod(
+        this, [this, files] { OnDropFiles(files); }, Qt::QueuedConnection);
+}
+
+void CMainDlg::OnDropFiles(const QStringList& files) {
+    if (files.isEmpty()) {
+        return;
+    }
+    if (FolderRunning()) {
+        TellBusy();
+        return;
+    }
+    if (files.size() == 1 && QFileInfo(files.front()).isDir()) {
+        ConvertFolderFrom(files.front());
+        return;
+    }
+    if (files.size() == 1) {
+        m_picturePath = files.front();
+        setWindowTitle(ConversionTexts::FileName(m_picturePath));
+        Recompute(m_picturePath, {}, {});
+        return;
+    }
+    // Several: small copies beside each, as a file manager's "Mit Plenmar verkleinern" makes
+    // them, but with the settings in the panel now.
+    const FolderRunReport report =
+        RunChosenPictures(ExpandChosen(files), CurrentParams(), FolderOf,
+                          std::max(QThread::idealThreadCount(), 1), this);
+    if (!report.cancelled && FolderRunTexts::HasProblems(report)) {
+        Tell(FolderRunTexts::EndReport(report, false));
+    }
 }
 
 void CMainDlg::OnMailSetup() {

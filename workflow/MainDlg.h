@@ -23,6 +23,7 @@
 
 class OwnerDrawnControl;
 class PostedCalls;
+class QMimeData;
 class QPainter;
 class QScrollBar;
 
@@ -55,6 +56,12 @@ public:
     // "/v") as an argument of its own and a folder open "Verzeichnis umwandeln" for that
     // folder; other arguments, joined by blanks, are a picture to open.
     void ProcessCommandLine();
+    // Files dropped on the window or its panel: one picture is opened, one folder opens
+    // "Verzeichnis umwandeln" for it, several pictures (or folders) are converted beside
+    // themselves with the current settings.
+    void OnDropFiles(const QStringList& files);
+    // The local files a drag carries.
+    static QStringList DroppedFiles(const QMimeData* data);
 
     // The parameters as they stood when the last change settled (a full run, a new picture):
     // what another thread may read.
@@ -122,8 +129,12 @@ protected:
     void OnSize();
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // "/V FOLDER" and a dropped folder: "Verzeichnis umwandeln" with it as the source.
+    void ConvertFolderFrom(const QString& folder);
     // What conversions report, forwarded to the window's own thread.
     void InvalidatePreview() override;
     void SetTitle(const QString& title) override;
