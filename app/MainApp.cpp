@@ -9,6 +9,7 @@
 #include "ChosenCommand.h"
 #include "FolderAction.h"
 #include "mail/MailProvider.h"
+#include "WindowForwarding.h"
 #include "mail/SimpleMapi.h"
 #include "platform/EndingSignalNotifier.h"
 #include "platform/PictureObject.h"
@@ -16,6 +17,7 @@
 #include "platform/WidgetPrompts.h"
 #include "ui/ControlPanelDlg.h"
 #include "workflow/MainDlg.h"
+#include "workflow/SettingsStore.h"
 
 namespace {
 
@@ -57,8 +59,18 @@ bool CMainApp::InitInstance() {
         InstallPrompts(previous);
         return true;
     }
+    // A window runs already: it takes the command line and comes to the front.
+    const QString server = WindowServerName(SettingsStore().FileName());
+    if (ForwardToRunningWindow(server, arguments().mid(1))) {
+        InstallPrompts(previous);
+        return true;
+    }
     {
         CMainDlg window;
+        CommandLineReceiver receiver;
+        connect(&receiver, &CommandLineReceiver::Received, &window,
+                [&window](const QStringList& arguments) { window.TakeCommandLine(arguments); });
+        receiver.Listen(server);
         window.SetControlPanelFactory(
             [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
         window.SetCommandLine(arguments().mid(1));

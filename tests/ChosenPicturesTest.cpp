@@ -8,10 +8,12 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSettings>
 #include <QTest>
 
 #include "app/ChosenCommand.h"
+#include "app/WindowForwarding.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
 #include "support/QtPrinters.h"
@@ -316,4 +318,50 @@ TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
     ASSERT_EQ(Notices().size(), 1);
     EXPECT_TRUE(Notices()[0].contains("kaputt.bmp: ")) << Notices()[0].toStdString();
     window->close();
+}
+
+TEST_F(Chosen, ASecondStartHandsItsCommandLineToTheRunningWindow) {
+    TestFolder runtime;
+    TestFolder otherConfig;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
+    const QString name = WindowServerName(otherConfig.File("Weskamor/Plenmar.conf"));
+    EXPECT_FALSE(ForwardToRunningWindow(name, {"x.jpg"}, 200)) << "no window: start alone";
+
+    const QString photo = Picture("Mein Foto.jpg", Photo(400, 300));
+    CMainDlg window;
+    window.show();
+    window.WaitForConversions();
+    CommandLineReceiver receiver;
+    QObject::connect(
+        &receiver, &CommandLineReceiver::Received, &window,
+        [&window](const QStringList& arguments) { window.TakeCommandLine(arguments); });
+    ASSERT_TRUE(receiver.Listen(name));
+    EXPECT_NE(name, WindowServerName(config.File("Weskamor/Plenmar.conf")))
+        << "a window of other settings is another's";
+
+    const auto secondStart = [&](const QStringList& arguments) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", otherConfig.Path());
+        environment.insert("XDG_DATA_HOME", otherConfig.File("data"));
+        environment.insert("XDG_RUNTIME_DIR", runtime.Path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(environment);
+        program.start(PLENMAR_PROGRAM, arguments);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 30000));
+        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    };
+    EXPECT_EQ(secondStart({photo}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.PicturePath() == photo; }, 5000));
+
+    prompts.AnswerDialogNext([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_EQ(secondStart({"/V", pictures.Path()}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !prompts.DialogCaptions().isEmpty(); }, 5000));
+    EXPECT_EQ(prompts.DialogCaptions(), QStringList{"Verzeichnis umwandeln"});
+    EXPECT_EQ(window.BatchMail().sourceFolder, pictures.Path());
+    EXPECT_FALSE(QFileInfo::exists(otherConfig.File("Weskamor/Plenmar.conf")))
+        << "the second start writes no settings";
+    window.close();
+    qunsetenv("XDG_RUNTIME_DIR");
 }

@@ -437,6 +437,22 @@ void CMainDlg::ProcessCommandLine() {
     OpenPicture(picture, true);
 }
 
+void CMainDlg::TakeCommandLine(const QStringList& arguments) {
+    if (isMinimized()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+    if (FolderRunning()) {
+        if (!arguments.isEmpty()) {
+            TellBusy();
+        }
+        return;
+    }
+    m_commandLine = arguments;
+    ProcessCommandLine();
+}
+
 void CMainDlg::ConvertFolderFrom(const QString& folder) {
     m_batchMail.sourceFolder = folder;
     if (m_panel != nullptr) {

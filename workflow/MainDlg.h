@@ -56,6 +56,9 @@ public:
     // "/v") as an argument of its own and a folder open "Verzeichnis umwandeln" for that
     // folder; other arguments, joined by blanks, are a picture to open.
     void ProcessCommandLine();
+    // The command line of a later start of the program: opened as ProcessCommandLine opens it,
+    // and the window comes to the front.
+    void TakeCommandLine(const QStringList& arguments);
     // Files dropped on the window or its panel: one picture is opened, one folder opens
     // "Verzeichnis umwandeln" for it, several pictures (or folders) are converted beside
     // themselves with the current settings.
