@@ -1,8 +1,6 @@
 #include "ChosenCommand.h"
 
 #include <QDir>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <map>
 
@@ -10,6 +8,7 @@
 #include "batch/FolderRunTexts.h"
 #include "mail/SimpleMapi.h"
 #include "platform/FileOps.h"
+#include "platform/PrivateFolder.h"
 #include "platform/Prompts.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/MainSettings.h"
@@ -17,22 +16,24 @@
 
 namespace {
 
-// A folder only this user can enter, for the pictures of one mail: mail programs read them
-// after the hand-off, and other users of the machine must not. Removed with its content when
-// the mail has been handed over (the mail client keeps copies of its own).
-std::optional<QTemporaryDir> PrivateMailStagingFolder() {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                         QStringLiteral("/plenmar");
-    if (!QDir().mkpath(base)) {
-        return std::nullopt;
+// The pictures of one mail, in a new folder only this user may enter, as the window's send
+// makes them; removed with what is in it once the mail is handed over (the mail client keeps
+// copies of its own).
+class MailPictures {
+public:
+    MailPictures() : m_path(NewPrivateFolder(QStringLiteral("send"))) {}
+    ~MailPictures() {
+        if (!m_path.isEmpty()) {
+            QDir(m_path).removeRecursively();
+        }
     }
-    // QTemporaryDir makes its folder with the owner's rights alone.
-    std::optional<QTemporaryDir> folder(std::in_place, base + QStringLiteral("/chosen-XXXXXX"));
-    if (!folder->isValid()) {
-        return std::nullopt;
-    }
-    return folder;
-}
+    MailPictures(const MailPictures&) = delete;
+    MailPictures& operator=(const MailPictures&) = delete;
+    const QString& Path() const { return m_path; }
+
+private:
+    QString m_path;
+};
 
 void Tell(const QString& text) {
     CurrentPrompts().ShowMessage(
@@ -60,10 +61,10 @@ int RunChosenAction(ChosenAction action, const QStringList& paths, CSimpleMapi& 
     const ChosenPictures chosen = ExpandChosen(paths);
     const bool mailing = action == ChosenAction::Mail;
 
-    std::optional<QTemporaryDir> staging;
+    std::optional<MailPictures> staging;
     if (mailing) {
-        staging = PrivateMailStagingFolder();
-        if (!staging) {
+        staging.emplace();
+        if (staging->Path().isEmpty()) {
             Tell(
                 QStringLiteral("Die Bilder konnten nicht für die Mail umgewandelt werden.\n"
                                "Im Ordner für Arbeitsdateien lässt sich nichts anlegen."));
@@ -77,7 +78,7 @@ int RunChosenAction(ChosenAction action, const QStringList& paths, CSimpleMapi& 
         std::map<QString, int> seen;
         for (const QString& file : chosen.files) {
             const int count = ++seen[ConversionTexts::BaseName(file)];
-            QString folder = staging->path();
+            QString folder = staging->Path();
             if (count > 1) {
                 folder += QLatin1Char('/') + QString::number(count);
                 QDir().mkpath(folder);

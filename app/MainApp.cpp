@@ -8,8 +8,8 @@
 
 #include "ChosenCommand.h"
 #include "FolderAction.h"
-#include "mail/MailProvider.h"
 #include "WindowForwarding.h"
+#include "mail/MailProvider.h"
 #include "mail/SimpleMapi.h"
 #include "platform/EndingSignalNotifier.h"
 #include "platform/PictureObject.h"

@@ -54,6 +54,7 @@ protected:
         WindowTest::SetUp();
         m_path = qgetenv("PATH");
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
         WriteAll(bin.File("xdg-email"), kRecordingMail);
         QFile::setPermissions(bin.File("xdg-email"), QFile::ReadOwner | QFile::ExeOwner);
         qputenv("PATH", QFile::encodeName(bin.Path()) + ":/usr/bin:/bin");
@@ -61,6 +62,7 @@ protected:
     void TearDown() override {
         qputenv("PATH", m_path);
         qunsetenv("XDG_CACHE_HOME");
+        qunsetenv("XDG_RUNTIME_DIR");
         WindowTest::TearDown();
     }
     // What the window would have stored at its end.
@@ -97,6 +99,7 @@ protected:
 
     TestFolder bin;
     TestFolder cache;
+    TestFolder runtime;
     TestFolder pictures;
     RecordingPrompts prompts;
     QByteArray m_path;
@@ -172,7 +175,9 @@ TEST_F(Chosen, MailCarriesEveryConvertedPictureInTheOrderGiven) {
     }
     EXPECT_EQ(QDir(pictures.File("b")).entryList(QDir::Files), QStringList{"Zweites Bild.jpg"})
         << "nothing is written beside the pictures";
-    EXPECT_TRUE(QDir(cache.File("plenmar")).entryList({"chosen-*"}, QDir::Dirs).isEmpty())
+    EXPECT_TRUE(QDir(runtime.File("plenmar/send"))
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                    .isEmpty())
         << "the private folder goes once the mail is handed over";
     ASSERT_EQ(Notices().size(), 1) << Notices().join("|").toStdString();
     EXPECT_TRUE(Notices()[0].contains("kaputt.gif: ")) << Notices()[0].toStdString();
@@ -321,9 +326,7 @@ TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
 }
 
 TEST_F(Chosen, ASecondStartHandsItsCommandLineToTheRunningWindow) {
-    TestFolder runtime;
     TestFolder otherConfig;
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
     const QString name = WindowServerName(otherConfig.File("Weskamor/Plenmar.conf"));
     EXPECT_FALSE(ForwardToRunningWindow(name, {"x.jpg"}, 200)) << "no window: start alone";
 
@@ -363,5 +366,4 @@ TEST_F(Chosen, ASecondStartHandsItsCommandLineToTheRunningWindow) {
     EXPECT_FALSE(QFileInfo::exists(otherConfig.File("Weskamor/Plenmar.conf")))
         << "the second start writes no settings";
     window.close();
-    qunsetenv("XDG_RUNTIME_DIR");
 }
