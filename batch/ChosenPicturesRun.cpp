@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <atomic>
+#include <system_error>
 #include <thread>
 
 #include "BatchProgressDlg.h"
@@ -36,7 +37,7 @@ FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const Conversion
     delay.start(progressDelayMs);
 
     // The results are told on the worker's thread; the window hears of them on its own.
-    std::thread worker([&] {
+    const auto run = [&] {
         report = ConvertFilesInParallel(
             files, params, destinationOf, jobs,
             [&](const FolderRunFile&) {
@@ -50,9 +51,18 @@ FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const Conversion
             },
             &cancel);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(run);
+    } catch (const std::system_error&) {
+        // No thread to spare: the work is done here, without a progress window.
+        run();
+    }
     loop.exec();
-    worker.join();
+    if (worker.joinable()) {
+        worker.join();
+    }
     delay.stop();
     if (progress != nullptr) {
         progress->hide();
