@@ -310,7 +310,7 @@ TEST_F(MainWindow, EnterDoesNothingAndEscapeClosesStoringEverything) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Rejected);
     const QMap<QString, QString> stored = Stored();
-    EXPECT_EQ(stored.size(), 14);
+    EXPECT_EQ(stored.size(), 16);
     EXPECT_EQ(stored["Setting/X"], "368");
     EXPECT_EQ(stored["Setting/Quality"], "70");
     EXPECT_FALSE(QFile::exists(PreviewFile())) << "the preview file goes with the window";
@@ -671,7 +671,7 @@ TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
         EXPECT_EQ(program.exitCode(), 0);
         EXPECT_FALSE(QFile::exists(preview)) << signal;
         const QSettings stored(home.File("config/Weskamor/Plenmar.conf"), QSettings::IniFormat);
-        EXPECT_EQ(stored.allKeys().size(), 14 + 4)
+        EXPECT_EQ(stored.allKeys().size(), 16 + 4)
             << "the window's and the panel's, signal " << signal;
     }
 }

@@ -63,14 +63,20 @@ TEST_F(Settings, StoredSizeAndQualityDoNotSurviveAStartButTheRestDoes) {
     WriteAll(File(),
              "[Setting]\nX=1000\nY=200\nQuality=85\nTestfile=/gone/Urlaub 1.jpg\n"
              "Nachfragen=1\nMail%20senden=1\nPosition%20Left=-5\nSubject=\"Hallo, Welt\"\n"
-             "Mailtext=a,b\n");
+             "Mailtext=a,b\nMaxKb=250\nResolution=144\n");
     const SettingsStore store;
     params.Resolution = 300;
     LoadSettings(store, params, picture, batchMail, window, QSize(800, 600));
     EXPECT_EQ(params.TargetSize, 368);
     EXPECT_EQ(params.Quality, 70);
     EXPECT_EQ(params.Resolution, 72);
+    EXPECT_EQ(params.MaxKb, 250) << "the size limit is kept";
     EXPECT_EQ(params.CompanionSize, 200) << "kept until the first size change";
+    // Pictures chosen in a file manager take what the window closed with.
+    const ConversionParams chosen = StoredConversionParams(store);
+    EXPECT_EQ(std::vector<int>({chosen.TargetSize, chosen.Quality, chosen.Resolution, chosen.MaxKb,
+                                chosen.Brightness}),
+              std::vector<int>({1000, 85, 144, 250, 0}));
     EXPECT_EQ(picture, "/gone/Urlaub 1.jpg");
     EXPECT_EQ(batchMail.askPerFile, 1);
     EXPECT_EQ(batchMail.sendByMail, 1);
@@ -79,7 +85,7 @@ TEST_F(Settings, StoredSizeAndQualityDoNotSurviveAStartButTheRestDoes) {
     EXPECT_EQ(batchMail.mailText, "a,b");
 }
 
-TEST_F(Settings, ASaveHoldsAllFourteenValuesWithTheirTypes) {
+TEST_F(Settings, ASaveHoldsAllSixteenValuesWithTheirTypes) {
     {
         SettingsStore store;
         LoadSettings(store, params, picture, batchMail, window, QSize(800, 600));
@@ -89,8 +95,10 @@ TEST_F(Settings, ASaveHoldsAllFourteenValuesWithTheirTypes) {
         SavePanelPosition(store, {600, 30, 900, 400});
     }
     const QMap<QString, QString> stored = Stored();
-    EXPECT_EQ(stored.size(), 14 + 4);
+    EXPECT_EQ(stored.size(), 16 + 4);
     EXPECT_EQ(stored["Setting/X"], "368");
+    EXPECT_EQ(stored["Setting/MaxKb"], "0");
+    EXPECT_EQ(stored["Setting/Resolution"], "72");
     EXPECT_EQ(stored["Setting/Y"], "480");
     EXPECT_EQ(stored["Setting/Quality"], "70");
     EXPECT_EQ(stored["Setting/Testfile"], "/Bilder/Ferien, Meer.gif");
@@ -172,7 +180,7 @@ TEST_F(Settings, AGarbageFileGivesDefaultsAndSurvivesUntilTheProgramWrites) {
         SettingsStore store;
         SaveSettings(store, params, picture, batchMail, window);
     }
-    EXPECT_EQ(Stored().size(), 14) << "the program's own values replace it";
+    EXPECT_EQ(Stored().size(), 16) << "the program's own values replace it";
     EXPECT_EQ(Stored()["Setting/Y"], "480");
 }
 
