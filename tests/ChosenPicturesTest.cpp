@@ -21,6 +21,7 @@
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "ui/ControlPanelDlg.h"
+#include "ui/FolderPane.h"
 #include "workflow/MainDlg.h"
 
 namespace {
@@ -235,6 +236,20 @@ TEST_F(Chosen, TheWindowsSizeLimitHoldsForEveryResultAndIsKept) {
     window->Worker().Wait();
     const QByteArray sent = ReadAll(bin.File("attached1"));
     EXPECT_TRUE(!sent.isEmpty() && sent.size() <= 20000) << "Senden: " << sent.size();
+
+    const QString results = pictures.File("Ergebnisse");
+    QDir().mkpath(results);
+    prompts.AnswerDialogNext([&](QDialog& dialog) {
+        qobject_cast<CFolderPane*>(ControlById(dialog, 1060))->SetFolder(pictures.Path());
+        qobject_cast<CFolderPane*>(ControlById(dialog, 1061))->SetFolder(results);
+        return int(QDialog::Accepted);
+    });
+    window->OnConvertFolder();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->FolderRunning(); }, 60000));
+    window->WaitForConversions();
+    const QByteArray converted = ReadAll(results + "/Foto 1200x900.jpg");
+    EXPECT_TRUE(!converted.isEmpty() && converted.size() <= 20000)
+        << "the folder run: " << converted.size();
 
     // The quality setting stays the upper bound: a lower one is taken as it is.
     qobject_cast<QLineEdit*>(ControlById(*panel, 1026))->setText("5");
