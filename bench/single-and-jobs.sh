@@ -93,11 +93,12 @@ pair() {
     echo "$name $ma $mb" >>"$WORK/figures"
 }
 
-# Instructions of a command line under callgrind, all its processes together.
+# Instructions of a command line under callgrind, all its processes together (the shell's
+# own, a few hundred thousand, on both sides of a pair).
 instructions() {
     rm -f "$WORK"/cg.*
-    sh -c "valgrind --tool=callgrind --trace-children=yes --callgrind-out-file=$WORK/cg.%p $1" \
-        >/dev/null 2>&1 || die "failed under callgrind: $1"
+    valgrind --tool=callgrind --trace-children=yes --callgrind-out-file="$WORK/cg.%p" \
+        sh -c "$1" >/dev/null 2>&1 || die "failed under callgrind: $1"
     cat "$WORK"/cg.* | awk '/^totals:/ {s += $2} END {print s}'
 }
 
