@@ -22,13 +22,14 @@ using Int4 = int __attribute__((vector_size(16)));
 constexpr double kSteps = 32768;
 
 // A profile of three tone curves and a matrix, as cameras and phones write them (Adobe RGB,
-// Display P3), made into a transform to sRGB that takes a few integer additions and four
-// table look-ups a pixel; Qt computes it in floating point, at several times the cost.
-// For each channel and code, `toSRgb` holds the code's linear light times the channel's
-// column of the matrix (the profile's, followed by sRGB's inverse), in steps, so that a
-// pixel's linear sRGB colour is the sum of three entries. Colours outside sRGB come out
-// below 0 or above 1: `encode` covers that range (its first entry stands for `lowest`
-// steps), giving black and white there, so that no pixel needs clamping.
+// Display P3), made into a transform to sRGB that takes six table look-ups and two
+// additions of four lanes a pixel; Qt computes it in floating point, at several times the
+// cost. For each channel and code, `toSRgb` holds the code's linear light times the
+// channel's column of the matrix (the profile's, followed by sRGB's inverse), in steps, so
+// that a pixel's linear sRGB colour is the sum of three entries. Colours outside sRGB come
+// out below 0 or above 1: the red entries carry an offset that keeps every sum at 0 or
+// above, and `encode`, indexed by the sum, gives black below the offset and white beyond 1,
+// so that no pixel needs clamping.
 struct MatrixShaper {
     std::array<std::array<Int4, 256>, 3> toSRgb;
     std::vector<std::uint8_t> encode;
@@ -102,6 +103,9 @@ std::unique_ptr<MatrixShaper> MakeMatrixShaper(const QByteArray& bytes) {
         for (int code = 0; code < 256; ++code) {
             const double light =
                 cmsEvalToneCurveFloat(curve, static_cast<cmsFloat32Number>(code) / 255);
+            if (!std::isfinite(light)) {
+                return nullptr;
+            }
             for (int lane = 0; lane < 3; ++lane) {
                 double factor = 0;
                 for (int k = 0; k < 3; ++k) {
@@ -111,11 +115,12 @@ std::unique_ptr<MatrixShaper> MakeMatrixShaper(const QByteArray& bytes) {
             }
         }
         for (int lane = 0; lane < 3; ++lane) {
-            // Tone curves rise, but a matrix entry may be negative: take both ends.
-            const double first = linear[channel][0][lane];
-            const double last = linear[channel][255][lane];
-            lowest[lane] += std::min(first, last);
-            highest[lane] += std::max(first, last);
+            // Over all codes: a file's curve need not rise, and matrix entries may be negative.
+            const auto [least, most] = std::minmax_element(
+                linear[channel].begin(), linear[channel].end(),
+                [lane](const auto& a, const auto& b) { return a[lane] < b[lane]; });
+            lowest[lane] += (*least)[lane];
+            highest[lane] += (*most)[lane];
         }
     }
     const double low = *std::min_element(lowest.begin(), lowest.end());
@@ -124,7 +129,7 @@ std::unique_ptr<MatrixShaper> MakeMatrixShaper(const QByteArray& bytes) {
         return nullptr;  // no camera's space is that far from sRGB: not worth a table
     }
     // Every entry is rounded, so a sum may fall up to 1.5 steps outside the range.
-    const int offset = static_cast<int>(std::ceil(-low * kSteps)) + 2;
+    const int offset = static_cast<int>(std::ceil(std::max(-low, 0.0) * kSteps)) + 2;
     const int size = offset + static_cast<int>(std::ceil(std::max(high, 1.0) * kSteps)) + 3;
     auto shaper = std::make_unique<MatrixShaper>();
     for (int channel = 0; channel < 3; ++channel) {
