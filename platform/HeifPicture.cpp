@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "HeifBoxes.h"
+#include "HeifLibrary.h"
 
 namespace {
 
@@ -69,6 +70,10 @@ HeifStatus StatusOf(const heif_error& error) {
 // The primary picture of the file on `device`; `sideLimit` > 0 bounds every picture side
 // libheif allocates.
 Handle OpenPrimary(QIODevice& device, Context& context, int sideLimit, HeifStatus* status) {
+    if (!LoadHeifLibrary()) {
+        *status = HeifStatus::Unsupported;
+        return nullptr;
+    }
     static std::once_flag once;
     std::call_once(once, [] { heif_init(nullptr); });
     context.reset(heif_context_alloc());

@@ -8,12 +8,14 @@
 #include <QImageReader>
 #include <QLoggingCategory>
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdarg>
 #include <cstring>
 #include <mutex>
 
 #include "BmpHeader.h"
+#include "ColourTransform.h"
 #include "DrawingContext.h"
 #include "FileOps.h"
 #include "HeifPicture.h"
@@ -111,7 +113,9 @@ void ConvertToSRgb(QImage& image) {
     if (image.depth() != 32 && image.format() != QImage::Format_Grayscale8) {
         image.convertTo(QImage::Format_RGB32);
     }
-    image.convertToColorSpace(QColorSpace::SRgb);
+    if (!ConvertToSRgbInPlace(image)) {
+        image.convertToColorSpace(QColorSpace::SRgb);
+    }
 }
 
 // Transparent parts show what lies below, the black of a fresh buffer: premultiplied colours
@@ -140,6 +144,9 @@ void MakeOpaque(QImage& image) {
 // The drawing as the drawing context takes it, in sRGB; converted in place, since next to a
 // picture decoded whole even a drawing of 3000 × 3000 pixels counts.
 QImage InBgrOrder(QImage image) {
+    if (QImage converted = ToSRgbInBgrOrder(image); !converted.isNull()) {
+        return converted;
+    }
     ConvertToSRgb(image);
     image.convertTo(QImage::Format_BGR888);
     return image;
@@ -206,12 +213,21 @@ QString DefectText(PictureDefect defect) {
     return {};
 }
 
-void QuietDecoderMessages() {
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.gui.icc=false"));
-    // Qt's TIFF plugin leaves libtiff's own complaints on stderr. The library is loaded here,
-    // and kept, so that the plugin shares it with its complaints switched off; what is wrong
-    // with a picture reaches the user through our own messages.
-    if (void* tiff = ::dlopen("libtiff.so.6", RTLD_LAZY | RTLD_LOCAL)) {
+namespace {
+
+std::atomic<bool> g_quietTiff{false};
+
+// Qt's TIFF plugin leaves libtiff's own complaints on stderr. The library is loaded here, and
+// kept, so that the plugin shares it with its complaints switched off; what is wrong with a
+// picture reaches the user through our own messages. Not at start-up: libtiff and the
+// libraries it needs would cost every run, and few meet a TIFF file.
+void QuietTiffOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        void* tiff = ::dlopen("libtiff.so.6", RTLD_LAZY | RTLD_LOCAL);
+        if (tiff == nullptr) {
+            return;
+        }
         using Handler = void (*)(const char*, const char*, va_list);
         using SetHandler = Handler (*)(Handler);
         for (const char* name : {"TIFFSetWarningHandler", "TIFFSetErrorHandler"}) {
@@ -221,7 +237,14 @@ void QuietDecoderMessages() {
                 set(nullptr);
             }
         }
-    }
+    });
+}
+
+}  // namespace
+
+void QuietDecoderMessages() {
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.gui.icc=false"));
+    g_quietTiff = true;
 }
 
 std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error,
@@ -264,6 +287,9 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
 bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect* defect) {
     SetReaderLimitOnce();
     const QByteArray format = FormatFromSignature(device.peek(12));
+    if (format == "tiff" && g_quietTiff) {
+        QuietTiffOnce();
+    }
     if (format == "heif") {
         return ReadHeifHeader(device, error, defect);
     }

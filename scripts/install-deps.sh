@@ -3,7 +3,7 @@
 # Packages that are there already are not fetched again.
 set -eu
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libheif-dev
-  libgtest-dev libjpeg-turbo-progs libheif-examples icc-profiles-free fonts-dejavu-core xvfb
+  liblcms2-dev libgtest-dev libjpeg-turbo-progs libheif-examples icc-profiles-free fonts-dejavu-core xvfb
   xauth xdg-utils qt6-translations-l10n qt6-qpa-plugins qt6-image-formats-plugins dpkg-dev file
   xdotool $*"
 missing=""

@@ -418,3 +418,30 @@ TEST_F(ConvertCli, RecursiveRunsMirrorTheTreeAndTakeTheFormatsAsked) {
     EXPECT_EQ(ReadAll(destination.File("deep 368x276.jpg")),
               ReadAll(out + "/a/b/deep 368x276.jpg"));
 }
+
+TEST_F(ConvertCli, LoadsLibheifOnlyWhenItMeetsAHeifFile) {
+    const QByteArray heic = EncodeHeic(QuarterPattern(64, 48));
+    if (heic.isEmpty()) {
+        GTEST_SKIP() << "needs heif-enc (libheif-examples)";
+    }
+    const QString jpeg = Put("plain.jpg", Encode(QuarterPattern(64, 48), "jpeg"));
+    const QString heif = Put("phone.heic", heic);
+    const struct {
+        const char* name;
+        QStringList arguments;
+        bool loadsLibheif;
+    } cases[] = {
+        {"--version", {"--version"}, false},
+        {"a JPEG", {jpeg, destination.File("plain out.jpg")}, false},
+        {"a HEIC file", {heif, destination.File("phone out.jpg")}, true},
+    };
+    // The dynamic loader names every library it loads on standard error.
+    qputenv("LD_DEBUG", "files");
+    for (const auto& c : cases) {
+        const ProcessResult run = Convert(c.arguments);
+        EXPECT_EQ(run.exitCode, 0) << c.name;
+        EXPECT_EQ(run.err.contains("libheif.so.1"), c.loadsLibheif) << c.name;
+    }
+    qunsetenv("LD_DEBUG");
+    EXPECT_EQ(QImageReader(destination.File("phone out.jpg")).size(), QSize(368, 276));
+}
