@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
@@ -15,7 +14,7 @@
 
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
-#include "PreviewLayout.h"
+#include "PreviewPane.h"
 #include "batch/ChosenPictures.h"
 #include "batch/ChosenPicturesRun.h"
 #include "batch/FolderListing.h"
@@ -23,7 +22,6 @@
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
 #include "platform/FileOps.h"
-#include "platform/OwnerDrawnControl.h"
 #include "platform/PostedCalls.h"
 #include "platform/Prompts.h"
 #include "platform/TempFolder.h"
@@ -39,10 +37,6 @@ QString OpenFilter() {
 }
 
 constexpr int kTemplate = 130;
-constexpr int kPreviewControl = 1000;
-constexpr int kHorizontalBar = 1002;
-constexpr int kVerticalBar = 1003;
-
 // A window's rectangle as stored: its position and the size of its inside, so that a start
 // without changes gives the same window again.
 WindowPlacement PlacementOf(const QWidget& window) {
@@ -56,28 +50,6 @@ QRect ScreenRect() {
 
 QSize ScreenSize() {
     return ScreenRect().size();
-}
-
-// Scroll codes for what a Qt scroll bar was asked to do.
-int CodeFor(int action) {
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            return ScrollCode::LineUp;
-        case QAbstractSlider::SliderSingleStepAdd:
-            return ScrollCode::LineDown;
-        case QAbstractSlider::SliderPageStepSub:
-            return ScrollCode::PageUp;
-        case QAbstractSlider::SliderPageStepAdd:
-            return ScrollCode::PageDown;
-        case QAbstractSlider::SliderToMinimum:
-            return ScrollCode::Top;
-        case QAbstractSlider::SliderToMaximum:
-            return ScrollCode::Bottom;
-        case QAbstractSlider::SliderMove:
-            return ScrollCode::ThumbTrack;
-        default:
-            return ScrollCode::EndScroll;
-    }
 }
 
 void Tell(const QString& text) {
@@ -119,15 +91,9 @@ CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
       m_conversion(m_previewPath, this, ScreenSize()),
       m_mail(mailLibrary) {
     if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
-        ApplyDialogTemplate(*this, *dialogTemplate,
-                            [](const ControlTemplate& control, QWidget* parent) -> QWidget* {
-                                if (control.id == kPreviewControl) {
-                                    return new OwnerDrawnControl(parent);
-                                }
-                                return nullptr;
-                            });
+        ApplyDialogTemplate(*this, *dialogTemplate, PreviewPane::MakeControl);
     }
-    BindControls();
+    m_preview.Bind(*this);
     setAcceptDrops(true);
     // Standard shortcuts for the commands, whichever window shows the menu.
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
@@ -145,29 +111,6 @@ CMainDlg::~CMainDlg() {
     m_worker.Cancel();
     m_worker.Wait();
     m_background.Stop();
-}
-
-void CMainDlg::BindControls() {
-    m_verticalBar = qobject_cast<QScrollBar*>(ControlById(*this, kVerticalBar));
-    m_horizontalBar = qobject_cast<QScrollBar*>(ControlById(*this, kHorizontalBar));
-    m_previewControl = qobject_cast<OwnerDrawnControl*>(ControlById(*this, kPreviewControl));
-    if (m_previewControl != nullptr) {
-        m_previewControl->SetDrawItem(
-            [this](QPainter& painter, const QRect& item) { OnDrawItem(painter, item); });
-    }
-    for (QScrollBar* bar : {m_horizontalBar, m_verticalBar}) {
-        if (bar == nullptr) {
-            continue;
-        }
-        connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
-            const int code = CodeFor(action);
-            if (bar->orientation() == Qt::Horizontal) {
-                OnHScroll(code, bar->sliderPosition(), bar);
-            } else {
-                OnVScroll(code, bar->sliderPosition(), bar);
-            }
-        });
-    }
 }
 
 void CMainDlg::setVisible(bool visible) {
@@ -204,8 +147,7 @@ bool CMainDlg::OnInitDialog() {
     // The command line's turn comes once both windows are shown.
     QMetaObject::invokeMethod(
         this, [this] { CommandLineThreadProc(this); }, Qt::QueuedConnection);
-    m_scrollX = 0;
-    m_scrollY = 0;
+    m_preview.ScrollHome();
     OnSize();
     return false;
 }
@@ -293,7 +235,7 @@ void CMainDlg::OnParamChange(int value, int kind) {
 
 void CMainDlg::SetTargetSize(int size) {
     m_conversion.SetTargetSize(m_params, size);
-    UpdateScrollBars();
+    m_preview.UpdateScrollBars();
 }
 
 void CMainDlg::PublishParams() {
@@ -562,75 +504,19 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CMainDlg::OnSize() {
-    if (m_previewControl == nullptr || m_horizontalBar == nullptr || m_verticalBar == nullptr) {
-        return;
-    }
-    const QRect client = rect();
-    const int l = client.left();
-    const int t = client.top();
-    const int r = client.left() + client.width();
-    const int b = client.top() + client.height();
-    m_previewControl->setGeometry(l + 10, t + 10, r - l - 36, b - t - 36);
-    m_horizontalBar->setGeometry(l + 10, b - 26, r - l - 36, 16);
-    m_verticalBar->setGeometry(r - 26, t + 10, 16, b - t - 36);
-    UpdateScrollBars();
-}
-
-void CMainDlg::UpdateScrollBars() {
-    if (m_previewControl == nullptr || m_horizontalBar == nullptr || m_verticalBar == nullptr) {
-        return;
-    }
-    const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
-    const PreviewLayout layout =
-        LayOutPreview(m_previewControl->size(), m_params.TargetSize, m_params.CompanionSize,
-                      frame->pictureWidth, frame->pictureHeight, m_scrollX, m_scrollY);
-    m_horizontalBar->setVisible(layout.HorizontalShown());
-    m_horizontalBar->setRange(0, layout.horizontalRange);
-    m_verticalBar->setVisible(layout.VerticalShown());
-    m_verticalBar->setRange(0, layout.verticalRange);
-    m_scrollX = layout.scrollX;
-    m_scrollY = layout.scrollY;
-    m_previewControl->update();
-}
-
-void CMainDlg::OnDrawItem(QPainter& painter, const QRect& item) {
-    const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
-    const PreviewLayout layout =
-        LayOutPreview(item.size(), m_params.TargetSize, m_params.CompanionSize, frame->pictureWidth,
-                      frame->pictureHeight, m_scrollX, m_scrollY);
-    painter.setPen(Qt::black);
-    painter.setBrush(QColor(128, 128, 128));
-    painter.drawRect(item.adjusted(0, 0, -1, -1));
-    painter.drawImage(layout.destination, frame->image,
-                      QRect(0, 0, frame->pictureWidth, frame->pictureHeight));
+    m_preview.LayOut(rect());
 }
 
 void CMainDlg::OnHScroll(int code, int position, QScrollBar* bar) {
-    if (bar != nullptr && bar == m_horizontalBar) {
-        Scroll(code, position, bar, m_scrollX);
-    }
+    m_preview.OnHScroll(code, position, bar);
 }
 
 void CMainDlg::OnVScroll(int code, int position, QScrollBar* bar) {
-    if (bar != nullptr) {
-        Scroll(code, position, bar, m_scrollY);
-    }
-}
-
-void CMainDlg::Scroll(int code, int position, QScrollBar* bar, int& offset) {
-    const std::optional<int> next = ScrollTo(code, position, offset, bar->maximum());
-    if (!next) {
-        return;
-    }
-    offset = *next;
-    bar->setSliderPosition(offset);
-    if (m_previewControl != nullptr) {
-        m_previewControl->update();
-    }
+    m_preview.OnVScroll(code, position, bar);
 }
 
 void CMainDlg::InvalidatePreview() {
-    m_posted->Post([this] { UpdateScrollBars(); });
+    m_posted->Post([this] { m_preview.UpdateScrollBars(); });
 }
 
 void CMainDlg::SetTitle(const QString& title) {

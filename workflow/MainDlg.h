@@ -15,16 +15,15 @@
 #include "Conversion.h"
 #include "ConversionView.h"
 #include "MainSettings.h"
+#include "PreviewPane.h"
 #include "SettingsStore.h"
 #include "WindowWorker.h"
 #include "batch/FolderRunController.h"
 #include "mail/SendPicture.h"
 #include "mail/SimpleMapi.h"
 
-class OwnerDrawnControl;
 class PostedCalls;
 class QMimeData;
-class QPainter;
 class QScrollBar;
 
 // The main window: shows the converted picture at its real pixel size, scrolled when it is
@@ -98,8 +97,6 @@ public:
     // A scroll request from a bar: code as in ScrollCode, with the thumb's position.
     void OnHScroll(int code, int position, QScrollBar* bar);
     void OnVScroll(int code, int position, QScrollBar* bar);
-    // Paints the preview control, whose whole rectangle is `item`.
-    void OnDrawItem(QPainter& painter, const QRect& item);
 
     // Waits for the conversions asked for so far and delivers what they report.
     void WaitForConversions();
@@ -116,8 +113,8 @@ public:
     // The one mail client of the window; see CSimpleMapi for sending from the worker.
     CSimpleMapi& MailClient() { return m_mail; }
     const BatchMailSettings& BatchMail() const { return m_batchMail; }
-    int ScrollX() const { return m_scrollX; }
-    int ScrollY() const { return m_scrollY; }
+    int ScrollX() const { return m_preview.ScrollX(); }
+    int ScrollY() const { return m_preview.ScrollY(); }
 
     void setVisible(bool visible) override;
     void done(int result) override;
@@ -153,10 +150,6 @@ private:
     // Asks before a file is replaced, and says so when it is the open picture itself.
     bool MayReplace(const QString& target) const;
 
-    void BindControls();
-    // Shows, hides and ranges the scroll bars for the preview box and picture as they are now.
-    void UpdateScrollBars();
-    void Scroll(int code, int position, QScrollBar* bar, int& offset);
     WindowPlacement Placement() const;
 
     // What the folder run and the send-picture command ask of the window.
@@ -173,12 +166,7 @@ private:
     QStringList m_commandLine;
     BatchMailSettings m_batchMail;
     SettingsStore m_settings;
-    int m_scrollX = 0;
-    int m_scrollY = 0;
     QString m_picturePath;
-    QScrollBar* m_verticalBar = nullptr;
-    QScrollBar* m_horizontalBar = nullptr;
-    OwnerDrawnControl* m_previewControl = nullptr;
     QIcon m_hIcon;
     // Until the panel is there, its information box is not written.
     ControlPanelFactory m_panelFactory;
@@ -192,6 +180,7 @@ private:
     PostedCalls* const m_posted;
     Conversion m_conversion;
     BackgroundConversion m_background{m_conversion};
+    PreviewPane m_preview{m_conversion, m_params};
     CSimpleMapi m_mail;
     bool m_previewFailureTold = false;
     WindowWorker m_worker{this};
