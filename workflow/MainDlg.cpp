@@ -1,6 +1,5 @@
 #include "MainDlg.h"
 
-#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -15,28 +14,20 @@
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
 #include "PreviewPane.h"
+#include "WindowPrompts.h"
 #include "batch/ChosenPictures.h"
 #include "batch/ChosenPicturesRun.h"
-#include "batch/FolderListing.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
 #include "platform/FileOps.h"
 #include "platform/PostedCalls.h"
-#include "platform/Prompts.h"
 #include "platform/TempFolder.h"
 
 namespace {
 
-// Every format the program reads first, then the five the folder run takes, then anything: a
-// file of another name may still be a picture.
-QString OpenFilter() {
-    const QString all = ReadablePatterns().join(QLatin1Char(';'));
-    const QString classic = FolderPatterns().join(QLatin1Char(';'));
-    return QStringLiteral("Bilder (%1)|%1|Bilder (%2)|%2|Alle Dateien (*)|*||").arg(all, classic);
-}
-
 constexpr int kTemplate = 130;
+
 // A window's rectangle as stored: its position and the size of its inside, so that a start
 // without changes gives the same window again.
 WindowPlacement PlacementOf(const QWidget& window) {
@@ -52,28 +43,8 @@ QSize ScreenSize() {
     return ScreenRect().size();
 }
 
-void Tell(const QString& text) {
-    CurrentPrompts().ShowMessage(
-        {QStringLiteral("Plenmar"), text, MessageButtons::Ok, MessageIcon::Warning});
-}
-
-// Whether both name one existing file, also through links.
-bool SameFile(const QString& a, const QString& b) {
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
-}
-
 QString PreviewPathIn(const QString& folder) {
     return folder.isEmpty() ? QString() : folder + QStringLiteral("/Temppic.jpg");
-}
-
-QString CannotOpen(const QString& path, const ConversionResult& result) {
-    const QFileInfo file(path);
-    const QString reason = file.exists() || file.isSymLink()
-                               ? FailureReason(result)
-                               : QStringLiteral("Die Datei existiert nicht.");
-    return QStringLiteral("Das Bild „%1“ lässt sich nicht öffnen.\n%2")
-        .arg(QDir::toNativeSeparators(path), reason);
 }
 
 int CommandLineThreadProc(CMainDlg* window) {
@@ -259,14 +230,7 @@ void CMainDlg::OnOpen() {
         TellBusy();
         return;
     }
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Open;
-    request.defaultExtension = QStringLiteral("jpg");
-    request.initialName = m_picturePath;
-    request.options = FileDialogOption::HideReadOnly | FileDialogOption::OverwritePrompt |
-                      FileDialogOption::NoChangeDir | FileDialogOption::Explorer;
-    request.filter = OpenFilter();
-    const std::optional<QString> chosen = CurrentPrompts().AskFileName(request);
+    const std::optional<QString> chosen = AskPictureToOpen(m_picturePath);
     if (!chosen) {
         return;
     }
@@ -294,40 +258,9 @@ void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
         // is back before the message is read.
         OpenPicture(path == previous ? QString() : previous, false);
         if (tellFailure) {
-            Tell(CannotOpen(path, result));
+            TellCannotOpen(path, result);
         }
     });
-}
-
-QString CMainDlg::SaveAsProposal() const {
-    const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
-    if (m_picturePath.isEmpty()) {
-        return ConversionTexts::FolderTargetName(QDir::homePath(), ConversionTexts::SampleName(),
-                                                 frame->pictureWidth, frame->pictureHeight);
-    }
-    return ConversionTexts::FolderTargetName(QFileInfo(m_picturePath).absolutePath(), m_picturePath,
-                                             frame->pictureWidth, frame->pictureHeight);
-}
-
-bool CMainDlg::MayReplace(const QString& target) const {
-    if (SameFile(target, m_picturePath)) {
-        Message question{QStringLiteral("Plenmar"),
-                         QStringLiteral("„%1“ ist das Originalbild, das gerade geöffnet ist.\n"
-                                        "Möchten Sie das Original durch das umgewandelte Bild "
-                                        "ersetzen? Es geht dabei verloren.")
-                             .arg(QDir::toNativeSeparators(target)),
-                         MessageButtons::YesNo, MessageIcon::Warning};
-        question.defaultNo = true;
-        return CurrentPrompts().ShowMessage(question) == Answer::Yes;
-    }
-    if (!QFileInfo(target).exists()) {
-        return true;
-    }
-    return CurrentPrompts().ShowMessage(
-               {QStringLiteral("Plenmar"),
-                QStringLiteral("„%1“ gibt es schon.\nMöchten Sie die Datei ersetzen?")
-                    .arg(QDir::toNativeSeparators(target)),
-                MessageButtons::YesNo, MessageIcon::Question}) == Answer::Yes;
 }
 
 void CMainDlg::OnSaveAs() {
@@ -335,25 +268,15 @@ void CMainDlg::OnSaveAs() {
         TellBusy();
         return;
     }
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Save;
-    request.defaultExtension = QStringLiteral("jpg");
     // Never the open picture itself: Enter would replace the original with its small copy.
-    request.initialName = SaveAsProposal();
-    // Replacing is asked below, where the original can be told from any other file.
-    request.options = FileDialogOption::HideReadOnly | FileDialogOption::NoChangeDir;
-    request.filter = QStringLiteral("Bilder (*.jpg)|*.jpg");
-    const std::optional<QString> chosen = CurrentPrompts().AskFileName(request);
-    if (!chosen || !MayReplace(*chosen)) {
+    const QString proposal = SaveAsProposal(m_picturePath, *m_conversion.Preview());
+    const std::optional<QString> chosen = AskSaveTarget(proposal, m_picturePath);
+    if (!chosen) {
         return;
     }
     Recompute(m_picturePath, {}, *chosen, [target = *chosen](const ConversionResult& result) {
         if (result.target.isEmpty()) {
-            CurrentPrompts().ShowMessage(
-                {QStringLiteral("Plenmar"),
-                 QStringLiteral("Das Bild konnte nicht als „%1“ gespeichert werden.\n%2")
-                     .arg(target, FailureReason(result)),
-                 MessageButtons::Ok, MessageIcon::Warning});
+            TellNotSaved(target, result);
         }
     });
 }
@@ -458,7 +381,7 @@ void CMainDlg::OnDropFiles(const QStringList& files) {
         RunChosenPictures(ExpandChosen(files), CurrentParams(), FolderOf,
                           std::max(QThread::idealThreadCount(), 1), this);
     if (!report.cancelled && FolderRunTexts::HasProblems(report)) {
-        Tell(FolderRunTexts::EndReport(report, false));
+        Warn(FolderRunTexts::EndReport(report, false));
     }
 }
 
@@ -482,7 +405,7 @@ void CMainDlg::ConvertForMail(const QString& picturePath, const QString& target,
 }
 
 void CMainDlg::TellBusy() {
-    Tell(FolderRunTexts::Busy());
+    Warn(FolderRunTexts::Busy());
 }
 
 void CMainDlg::OnConvertFolder() {
@@ -530,11 +453,7 @@ void CMainDlg::PreviewNotWritten(const ConversionResult& result) {
             return;
         }
         m_previewFailureTold = true;
-        Tell(m_previewPath.isEmpty()
-                 ? QStringLiteral("Für die Vorschau lässt sich kein eigener Ordner anlegen; "
-                                  "die Vorschau bleibt leer.")
-                 : QStringLiteral("Die Vorschau „%1“ kann nicht geschrieben werden.\n%2")
-                       .arg(QDir::toNativeSeparators(m_previewPath), FailureReason(result)));
+        TellPreviewNotWritten(m_previewPath, result);
     });
 }
 

@@ -145,10 +145,6 @@ private:
     // Shows `path` (the sample when empty). A picture that cannot be read leaves the one
     // that was open, and is told when `tellFailure` says so.
     void OpenPicture(const QString& path, bool tellFailure);
-    // "NAME WIDTHxHEIGHT.jpg" beside the open picture, as a folder run names it.
-    QString SaveAsProposal() const;
-    // Asks before a file is replaced, and says so when it is the open picture itself.
-    bool MayReplace(const QString& target) const;
 
     WindowPlacement Placement() const;
 
