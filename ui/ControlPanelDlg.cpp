@@ -21,6 +21,7 @@
 #include "SpinEdit.h"
 #include "platform/DialogTemplate.h"
 #include "platform/StringTable.h"
+#include "workflow/FileDrops.h"
 #include "workflow/MainDlg.h"
 #include "workflow/MainSettings.h"
 
@@ -142,19 +143,16 @@ CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void CControlPanelDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (m_mainWindow != nullptr && !CMainDlg::DroppedFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
+    if (m_mainWindow != nullptr) {
+        AcceptFileDrag(*event);
     }
 }
 
 void CControlPanelDlg::dropEvent(QDropEvent* event) {
-    const QStringList files = CMainDlg::DroppedFiles(event->mimeData());
-    if (m_mainWindow == nullptr || files.isEmpty()) {
-        return;
+    if (m_mainWindow != nullptr) {
+        TakeFileDrop(*event, *this,
+                     [this](const QStringList& files) { m_mainWindow->OnDropFiles(files); });
     }
-    event->acceptProposedAction();
-    QMetaObject::invokeMethod(
-        this, [this, files] { m_mainWindow->OnDropFiles(files); }, Qt::QueuedConnection);
 }
 
 void CControlPanelDlg::BindControls() {

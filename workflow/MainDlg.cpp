@@ -4,19 +4,16 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QThread>
 #include <algorithm>
 
 #include "AboutDlg.h"
 #include "ConversionTexts.h"
+#include "FileDrops.h"
 #include "PreviewPane.h"
 #include "WindowPrompts.h"
-#include "batch/ChosenPictures.h"
-#include "batch/ChosenPicturesRun.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
@@ -327,34 +324,12 @@ void CMainDlg::ConvertFolderFrom(const QString& folder) {
     }
 }
 
-QStringList CMainDlg::DroppedFiles(const QMimeData* data) {
-    QStringList files;
-    if (data == nullptr) {
-        return files;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            files << url.toLocalFile();
-        }
-    }
-    return files;
-}
-
 void CMainDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
+    AcceptFileDrag(*event);
 }
 
 void CMainDlg::dropEvent(QDropEvent* event) {
-    const QStringList files = DroppedFiles(event->mimeData());
-    if (files.isEmpty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    // The file manager waits for the drop to end: the dialogs and the run come afterwards.
-    QMetaObject::invokeMethod(
-        this, [this, files] { OnDropFiles(files); }, Qt::QueuedConnection);
+    TakeFileDrop(*event, *this, [this](const QStringList& files) { OnDropFiles(files); });
 }
 
 void CMainDlg::OnDropFiles(const QStringList& files) {
@@ -377,12 +352,7 @@ void CMainDlg::OnDropFiles(const QStringList& files) {
     }
     // Several: small copies beside each, as a file manager's "Mit Plenmar verkleinern" makes
     // them, but with the settings in the panel now.
-    const FolderRunReport report =
-        RunChosenPictures(ExpandChosen(files), CurrentParams(), FolderOf,
-                          std::max(QThread::idealThreadCount(), 1), this);
-    if (!report.cancelled && FolderRunTexts::HasProblems(report)) {
-        Warn(FolderRunTexts::EndReport(report, false));
-    }
+    ShrinkDroppedPictures(files, CurrentParams(), this);
 }
 
 void CMainDlg::OnMailSetup() {

@@ -23,7 +23,6 @@
 #include "mail/SimpleMapi.h"
 
 class PostedCalls;
-class QMimeData;
 class QScrollBar;
 
 // The main window: shows the converted picture at its real pixel size, scrolled when it is
@@ -62,8 +61,6 @@ public:
     // "Verzeichnis umwandeln" for it, several pictures (or folders) are converted beside
     // themselves with the current settings.
     void OnDropFiles(const QStringList& files);
-    // The local files a drag carries.
-    static QStringList DroppedFiles(const QMimeData* data);
 
     // The parameters as they stood when the last change settled (a full run, a new picture):
     // what another thread may read.

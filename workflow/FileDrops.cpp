@@ -1,0 +1,51 @@
+#include "FileDrops.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QThread>
+#include <algorithm>
+
+#include "WindowPrompts.h"
+#include "batch/ChosenPictures.h"
+#include "batch/ChosenPicturesRun.h"
+#include "batch/FolderRunTexts.h"
+
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    return files;
+}
+
+void AcceptFileDrag(QDragEnterEvent& event) {
+    if (!DroppedFiles(event.mimeData()).isEmpty()) {
+        event.acceptProposedAction();
+    }
+}
+
+void TakeFileDrop(QDropEvent& event, QObject& context,
+                  std::function<void(const QStringList&)> take) {
+    const QStringList files = DroppedFiles(event.mimeData());
+    if (files.isEmpty()) {
+        return;
+    }
+    event.acceptProposedAction();
+    // The file manager waits for the drop to end: the dialogs and the run come afterwards.
+    QMetaObject::invokeMethod(
+        &context, [files, take = std::move(take)] { take(files); }, Qt::QueuedConnection);
+}
+
+void ShrinkDroppedPictures(const QStringList& files, const ConversionParams& params,
+                           QWidget* parent) {
+    const FolderRunReport report = RunChosenPictures(
+        ExpandChosen(files), params, FolderOf, std::max(QThread::idealThreadCount(), 1), parent);
+    if (!report.cancelled && FolderRunTexts::HasProblems(report)) {
+        Warn(FolderRunTexts::EndReport(report, false));
+    }
+}

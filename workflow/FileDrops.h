@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStringList>
+#include <functional>
+
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
+class QObject;
+class QWidget;
+struct ConversionParams;
+
+// Files dropped from a file manager on the main window or its panel.
+
+// The local files a drag carries.
+QStringList DroppedFiles(const QMimeData* data);
+// Lets a drag in when it carries local files.
+void AcceptFileDrag(QDragEnterEvent& event);
+// Takes the local files of a drop and hands them to `take` once the drop has ended, unless
+// `context` is gone by then; a drop without local files is left alone.
+void TakeFileDrop(QDropEvent& event, QObject& context,
+                  std::function<void(const QStringList&)> take);
+// Several pictures or folders dropped: small copies beside each, with `params`, as a file
+// manager's "Mit Plenmar verkleinern" makes them. What failed is told once at the end.
+void ShrinkDroppedPictures(const QStringList& files, const ConversionParams& params,
+                           QWidget* parent);
