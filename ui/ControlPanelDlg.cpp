@@ -18,12 +18,14 @@
 
 #include "HelpPages.h"
 #include "ImageButton.h"
+#include "PanelControls.h"
 #include "SpinEdit.h"
 #include "platform/DialogTemplate.h"
-#include "platform/StringTable.h"
 #include "workflow/FileDrops.h"
 #include "workflow/MainDlg.h"
 #include "workflow/MainSettings.h"
+
+using namespace PanelControls;
 
 namespace {
 
@@ -31,50 +33,6 @@ constexpr int kTemplate = 137;
 constexpr int kMenu = 129;
 constexpr int kTimerPeriodMs = 250;
 constexpr int kTicksBeforeFullRun = 3;
-constexpr int kFirstQualityButton = 1029;
-constexpr int kLastQualityButton = 1037;
-
-enum Control {
-    kOpen = 1006,
-    kSizeSlider = 1017,
-    kSizeField = 1018,
-    kQualityField = 1026,
-    kSave = 1027,
-    kConvert = 1028,
-    kInfo = 1038,
-    kSend = 1040,
-    kBrightness = 1045,
-    kContrast = 1046,
-    kRed = 1047,
-    kGreen = 1048,
-    kBlue = 1049,
-    kBlackAndWhite = 1050,
-    kReset = 1051,
-    kQualityBox = 1052,
-    kToggle = 1054,
-    kColourBox = 1055,
-    kResolution = 1056,
-    kPicture1 = 1057,
-    kPicture2 = 1058,
-    kPicture3 = 1059,
-    kRotation = 1063,
-    kMirror = 1064,
-    kMaxKb = 1065,
-};
-
-// Bitmap resources.
-enum Image {
-    kPictureFolders = 131,
-    kPictureProgram = 134,
-    kPictureScripts = 136,
-    kSaveImage = 137,
-    kOpenImage = 138,
-    kSendImage = 139,
-    kConvertImage = 140,
-    kMoreImage = 141,
-    kLessImage = 142,
-    kResetImage = 143,
-};
 
 // The number at the start of a text, as "72 dpi" gives 72; 0 when it has none.
 int LeadingNumber(const QString& text) {
@@ -88,34 +46,11 @@ Widget* Find(const QWidget& dialog, int id) {
     return qobject_cast<Widget*>(ControlById(dialog, id));
 }
 
-QWidget* SpecialControl(const ControlTemplate& control, QWidget* parent) {
-    switch (control.id) {
-        case kOpen:
-        case kSave:
-        case kConvert:
-        case kSend:
-        case kReset:
-        case kToggle:
-        case kPicture1:
-        case kPicture2:
-        case kPicture3:
-            return new CImageButton(parent);
-        case kBrightness:
-        case kContrast:
-        case kRed:
-        case kGreen:
-        case kBlue:
-            return new CSpinEdit(parent);
-        default:
-            return nullptr;
-    }
-}
-
 }  // namespace
 
 CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
     if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
-        ApplyDialogTemplate(*this, *dialogTemplate, SpecialControl);
+        ApplyDialogTemplate(*this, *dialogTemplate, PanelControls::MakeControl);
     }
     // A tool window of the main window: above it, without a taskbar entry of its own.
     setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Tool);
@@ -138,7 +73,7 @@ CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
     m_info->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_info->document()->setDocumentMargin(1);
     ConnectHandlers();
-    SetAccessibleNames();
+    PanelControls::SetAccessibleNames(*this);
     setAcceptDrops(true);
 }
 
@@ -305,7 +240,7 @@ void CControlPanelDlg::InitControls() {
     // The basic state shows the size and quality controls as well, not only the buttons and
     // the information box: without them the panel could change nothing.
     ShowUpTo(*m_qualityBox);
-    SetToolTips();
+    PanelControls::SetToolTips(*m_client, ExtensionsHidden());
     LoadMenu();
     m_picture3->SetImage(kPictureScripts);
     m_picture2->SetImage(kPictureFolders);
@@ -373,56 +308,6 @@ void CControlPanelDlg::ShowUpTo(const QWidget& reference) {
         if (control->x() > basicRight) {
             control->setVisible(control->mapTo(this, QPoint(0, 0)).x() < right);
         }
-    }
-}
-
-void CControlPanelDlg::SetToolTips() {
-    for (QWidget* control : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const int id = control->objectName().mid(2).toInt();
-        if (id > 0) {
-            control->setToolTip(ToolTipText(id, ExtensionsHidden()));
-        }
-    }
-}
-
-QString CControlPanelDlg::ToolTipText(int id, bool extensionsHidden) {
-    if (id == kToggle) {
-        return LoadString(extensionsHidden ? 1052 : 1053);
-    }
-    const bool described = id == kOpen || id == kSizeSlider || id == kSizeField ||
-                           (id >= kQualityField && id <= kSend) ||
-                           (id >= kBrightness && id <= kReset) ||
-                           (id >= kResolution && id <= kPicture3) || id == kMaxKb;
-    return described ? LoadString(id) : QString();
-}
-
-void CControlPanelDlg::SetAccessibleNames() {
-    const struct {
-        int id;
-        const char* name;
-    } names[] = {{kOpen, "Öffnen"},
-                 {kSave, "Speichern"},
-                 {kConvert, "Verzeichnis umwandeln"},
-                 {kSend, "Senden"},
-                 {kReset, "Zurücksetzen"},
-                 {kToggle, "Erweiterungen"},
-                 {kSizeSlider, "Grösse"},
-                 {kSizeField, "Grösse"},
-                 {kQualityField, "Qualität"},
-                 {kBrightness, "Helligkeit"},
-                 {kContrast, "Kontrast"},
-                 {kRed, "Rot"},
-                 {kGreen, "Grün"},
-                 {kBlue, "Blau"},
-                 {kResolution, "Auflösung"},
-                 {kInfo, "Bildinformation"},
-                 {kPicture1, "Hilfe zu Vistrane"},
-                 {kPicture2, "Hilfe zu ganzen Verzeichnissen"},
-                 {kPicture3, "Hilfe zu plenmar-convert"},
-                 {kRotation, "Drehung"},
-                 {kMaxKb, "Höchstens Kb"}};
-    for (const auto& name : names) {
-        ControlById(*this, name.id)->setAccessibleName(QString::fromUtf8(name.name));
     }
 }
 
@@ -544,7 +429,7 @@ void CControlPanelDlg::OnToggleExtensions() {
         reference = m_qualityBox;
     }
     ShowUpTo(*reference);
-    m_toggle->setToolTip(ToolTipText(kToggle, ExtensionsHidden()));
+    m_toggle->setToolTip(PanelControls::ToolTipText(kToggle, ExtensionsHidden()));
     m_toggle->update();
 }
 

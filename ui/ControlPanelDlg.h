@@ -33,8 +33,6 @@ public:
 
     void ApplyQuality(int q);
     void UpdateQualityControls();
-    // The tooltip of control `id`; the toggle's tells what it will do.
-    static QString ToolTipText(int id, bool extensionsHidden);
 
     // Handlers; each does nothing while the panel has no main window.
     void OnVScroll();
@@ -93,8 +91,6 @@ private:
     void LoadMenu();
     // Shows the panel up to `reference`, with the margin at its right that it has at its left.
     void ShowUpTo(const QWidget& reference);
-    void SetToolTips();
-    void SetAccessibleNames();
     void OnColourChange(int ConversionParams::*parameter, const CSpinEdit* field);
     // Hands a command on to the main window.
     void Forward(void (CMainDlg::*command)());
