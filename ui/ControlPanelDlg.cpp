@@ -19,6 +19,7 @@
 #include "HelpPages.h"
 #include "ImageButton.h"
 #include "PanelControls.h"
+#include "PanelMenu.h"
 #include "SpinEdit.h"
 #include "platform/DialogTemplate.h"
 #include "workflow/FileDrops.h"
@@ -30,7 +31,6 @@ using namespace PanelControls;
 namespace {
 
 constexpr int kTemplate = 137;
-constexpr int kMenu = 129;
 constexpr int kTimerPeriodMs = 250;
 constexpr int kTicksBeforeFullRun = 3;
 
@@ -265,30 +265,13 @@ void CControlPanelDlg::LoadMenu() {
     if (m_menu != nullptr) {
         return;
     }
-    m_menu = new QMenuBar(this);
-    m_menu->setObjectName(QStringLiteral("menu%1").arg(kMenu));
-    QMenu* file = m_menu->addMenu(QStringLiteral("&Datei"));
-    // The menu shows the keys; the main window's shortcuts answer them, from this window as
-    // well as from its own. Two shortcuts for one key would cancel each other out.
-    for (QAction* action : {file->addAction(QStringLiteral("Ö&ffnen"), QKeySequence::Open, this,
-                                            &CControlPanelDlg::OnOpen),
-                            file->addAction(QStringLiteral("&Speichern unter"), QKeySequence::Save,
-                                            this, &CControlPanelDlg::OnSaveAs)}) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-    }
-    file->addSeparator();
-    file->addAction(QStringLiteral("&Versenden per Mail"), this, &CControlPanelDlg::OnSendByMail);
-    file->addSeparator();
-    file->addAction(QStringLiteral("&Ganzes Verzeichnis umwandeln"), this,
-                    &CControlPanelDlg::OnConvertFolder);
-    file->addSeparator();
-    file->addAction(QStringLiteral("&Beenden"), this, &CControlPanelDlg::OnCancel);
-    QMenu* options = m_menu->addMenu(QStringLiteral("&Optionen"));
-    options->addAction(QStringLiteral("&Maileinstellung"), this,
-                       [this] { Forward(&CMainDlg::OnMailSetup); });
-    QMenu* help = m_menu->addMenu(QStringLiteral("&?"));
-    help->addAction(QStringLiteral("Inf&o über Plenmar..."), this,
-                    [this] { Forward(&CMainDlg::ShowAbout); });
+    m_menu = MakePanelMenu(*this, {.open = [this] { OnOpen(); },
+                                   .saveAs = [this] { OnSaveAs(); },
+                                   .sendByMail = [this] { OnSendByMail(); },
+                                   .convertFolder = [this] { OnConvertFolder(); },
+                                   .quit = [this] { OnCancel(); },
+                                   .mailSetup = [this] { Forward(&CMainDlg::OnMailSetup); },
+                                   .about = [this] { Forward(&CMainDlg::ShowAbout); }});
     static_cast<QVBoxLayout*>(layout())->setMenuBar(m_menu);
     setFixedHeight(m_clientHeight + m_menu->sizeHint().height());
 }
