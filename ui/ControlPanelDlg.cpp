@@ -12,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -25,6 +24,7 @@
 #include "workflow/FileDrops.h"
 #include "workflow/MainDlg.h"
 #include "workflow/MainSettings.h"
+#include "workflow/WindowGeometry.h"
 
 using namespace PanelControls;
 
@@ -254,10 +254,8 @@ void CControlPanelDlg::PlaceAsStored() {
     // Nothing stored: over the main window's top left corner, where the centred preview
     // usually leaves room.
     const QPoint start = m_mainWindow->pos() + QPoint(30, 60);
-    const QScreen* shown = m_mainWindow->screen();
-    const QPoint stored = RestorePanelPosition(
-        m_mainWindow->Settings(), {start.x(), start.y(), start.x() + width(), start.y() + height()},
-        shown != nullptr ? shown->geometry() : QRect(0, 0, 1024, 768));
+    const QPoint stored = RestorePanelPosition(m_mainWindow->Settings(), PlacementAt(start, size()),
+                                               ScreenRect(m_mainWindow->screen()));
     move(stored);
 }
 

@@ -4,8 +4,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
-#include <QScrollBar>
 #include <QShortcut>
 #include <algorithm>
 
@@ -13,6 +11,7 @@
 #include "ConversionTexts.h"
 #include "FileDrops.h"
 #include "PreviewPane.h"
+#include "WindowGeometry.h"
 #include "WindowPrompts.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
@@ -25,15 +24,8 @@ namespace {
 
 constexpr int kTemplate = 130;
 
-// A window's rectangle as stored: its position and the size of its inside, so that a start
-// without changes gives the same window again.
-WindowPlacement PlacementOf(const QWidget& window) {
-    return {window.x(), window.y(), window.x() + window.width(), window.y() + window.height()};
-}
-
 QRect ScreenRect() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+    return ScreenRect(QGuiApplication::primaryScreen());
 }
 
 QSize ScreenSize() {
@@ -102,8 +94,7 @@ bool CMainDlg::OnInitDialog() {
     window = FitToScreen(window, ScreenRect());
     // The rectangle is the window's position and the size of its inside: what it was
     // stored as, so a start without changes gives the same window again.
-    move(window.left, window.top);
-    resize(window.right - window.left, window.bottom - window.top);
+    PlaceWindow(*this, window);
     PublishParams();
     // A stored picture that is gone is not worth a word at start: the sample shows instead.
     OpenPicture(m_picturePath, false);

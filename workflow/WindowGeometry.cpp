@@ -1,0 +1,21 @@
+#include "WindowGeometry.h"
+
+#include <QScreen>
+#include <QWidget>
+
+WindowPlacement PlacementAt(QPoint topLeft, QSize inside) {
+    return {topLeft.x(), topLeft.y(), topLeft.x() + inside.width(), topLeft.y() + inside.height()};
+}
+
+WindowPlacement PlacementOf(const QWidget& window) {
+    return PlacementAt(window.pos(), window.size());
+}
+
+void PlaceWindow(QWidget& window, const WindowPlacement& placement) {
+    window.move(placement.left, placement.top);
+    window.resize(placement.right - placement.left, placement.bottom - placement.top);
+}
+
+QRect ScreenRect(const QScreen* screen) {
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
