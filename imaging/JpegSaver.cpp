@@ -5,12 +5,7 @@
 #include "ImageBuffer.h"
 #include "JpegFileWriter.h"
 #include "platform/FileOps.h"
-#include "platform/TemporaryFile.h"
-
-void JpegSaver::TakeSystemError() {
-    m_systemError = errno;
-    m_lastError = ::LastSystemError();
-}
+#include "platform/OutputFile.h"
 
 bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, int maxHeight,
                                  int maxWidth, int dpi) {
@@ -45,16 +40,17 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
         copy.Dc().BitBlt(0, 0, info.width, info.height, *source, 0, 0);
     }
 
-    TemporaryFile temporary(path);
-    if (temporary.Stream() == nullptr) {
-        TakeSystemError();
+    OutputFile output(path);
+    if (output.Stream() == nullptr) {
+        m_systemError = output.SystemError();
+        m_lastError = output.Error();
         return false;
     }
     JpegFileWriter writer;
     writer.SetQuality(quality);
     writer.SetDensity(dpi, true);
     errno = 0;
-    if (writer.WriteStream(copy.Section()->Bits(), info.width, info.height, temporary.Stream()) !=
+    if (writer.WriteStream(copy.Section()->Bits(), info.width, info.height, output.Stream()) !=
         JpegFileWriter::Ok) {
         // The system's words for a full disk or a size limit; the library's for its own
         // failures.
@@ -62,8 +58,9 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
         m_lastError = m_systemError != 0 ? ::LastSystemError() : writer.ErrorText();
         return false;
     }
-    if (!temporary.Commit()) {
-        TakeSystemError();
+    if (!output.Commit()) {
+        m_systemError = output.SystemError();
+        m_lastError = output.Error();
         return false;
     }
     return true;

@@ -4,10 +4,8 @@
 
 class CDC;
 
-// Saves the bitmap of a drawing context as a JPEG file. The file is written completely
-// under a new temporary name beside the target (see TemporaryFile) and then put in the
-// target's place in one step, so the target is always either the old file or the whole new
-// one.
+// Saves the bitmap of a drawing context as a JPEG file, through OutputFile: a regular
+// target is always either the old file or the whole new one.
 class JpegSaver {
 public:
     virtual ~JpegSaver() = default;
@@ -23,8 +21,6 @@ public:
     int LastSystemError() const { return m_systemError; }
 
 private:
-    void TakeSystemError();
-
     QString m_lastError;
     int m_systemError = 0;
 };

@@ -1,5 +1,7 @@
 #include "TemporaryFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
@@ -64,9 +66,26 @@ bool TemporaryFile::Close() {
 }
 
 bool TemporaryFile::Commit() {
+    if (m_file == nullptr || std::fflush(m_file) != 0 || !KeepTargetsPermissions() ||
+        ::fsync(::fileno(m_file)) != 0) {
+        return false;
+    }
+    // Synced before the rename: after a crash the name holds the old file or the whole new
+    // one, never an empty one.
     if (!Close() || !ReplaceFile(m_path, m_target)) {
         return false;
     }
     m_committed = true;
     return true;
+}
+
+bool TemporaryFile::KeepTargetsPermissions() {
+    struct stat target {};
+    if (::stat(QFile::encodeName(m_target).constData(), &target) != 0) {
+        return true;  // a new file: made with the umask's permissions
+    }
+    // The group too, as far as we may give it; an owner only the superuser could.
+    [[maybe_unused]] const int ignored =
+        ::fchown(::fileno(m_file), static_cast<uid_t>(-1), target.st_gid);
+    return ::fchmod(::fileno(m_file), target.st_mode & 0777) == 0;
 }

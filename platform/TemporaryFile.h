@@ -19,10 +19,13 @@ public:
     const QString& Path() const { return m_path; }
     // False, with errno, when the last buffered data could not be written.
     bool Close();
-    // Closes the file and puts it in the target's place in one step; false with errno.
+    // Syncs and closes the file and puts it in the target's place in one step, with the
+    // permissions the target had; false with errno.
     bool Commit();
 
 private:
+    bool KeepTargetsPermissions();
+
     QString m_target;
     QString m_path;
     std::FILE* m_file = nullptr;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdio>
+#include <memory>
+
+class TemporaryFile;
+
+// The one way the programs write a file the user named or will look at: results, saved
+// pictures, the preview file.
+//
+// A regular file (or a new name) gets the new content complete or not at all: it is written
+// beside its target, synced, and renamed over it, keeping the target's permissions. A name
+// that is a symbolic link is followed, so the link stays and its target gets the content. An
+// existing output that is not a regular file is never renamed over: a pipe or a character
+// device (/dev/stdout, /dev/null) is written into directly; a folder, a block device or a
+// socket is refused, and so is a pipe that nobody reads (it would wait for ever).
+class OutputFile {
+public:
+    explicit OutputFile(const QString& target);
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
+    // Open for binary writing; null when nothing can be written, with the reason in
+    // Error() and SystemError().
+    std::FILE* Stream() const { return m_stream; }
+    // Puts the written content in the target's place; false, with the reason, when it
+    // could not (the old file then stays as it was).
+    bool Commit();
+
+    // The reason of the last failure, in words for a terminal.
+    const QString& Error() const { return m_error; }
+    // The system's error number of the last failure (0 when the system did not fail).
+    int SystemError() const { return m_systemError; }
+
+private:
+    void Fail(int systemError, const QString& text = {});
+
+    std::unique_ptr<TemporaryFile> m_temporary;
+    std::FILE* m_direct = nullptr;
+    std::FILE* m_stream = nullptr;
+    QString m_error;
+    int m_systemError = 0;
+};
+
+// `bytes` as the content of `target`, as OutputFile writes; false with the reason in `error`.
+bool WriteOutputFile(const QString& target, const QByteArray& bytes, QString* error);
