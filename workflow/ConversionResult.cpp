@@ -26,6 +26,11 @@ QString WriteReason(int systemError) {
             return QStringLiteral("Unter diesem Namen gibt es schon einen Ordner.");
         case EIO:
             return QStringLiteral("Der Datenträger meldet einen Schreibfehler.");
+        case ENXIO:
+            return QStringLiteral("Aus dieser Pipe liest kein Programm.");
+        case EMFILE:
+        case ENFILE:
+            return DefectGerman(PictureDefect::TooManyOpenFiles);
         case 0:
             return QStringLiteral("Die Datei konnte nicht geschrieben werden.");
         default:
@@ -34,45 +39,10 @@ QString WriteReason(int systemError) {
     }
 }
 
-QString UnreadableReason(PictureDefect defect) {
-    switch (defect) {
-        case PictureDefect::NotAFile:
-            return QStringLiteral(
-                "Das ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät "
-                "oder eine Pipe.");
-        case PictureDefect::NotAPicture:
-            return QStringLiteral("Die Datei ist kein JPEG-, GIF- oder BMP-Bild.");
-        case PictureDefect::DamagedHeader:
-            return QStringLiteral("Das Bild hat einen beschädigten Kopf.");
-        case PictureDefect::TooLarge:
-            return QStringLiteral("Das Bild ist zu groß: es bräuchte mehr als %1 MiB Speicher.")
-                .arg(PictureObject::kDecodeLimitMiB);
-        case PictureDefect::DamagedData:
-            return QStringLiteral("Das Bild enthält beschädigte Daten.");
-        case PictureDefect::CutOff:
-            return QStringLiteral("Das Bild ist abgeschnitten.");
-        case PictureDefect::None:
-            break;
-    }
-    return QStringLiteral("Die Datei ist kein lesbares Bild.");
-}
-
 }  // namespace
 
 QString WarningReason(const ConversionResult& result) {
-    if (result.warning.isEmpty()) {
-        return {};
-    }
-    switch (result.defect) {
-        case PictureDefect::CutOff:
-            return QStringLiteral(
-                "Das Bild ist abgeschnitten; umgewandelt wurde, was davon da ist.");
-        case PictureDefect::DamagedData:
-            return QStringLiteral(
-                "Das Bild enthält beschädigte Daten; umgewandelt wurde, was sich lesen ließ.");
-        default:
-            return {};
-    }
+    return result.warning.isEmpty() ? QString() : DefectWarningGerman(result.defect);
 }
 
 QString FailureReason(const ConversionResult& result) {
@@ -80,13 +50,16 @@ QString FailureReason(const ConversionResult& result) {
         case ConversionFailure::None:
             break;
         case ConversionFailure::Unreadable:
-            return UnreadableReason(result.defect);
+            return DefectGerman(result.defect);
         case ConversionFailure::OutOfMemory:
-            return QStringLiteral("Das Bild ist zu groß für den freien Arbeitsspeicher.");
+            return DefectGerman(PictureDefect::OutOfMemory);
         case ConversionFailure::CannotWrite:
             return WriteReason(result.systemError);
         case ConversionFailure::CannotReadBack:
             return QStringLiteral("Das umgewandelte Bild lässt sich nicht wieder lesen.");
+        case ConversionFailure::SameAsSource:
+            return QStringLiteral(
+                "Das Ergebnis würde das Bild selbst ersetzen: wählen Sie einen anderen Namen.");
     }
     return {};
 }
