@@ -12,6 +12,7 @@
 #include "mail/MailProvider.h"
 #include "mail/SimpleMapi.h"
 #include "platform/EndingSignalNotifier.h"
+#include "platform/ImageThreads.h"
 #include "platform/PictureObject.h"
 #include "platform/StringTable.h"
 #include "platform/WidgetPrompts.h"
@@ -34,6 +35,7 @@ void LoadQtGermanTexts(QCoreApplication& app) {
 
 CMainApp::CMainApp(int& argc, char** argv) : QApplication(argc, argv) {
     QuietDecoderMessages();
+    KeepImageThreadsReady();
     // The provisional name until the start settles on the profile's.
     setApplicationName(LoadString(57344));
     LoadQtGermanTexts(*this);

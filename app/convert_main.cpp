@@ -4,6 +4,7 @@
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
 #include "platform/EndingSignals.h"
+#include "platform/ImageThreads.h"
 #include "platform/Memory.h"
 #include "platform/PictureObject.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     KeepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
     QuietDecoderMessages();
+    KeepImageThreadsReady();
     QList<QByteArray> raw;
     for (int i = 1; i < argc; ++i) {
         raw << QByteArray(argv[i]);

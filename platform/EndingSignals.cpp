@@ -23,15 +23,20 @@ struct Slot {
 Slot g_slots[kSlots];
 std::atomic<int> g_deferTo{-1};
 std::atomic<bool> g_deferred{false};
+std::atomic<bool> g_endingRequested{false};
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 // Only async-signal-safe calls from here on. A slot freed and taken again while the handler
 // reads it gives at worst a name that exists nowhere.
 extern "C" void OnEndingSignal(int signal) {
     const int savedErrno = errno;
     const int deferTo = g_deferTo.load();
+    if (deferTo >= 0 && signal == SIGPIPE) {
+        return;
+    }
     if (deferTo >= 0 && !g_deferred.exchange(true)) {
+        g_endingRequested = true;
         const unsigned char number = static_cast<unsigned char>(signal);
         [[maybe_unused]] const ssize_t written = ::write(deferTo, &number, 1);
         errno = savedErrno;
@@ -97,5 +102,12 @@ void InstallEndingSignalHandlers() {
 
 void DeferFirstEndingSignal(int fd) {
     g_deferred = false;
+    if (fd >= 0) {
+        g_endingRequested = false;  // a request stays until another program part defers
+    }
     g_deferTo = fd;
+}
+
+bool EndingRequested() {
+    return g_endingRequested.load(std::memory_order_relaxed);
 }

@@ -8,12 +8,16 @@
 int RegisterTemporaryFile(const char* path);
 void UnregisterTemporaryFile(int slot);
 
-// SIGINT, SIGTERM and SIGHUP remove the registered files and then end the process as the
-// signal would (a signal ignored when the program started, as under nohup, stays ignored).
-// SIGXFSZ is ignored, so that a file-size limit shows as a failed write with its reason
-// instead of ending the process.
+// SIGINT, SIGTERM, SIGHUP and SIGPIPE (a closed output pipe) remove the registered files and then
+// end the process as the signal would (a signal ignored when the program started, as under nohup,
+// stays ignored). SIGXFSZ is ignored, so that a file-size limit shows as a failed write with its
+// reason instead of ending the process.
 void InstallEndingSignalHandlers();
 
 // For a program that ends itself in good order: the first of those signals only writes its
-// number (one byte) to `fd`; any later one ends the process as above.
+// number (one byte) to `fd` and marks the ending as requested; any later one ends the
+// process as above. SIGPIPE is then ignored: the failed write says enough.
 void DeferFirstEndingSignal(int fd);
+
+// Whether a deferred ending signal came: long work looks at it and stops.
+bool EndingRequested();

@@ -78,6 +78,14 @@ FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
     return FileOpening::Opened;
 }
 
+bool SameFile(const QString& first, const QString& second) {
+    struct stat one {};
+    struct stat other {};
+    return ::stat(QFile::encodeName(first).constData(), &one) == 0 &&
+           ::stat(QFile::encodeName(second).constData(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 long long FileSize(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {

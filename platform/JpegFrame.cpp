@@ -34,6 +34,11 @@ JpegFrame ParseFrame(const QByteArray& segment, int marker) {
         return frame;
     }
     frame.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+    // Baseline, extended and progressive frames of 8-bit samples; no lossless or
+    // hierarchical ones.
+    frame.unreadKind =
+        (marker != 0xC0 && marker != 0xC1 && marker != 0xC2 && marker != 0xC9 && marker != 0xCA) ||
+        Byte(segment, 2) != 8;
     frame.height = Word(segment, 3);
     frame.width = Word(segment, 5);
     const int components = Byte(segment, 7);
@@ -161,7 +166,7 @@ private:
     qsizetype m_at = 0;
 };
 
-JpegEnding WalkToEnd(QIODevice& device) {
+JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
     if (!device.seek(0)) {
         return JpegEnding::CutOff;
     }
@@ -222,6 +227,9 @@ JpegEnding WalkToEnd(QIODevice& device) {
         if (!bytes.Skip(length - 2)) {
             return JpegEnding::CutOff;
         }
+        walk.scans += code == 0xDA ? 1 : 0;
+        walk.commentBytes += code == 0xFE ? length : 0;
+        walk.keptBytes += code == 0xE1 || code == 0xE2 ? length : 0;
         inScan = code == 0xDA;
         nextRestart = 0;
     }
@@ -236,11 +244,12 @@ JpegFrame ReadJpegFrame(QIODevice& device) {
     return frame;
 }
 
-JpegEnding ReadJpegEnding(QIODevice& device) {
+JpegWalk WalkJpeg(QIODevice& device) {
     const qint64 position = device.pos();
-    const JpegEnding ending = WalkToEnd(device);
+    JpegWalk walk;
+    walk.ending = WalkToEnd(device, walk);
     device.seek(position);
-    return ending;
+    return walk;
 }
 
 JpegFrame ReadJpegFrame(const QByteArray& bytes) {

@@ -20,6 +20,8 @@ struct JpegFrame {
     int height = 0;
     // 8 × 8 blocks of the whole picture, as the decoder stores them when it keeps them all.
     long long blocks = 0;
+    // A kind the decoder does not read: lossless, or samples of more than 8 bits.
+    bool unreadKind = false;
 };
 
 JpegFrame ReadJpegFrame(const QByteArray& bytes);
@@ -31,4 +33,12 @@ JpegFrame ReadJpegFrame(QIODevice& device);
 // none may (a restart marker out of turn, stray bytes between segments). The device is
 // walked from its start and left at the position it had.
 enum class JpegEnding { Complete, CutOff, Damaged };
-JpegEnding ReadJpegEnding(QIODevice& device);
+struct JpegWalk {
+    JpegEnding ending = JpegEnding::CutOff;
+    int scans = 0;
+    // Comment, EXIF and colour-profile segments: the decoder keeps every one of them, and
+    // turns each comment into text.
+    long long commentBytes = 0;
+    long long keptBytes = 0;
+};
+JpegWalk WalkJpeg(QIODevice& device);

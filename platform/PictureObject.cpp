@@ -9,6 +9,7 @@
 #include <QLoggingCategory>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstring>
@@ -21,10 +22,17 @@
 #include "HeifPicture.h"
 #include "JpegFrame.h"
 #include "MulDiv.h"
+#include "PictureSource.h"
 
 namespace {
 
 constexpr long long kDecodeLimitBytes = 1LL * PictureObject::kDecodeLimitMiB * 1024 * 1024;
+// No encoder writes more scans than a few dozen, ten or so for a progressive JPEG; a file of
+// thousands of tiny ones only keeps the decoder busy, every scan a pass over the picture.
+constexpr int kScanLimit = 500;
+// Qt's JPEG reader keeps every comment segment and makes text of each, in UTF-16 and once
+// more joined into the picture's description: five times its bytes, measured.
+constexpr long long kCommentCost = 5;
 
 void SetReaderLimitOnce() {
     static std::once_flag once;
@@ -42,9 +50,15 @@ long long ImageBytes(QSize size, QImage::Format format) {
 
 // Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but one of
 // several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
-long long CoefficientBytes(QIODevice& device) {
-    const JpegFrame frame = ReadJpegFrame(device);
+long long CoefficientBytes(const JpegFrame& frame) {
     return frame.multiScan ? frame.blocks * 128 : 0;
+}
+
+// Kinds Qt may know but this program does not convert: icons and animations.
+bool IsUnreadSignature(const QByteArray& bytes) {
+    return bytes.startsWith(QByteArray("\0\0\1\0", 4)) ||  // ICO
+           bytes.startsWith(QByteArray("\0\0\2\0", 4)) ||  // CUR
+           bytes.startsWith("\x8aMNG\r\n\x1a\n") || bytes.startsWith("\x8bJNG\r\n\x1a\n");
 }
 
 // The scale Qt's JPEG reader decodes at for a drawing of `size` (both as stored): the
@@ -61,7 +75,8 @@ int ScaleDenominator(QSize stored, QSize size) {
 // 32-bit pixels; that takes a second picture unless the decoder gave 32 bits already. A
 // decoder that does not tell its form beforehand (GIF's) is counted for both: a GIF's may
 // also keep a copy of a frame it is to restore.
-long long WholeDecodingBytes(QSize stored, QImage::Format decoded) {
+long long WholeDecodingBytes(const QByteArray& format, QSize stored, QImage::Format decoded,
+                             qint64 fileBytes) {
     const long long opaque = ImageBytes(stored, QImage::Format_RGB32);
     if (decoded == QImage::Format_Invalid) {
         return 2 * opaque;
@@ -69,7 +84,11 @@ long long WholeDecodingBytes(QSize stored, QImage::Format decoded) {
     const bool thirtyTwoBits = decoded == QImage::Format_RGB32 ||
                                decoded == QImage::Format_ARGB32 ||
                                decoded == QImage::Format_ARGB32_Premultiplied;
-    return ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
+    long long bytes = ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
+    if (format == "webp") {
+        bytes += fileBytes;  // its decoder reads the whole file first
+    }
+    return bytes;
 }
 
 // The format from the first bytes, for the formats pictures mostly come in. Naming it spares
@@ -170,8 +189,14 @@ QImage PreparedBmp(QIODevice& device, QSize size) {
 }
 
 // Why a picture whose signature is known (or not) does not even give its size.
-PictureDefect HeaderDefect(QIODevice& device, const QByteArray& format,
+PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
                            const QImageReader& reader) {
+    if (device.ReadFailed()) {
+        return PictureDefect::ReadError;
+    }
+    if (format.isEmpty() && (IsUnreadSignature(device.peek(8)) || !reader.format().isEmpty())) {
+        return PictureDefect::UnreadKind;  // a reader knows it, but gives no picture
+    }
     if (format.isEmpty() && reader.error() == QImageReader::UnsupportedFormatError) {
         return PictureDefect::NotAPicture;
     }
@@ -189,31 +214,6 @@ bool Refuse(PictureDefect why, QString* error, PictureDefect* defect) {
     *error = DefectText(why);
     return false;
 }
-
-}  // namespace
-
-QString DefectText(PictureDefect defect) {
-    switch (defect) {
-        case PictureDefect::None:
-            break;
-        case PictureDefect::NotAFile:
-            return QStringLiteral("not a regular file");
-        case PictureDefect::NotAPicture:
-            return QStringLiteral("not a JPEG, GIF or BMP picture");
-        case PictureDefect::DamagedHeader:
-            return QStringLiteral("damaged header");
-        case PictureDefect::TooLarge:
-            return QStringLiteral("the picture needs more than %1 MiB to decode")
-                .arg(PictureObject::kDecodeLimitMiB);
-        case PictureDefect::DamagedData:
-            return QStringLiteral("damaged data");
-        case PictureDefect::CutOff:
-            return QStringLiteral("cut off");
-    }
-    return {};
-}
-
-namespace {
 
 std::atomic<bool> g_quietTiff{false};
 
@@ -269,6 +269,10 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
             *defect = PictureDefect::NotAFile;
             return nullptr;
         case FileOpening::Failed:
+            if (errno == EMFILE || errno == ENFILE) {
+                *defect = PictureDefect::TooManyOpenFiles;
+                *error = DefectText(*defect);
+            }
             return nullptr;
     }
     if (file.size() == 0) {
@@ -284,14 +288,35 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
     return picture;
 }
 
-bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect* defect) {
+bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* defect) {
     SetReaderLimitOnce();
+    PictureSource device(raw);
     const QByteArray format = FormatFromSignature(device.peek(12));
     if (format == "tiff" && g_quietTiff) {
         QuietTiffOnce();
     }
     if (format == "heif") {
         return ReadHeifHeader(device, error, defect);
+    }
+    JpegFrame frame;
+    if (format == "jpeg") {
+        // Everything Qt's reader would keep of the file is counted before it reads a byte.
+        frame = ReadJpegFrame(device);
+        const JpegWalk walk = WalkJpeg(device);
+        if (device.ReadFailed()) {
+            return Refuse(PictureDefect::ReadError, error, defect);
+        }
+        if (frame.valid && frame.unreadKind) {
+            return Refuse(PictureDefect::UnreadKind, error, defect);
+        }
+        if (walk.scans > kScanLimit) {
+            return Refuse(PictureDefect::TooManyScans, error, defect);
+        }
+        m_metadataBytes = kCommentCost * walk.commentBytes + walk.keptBytes;
+        if (m_metadataBytes > kDecodeLimitBytes) {
+            return Refuse(PictureDefect::TooLarge, error, defect);
+        }
+        m_jpegEnding = walk.ending;
     }
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
@@ -309,14 +334,11 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect*
     m_size = m_turnedByExif ? stored.transposed() : stored;
     m_stored = stored;
     if (m_decodesScaled) {
-        m_coefficientBytes = CoefficientBytes(device);
-        m_decodeBytes =
-            m_coefficientBytes + 4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
+        m_coefficientBytes = CoefficientBytes(frame);
+        m_decodeBytes = m_metadataBytes + m_coefficientBytes +
+                        4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
     } else {
-        m_decodeBytes = WholeDecodingBytes(stored, reader.imageFormat());
-        if (m_format == "webp") {
-            m_decodeBytes += device.size();  // its decoder reads the whole file first
-        }
+        m_decodeBytes = WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
     }
     if (m_decodeBytes > kDecodeLimitBytes) {
         return Refuse(PictureDefect::TooLarge, error, defect);
@@ -328,11 +350,17 @@ bool PictureObject::ReadHeader(QIODevice& device, QString* error, PictureDefect*
         }
         m_bmpCutOff = header.dataEnd > device.size();
     }
+    if (device.ReadFailed()) {
+        return Refuse(PictureDefect::ReadError, error, defect);
+    }
     return true;
 }
 
-bool PictureObject::ReadHeifHeader(QIODevice& device, QString* error, PictureDefect* defect) {
+bool PictureObject::ReadHeifHeader(PictureSource& device, QString* error, PictureDefect* defect) {
     const HeifHeader header = ::ReadHeifHeader(device);
+    if (device.ReadFailed()) {
+        return Refuse(PictureDefect::ReadError, error, defect);
+    }
     switch (header.status) {
         case HeifStatus::Read:
             break;
@@ -381,11 +409,12 @@ QIODevice* PictureObject::OpenSource(QBuffer& buffer, QFile& file, QString* erro
 RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     QBuffer buffer;
     QFile file;
-    QIODevice* device = OpenSource(buffer, file, error);
-    if (device == nullptr) {
+    QIODevice* opened = OpenSource(buffer, file, error);
+    if (opened == nullptr) {
         return RenderStatus::Undecodable;
     }
-    QImageReader reader(device, m_format);
+    PictureSource device(*opened);
+    QImageReader reader(&device, m_format);
     reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(true);
     if (size != m_size) {
@@ -394,13 +423,12 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     }
     QImage image;
     const bool read = reader.read(&image);
-    if (!m_endingRead) {
-        // The decoder makes up what a damaged file lacks (grey, mostly): say so.
-        m_endingRead = true;
-        const JpegEnding ending = ReadJpegEnding(*device);
-        m_defect = ending == JpegEnding::CutOff    ? PictureDefect::CutOff
-                   : ending == JpegEnding::Damaged ? PictureDefect::DamagedData
-                                                   : PictureDefect::None;
+    // The decoder makes up what a damaged file lacks (grey, mostly): say so.
+    m_defect = m_jpegEnding == JpegEnding::CutOff    ? PictureDefect::CutOff
+               : m_jpegEnding == JpegEnding::Damaged ? PictureDefect::DamagedData
+                                                     : PictureDefect::None;
+    if (FailedReading(device, error)) {
+        return RenderStatus::Undecodable;
     }
     if (!read) {
         if (m_defect == PictureDefect::None) {
@@ -424,15 +452,19 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
 RenderStatus PictureObject::DecodeWhole(QString* error) {
     QBuffer buffer;
     QFile file;
-    QIODevice* device = OpenSource(buffer, file, error);
-    if (device == nullptr) {
+    QIODevice* opened = OpenSource(buffer, file, error);
+    if (opened == nullptr) {
         return RenderStatus::Undecodable;
     }
-    QImage image = m_format == "bmp" ? PreparedBmp(*device, m_size) : QImage();
+    PictureSource device(*opened);
+    QImage image = m_format == "bmp" ? PreparedBmp(device, m_size) : QImage();
     m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::None;
     if (m_format == "heif") {
         HeifStatus status = HeifStatus::Read;
-        image = DecodeHeif(*device, m_size, &status);
+        image = DecodeHeif(device, m_size, &status);
+        if (FailedReading(device, error)) {
+            return RenderStatus::Undecodable;
+        }
         if (status == HeifStatus::OutOfMemory) {
             *error = QStringLiteral("out of memory");
             return RenderStatus::OutOfMemory;
@@ -446,10 +478,14 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
     } else {
         // A decoder may keep a reference to the picture it made: it must be gone before the
         // picture is made opaque, or that would copy it rather than work in place.
-        QImageReader reader(device, m_format);
+        QImageReader reader(&device, m_format);
         reader.setAutoDetectImageFormat(false);
         reader.setAutoTransform(true);
-        if (!reader.read(&image)) {
+        const bool read = reader.read(&image);
+        if (FailedReading(device, error)) {
+            return RenderStatus::Undecodable;
+        }
+        if (!read) {
             m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
             *error = DefectText(m_defect);
             return RenderStatus::Undecodable;
@@ -465,6 +501,19 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
     return RenderStatus::Drawn;
 }
 
+bool PictureObject::FailedReading(const PictureSource& device, QString* error) {
+    if (device.Stopped()) {
+        *error = QStringLiteral("stopped: the program is ending");
+        return true;
+    }
+    if (device.ReadFailed()) {
+        m_defect = PictureDefect::ReadError;
+        *error = DefectText(m_defect);
+        return true;
+    }
+    return false;
+}
+
 long long PictureObject::DrawingBytes(QSize size) const {
     const long long drawing = 4LL * size.width() * size.height();
     if (!m_decodesScaled) {
@@ -474,7 +523,7 @@ long long PictureObject::DrawingBytes(QSize size) const {
     const long long decoded =
         4 * ((static_cast<long long>(m_stored.width()) + denominator - 1) / denominator) *
         ((static_cast<long long>(m_stored.height()) + denominator - 1) / denominator);
-    return m_coefficientBytes + decoded + drawing;
+    return m_metadataBytes + m_coefficientBytes + decoded + drawing;
 }
 
 RenderStatus PictureObject::Prepare(QSize size, QString* error) {

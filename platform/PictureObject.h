@@ -7,29 +7,18 @@
 #include <memory>
 
 #include "FileOps.h"
+#include "JpegFrame.h"
+#include "PictureDefect.h"
 
 class CDC;
 class QBuffer;
 class QFile;
 class QIODevice;
+class PictureSource;
 
 // How a drawing went. Only a lack of memory is the user's business: a picture whose data
 // does not decode simply counts as unreadable.
 enum class RenderStatus { Drawn, Undecodable, OutOfMemory };
-
-// What is wrong with a picture: why it cannot be read, or the damage it was drawn with.
-enum class PictureDefect {
-    None,
-    NotAFile,       // a folder, a pipe, a device
-    NotAPicture,    // no format known here
-    DamagedHeader,  // a known format whose headers do not read
-    TooLarge,       // more to decode than the memory rule allows
-    DamagedData,    // data that decodes only in part, or not at all
-    CutOff,         // the file ends before its picture does
-};
-
-// English words for a terminal: "cut off", "damaged header" ...
-QString DefectText(PictureDefect defect);
 
 // Keeps the decoders' own complaints (damaged data, unreadable colour profiles) off the
 // standard error stream: what matters of them is reported with the picture's name.
@@ -91,7 +80,10 @@ public:
 private:
     PictureObject() = default;
     bool ReadHeader(QIODevice& device, QString* error, PictureDefect* defect);
-    bool ReadHeifHeader(QIODevice& device, QString* error, PictureDefect* defect);
+    bool ReadHeifHeader(PictureSource& device, QString* error, PictureDefect* defect);
+    // After a decoding: whether the system failed to read the file, or the program's ending
+    // stopped the reading; the decoding then counts for nothing.
+    bool FailedReading(const PictureSource& device, QString* error);
     RenderStatus Prepare(QSize size, QString* error);
     QIODevice* OpenSource(QBuffer& buffer, QFile& file, QString* error);
     RenderStatus DecodeScaled(QSize size, QString* error);
@@ -110,7 +102,8 @@ private:
     long long m_decodeBytes = 0;
     long long m_coefficientBytes = 0;  // what a JPEG of several scans keeps while decoding
     bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
-    bool m_endingRead = false;
+    JpegEnding m_jpegEnding = JpegEnding::Complete;
+    long long m_metadataBytes = 0;  // what the JPEG reader keeps of comments and the like
     PictureDefect m_defect = PictureDefect::None;
     int m_decodes = 0;
 };

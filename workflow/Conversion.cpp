@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <new>
 
 #include "ConversionTexts.h"
 #include "ConversionView.h"
@@ -112,8 +113,18 @@ ConversionResult Conversion::Run(const ConversionParams& params, const QString& 
                                  const QString& outputFolder, const QString& outputName,
                                  const QString& currentPicturePath, SampleUse sampleUse) {
     std::lock_guard lock(m_runLock);
-    return RunLocked(params, picturePath, outputFolder, outputName, currentPicturePath,
-                     m_substituteSample && sampleUse == SampleUse::AsConfigured);
+    try {
+        return RunLocked(params, picturePath, outputFolder, outputName, currentPicturePath,
+                         m_substituteSample && sampleUse == SampleUse::AsConfigured);
+    } catch (const std::bad_alloc&) {
+        // Whatever step ran out (Qt's containers, the adjustments' tables), the run has
+        // nothing to show; what it allocated is gone with its stack.
+        ConversionResult result;
+        result.defect = PictureDefect::OutOfMemory;
+        result.error = DefectText(result.defect);
+        result.failure = ConversionFailure::OutOfMemory;
+        return result;
+    }
 }
 
 bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool substituteSample,
@@ -216,6 +227,11 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         if (m_view != nullptr) {
             m_view->PreviewNotWritten(result);
         }
+        return result;
+    }
+    if (!result.usedSample && SameFile(picturePath, target)) {
+        result.error = QStringLiteral("the output is the picture itself; nothing written");
+        result.failure = ConversionFailure::SameAsSource;
         return result;
     }
     // The first encoding stays in memory: only the final, adjusted picture touches the target,
