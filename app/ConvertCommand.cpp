@@ -1,7 +1,10 @@
 #include "ConvertCommand.h"
 
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -68,6 +71,11 @@ bool Report(const QString& source, const ConversionResult& result, const Convert
 }
 
 int ConvertOne(const ConvertOptions& options) {
+    if (SameFile(options.source, options.destination)) {
+        PrintError(options.destination,
+                   QStringLiteral("is the picture to convert; nothing written"));
+        return 2;
+    }
     // No preview file; a picture it cannot read is reported, not replaced by the sample.
     Conversion conversion{QString()};
     const ConversionResult result = conversion.Run(
@@ -117,6 +125,20 @@ bool PrintSkipped(const FolderToConvert& folder) {
     return skipped;
 }
 
+// Each conversion holds its picture and its result open at once, and a decoder may open a
+// library; the rest of the program needs a few more. A run that would need more descriptors
+// than the process may have converts fewer files at once instead of failing some.
+int JobsTheDescriptorsAllow(int jobs) {
+    constexpr long long kOwnDescriptors = 16;
+    constexpr long long kPerJob = 3;
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return jobs;
+    }
+    const long long spare = static_cast<long long>(limit.rlim_cur) - kOwnDescriptors;
+    return static_cast<int>(std::clamp<long long>(spare / kPerJob, 1, jobs));
+}
+
 int ConvertFolder(const ConvertOptions& options) {
     for (const QString& folder : {options.source, options.destination}) {
         if (!QFileInfo(folder).isDir()) {
@@ -151,9 +173,13 @@ int ConvertFolder(const ConvertOptions& options) {
             done += files.size();
             continue;
         }
-        ConvertFolderInParallel(files, options.params, folder.destination, options.jobs,
+        ConvertFolderInParallel(files, options.params, folder.destination,
+                                JobsTheDescriptorsAllow(options.jobs),
                                 [&](const FolderRunFile& file) {
                                     progress.Clear();
+                                    if (!file.replaced.isEmpty()) {
+                                        PrintError(file.source, ReplacedText(file));
+                                    }
                                     problem = !Report(file.source, file.result, options) || problem;
                                     progress.Show(++done, file.source);
                                 });

@@ -47,13 +47,31 @@ void Record(FolderRunReport& report, FolderRunFile file) {
             reason.prepend(QStringLiteral("Das Ergebnis lässt sich nicht speichern. "));
         }
         report.failed.push_back({file.source, reason, file.result.error});
-    } else if (!file.result.warning.isEmpty()) {
-        report.warned.push_back({file.source, WarningReason(file.result), file.result.warning});
+    } else {
+        if (!file.result.warning.isEmpty()) {
+            report.warned.push_back({file.source, WarningReason(file.result), file.result.warning});
+        }
+        // The later picture's result stays, as in a run by hand, but not without a word.
+        QString& source = report.sourceOfResult[file.result.target];
+        if (!source.isEmpty()) {
+            file.replaced = source;
+            report.replacing.push_back(
+                {file.source,
+                 QStringLiteral("gleicher Ergebnisname wie %1; dessen Ergebnis ist ersetzt")
+                     .arg(ConversionTexts::FileName(source)),
+                 ReplacedText(file)});
+        }
+        source = file.source;
     }
     report.files.push_back(std::move(file));
 }
 
 }  // namespace
+
+QString ReplacedText(const FolderRunFile& file) {
+    return QStringLiteral("same result name as %1; that result is replaced")
+        .arg(ConversionTexts::FileName(file.replaced));
+}
 
 int FolderRunReport::Converted() const {
     return static_cast<int>(std::count_if(files.begin(), files.end(),

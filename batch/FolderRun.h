@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,8 @@ class Conversion;
 struct FolderRunFile {
     QString source;
     ConversionResult result;
+    // An earlier picture of the run whose result this one's replaced (a.jpg for a.gif).
+    QString replaced = {};
     bool Converted() const { return !result.target.isEmpty(); }
 };
 
@@ -36,6 +39,10 @@ struct FolderRunReport {
     std::vector<FileProblem> failed;
     // Files converted in spite of damage: written with what could be read.
     std::vector<FileProblem> warned;
+    // Files whose result replaced the result of an earlier file of the same name.
+    std::vector<FileProblem> replacing;
+    // Which file each result written so far came from.
+    std::map<QString, QString> sourceOfResult;
     bool cancelled = false;
 
     int Converted() const;
@@ -56,6 +63,9 @@ struct FolderRunSteps {
     // Looked at before and after each file: true ends the run.
     std::function<bool()> cancelled;
 };
+
+// What to say of a file whose result replaced an earlier one's, in words for a terminal.
+QString ReplacedText(const FolderRunFile& file);
 
 // Runs the pictures of `folder`'s listing in order, one at a time.
 FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,

@@ -45,6 +45,11 @@ QString EndReport(const FolderRunReport& report, bool mailFollows, int shown) {
         lines << QString() << QStringLiteral("Umgewandelt, aber beschädigt:");
         list(report.warned);
     }
+    if (!report.replacing.empty()) {
+        lines << QString()
+              << QStringLiteral("Umgewandelt unter dem Namen eines anderen Ergebnisses:");
+        list(report.replacing);
+    }
     if (mailFollows && !report.failed.empty()) {
         lines << QString()
               << (converted > 0 ? QStringLiteral("Die Mail enthält nur die umgewandelten Bilder.")
@@ -54,7 +59,7 @@ QString EndReport(const FolderRunReport& report, bool mailFollows, int shown) {
 }
 
 bool HasProblems(const FolderRunReport& report) {
-    return !report.failed.empty() || !report.warned.empty();
+    return !report.failed.empty() || !report.warned.empty() || !report.replacing.empty();
 }
 
 QString Busy() {
