@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -24,6 +25,11 @@ Slot g_slots[kSlots];
 std::atomic<int> g_deferTo{-1};
 std::atomic<bool> g_deferred{false};
 std::atomic<bool> g_endingRequested{false};
+// Files being created right now, and whether the process is ending: a file created while the
+// handler removes the others would outlive the process.
+std::atomic<int> g_creating{0};
+std::atomic<bool> g_ending{false};
+constexpr int kCreationWaitMs = 200;
 
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
@@ -41,6 +47,12 @@ extern "C" void OnEndingSignal(int signal) {
         [[maybe_unused]] const ssize_t written = ::write(deferTo, &number, 1);
         errno = savedErrno;
         return;
+    }
+    g_ending = true;
+    // Creations under way finish (the handler's own thread may be one of them: not for ever).
+    for (int waited = 0; g_creating.load() > 0 && waited < kCreationWaitMs; ++waited) {
+        const timespec millisecond{0, 1000000};
+        ::nanosleep(&millisecond, nullptr);
     }
     for (Slot& slot : g_slots) {
         if (slot.state.load(std::memory_order_acquire) == kLive) {
@@ -72,6 +84,19 @@ int RegisterTemporaryFile(const char* path) {
         }
     }
     return -1;
+}
+
+bool BeginCreatingFile() {
+    ++g_creating;
+    if (g_ending.load()) {
+        --g_creating;
+        return false;
+    }
+    return true;
+}
+
+void EndCreatingFile() {
+    --g_creating;
 }
 
 void UnregisterTemporaryFile(int slot) {

@@ -7,6 +7,10 @@
 // own; -1 when the name is too long or the table is full, and then the file is not covered.
 int RegisterTemporaryFile(const char* path);
 void UnregisterTemporaryFile(int slot);
+// Around the creation of a registered file: a signal ending the process waits for creations
+// under way before it removes the files, and none begins after it came (false, with EINTR).
+bool BeginCreatingFile();
+void EndCreatingFile();
 
 // SIGINT, SIGTERM, SIGHUP and SIGPIPE (a closed output pipe) remove the registered files and then
 // end the process as the signal would (a signal ignored when the program started, as under nohup,

@@ -1,10 +1,16 @@
 #include "ImageThreads.h"
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <unistd.h>
+#include <QImageReader>
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
 #include <algorithm>
+#include <atomic>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -12,13 +18,62 @@ namespace {
 constexpr int kMostThreads = 4;
 // Qt's row functions keep at most a few dozen kilobytes on the stack.
 constexpr uint kStackBytes = 1024 * 1024;
-constexpr int kStartMs = 5000;
+// Each pool thread has an event loop of its own, which takes a descriptor or two.
+constexpr int kDescriptorsPerThread = 2;
+
+std::atomic<ImageThreads> g_state{ImageThreads::Ready};
+
+// Whether `count` threads of the pool's stack size, and their descriptors, can be had now:
+// a pool thread that fails to start cannot be taken back, so it is tried with plain threads.
+ImageThreads ThreadsCanStart(int count) {
+    std::vector<int> spare;
+    for (int i = 0; i < count * kDescriptorsPerThread; ++i) {
+        const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            break;
+        }
+        spare.push_back(fd);
+    }
+    const bool descriptors = static_cast<int>(spare.size()) == count * kDescriptorsPerThread;
+    for (const int fd : spare) {
+        ::close(fd);
+    }
+    if (!descriptors) {
+        return ImageThreads::NoDescriptors;
+    }
+    bool enough = true;
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kStackBytes);
+    std::vector<pthread_t> started;
+    for (int i = 0; i < count && enough; ++i) {
+        pthread_t thread;
+        if (::pthread_create(
+                &thread, &attributes, [](void*) -> void* { return nullptr; }, nullptr) != 0) {
+            enough = false;
+            break;
+        }
+        started.push_back(thread);
+    }
+    pthread_attr_destroy(&attributes);
+    for (const pthread_t thread : started) {
+        ::pthread_join(thread, nullptr);
+    }
+    return enough ? ImageThreads::Ready : ImageThreads::NoMemory;
+}
 
 }  // namespace
 
 bool KeepImageThreadsReady() {
-    QThreadPool* pool = QThreadPool::globalInstance();
+    // Qt learns which image plugins exist by opening each of them once, and forgets none it
+    // could not open: that is done now, while descriptors are still plenty.
+    QImageReader::supportedImageFormats();
     const int count = std::clamp(QThread::idealThreadCount(), 1, kMostThreads);
+    g_state = ThreadsCanStart(count);
+    if (g_state != ImageThreads::Ready) {
+        return false;
+    }
+    QThreadPool* pool = QThreadPool::globalInstance();
     pool->setStackSize(kStackBytes);
     pool->setExpiryTimeout(-1);
     pool->setMaxThreadCount(count);
@@ -31,7 +86,11 @@ bool KeepImageThreadsReady() {
             go->acquire();
         });
     }
-    const bool all = started->tryAcquire(count, kStartMs);
+    started->acquire(count);
     go->release(count);
-    return all;
+    return true;
+}
+
+ImageThreads ImageThreadsState() {
+    return g_state.load();
 }

@@ -5,6 +5,12 @@
 // its stack, no descriptor for its event loop) never runs its share, and the caller waits
 // for ever; GLib even ends the process when it lacks the descriptor. So the pool's few
 // threads are started once, while the program is still small, and kept: later conversions
-// never start a thread. Call after the application object exists, before any picture.
-// False when not every thread could be started.
+// never start a thread. The list of Qt's image plugins is read beforehand for the same
+// reason: a plugin that cannot be opened for want of a descriptor stays unknown. Call after the application object exists, before any picture.
+// False, starting none, when the threads could not all be had.
 bool KeepImageThreadsReady();
+
+// Whether the threads could be had, and if not, what was lacking: no picture may then be
+// converted, for Qt would start them itself and wait for ever.
+enum class ImageThreads { Ready, NoMemory, NoDescriptors };
+ImageThreads ImageThreadsState();

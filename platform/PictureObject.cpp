@@ -1,6 +1,8 @@
 #include "PictureObject.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -194,6 +196,15 @@ QImage PreparedBmp(QIODevice& device, QSize size) {
     return image;
 }
 
+bool CanOpenAFile() {
+    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno != EMFILE && errno != ENFILE;
+    }
+    ::close(fd);
+    return true;
+}
+
 // Why a picture whose signature is known (or not) does not even give its size.
 PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
                            const QImageReader& reader) {
@@ -202,6 +213,9 @@ PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
     }
     if (format.isEmpty() && (IsUnreadSignature(device.peek(8)) || !reader.format().isEmpty())) {
         return PictureDefect::UnreadKind;  // a reader knows it, but gives no picture
+    }
+    if (reader.error() == QImageReader::UnsupportedFormatError && !CanOpenAFile()) {
+        return PictureDefect::TooManyOpenFiles;  // the reader's library could not be loaded
     }
     if (format.isEmpty() && reader.error() == QImageReader::UnsupportedFormatError) {
         return PictureDefect::NotAPicture;

@@ -30,8 +30,13 @@ TemporaryFile::TemporaryFile(const QString& target) : m_target(target) {
     for (int attempt = 0; attempt < kAttempts && m_file == nullptr; ++attempt) {
         m_path = RandomName(target);
         // Registered before it exists, so that no moment leaves it uncovered.
+        if (!BeginCreatingFile()) {
+            errno = EINTR;
+            break;
+        }
         m_slot = RegisterTemporaryFile(QFile::encodeName(m_path).constData());
         m_file = CreateNewFile(m_path);
+        EndCreatingFile();
         if (m_file == nullptr) {
             const int reason = errno;
             UnregisterTemporaryFile(m_slot);

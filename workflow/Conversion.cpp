@@ -13,6 +13,7 @@
 #include "imaging/JpegSaver.h"
 #include "imaging/QualityFit.h"
 #include "platform/FileOps.h"
+#include "platform/ImageThreads.h"
 
 namespace {
 
@@ -205,6 +206,14 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
                                        const QString& outputFolder, const QString& outputName,
                                        const QString& currentPicturePath, bool substituteSample) {
     ConversionResult result;
+    if (ImageThreadsState() != ImageThreads::Ready) {
+        result.defect = ImageThreadsState() == ImageThreads::NoMemory
+                            ? PictureDefect::OutOfMemory
+                            : PictureDefect::TooManyOpenFiles;
+        result.error = DefectText(result.defect) + QStringLiteral(" to start the picture threads");
+        result.failure = ConversionFailure::OutOfMemory;
+        return result;
+    }
     CPicture source;
     QString sourceLine;
     ImageBuffer scaled;

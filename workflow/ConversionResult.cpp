@@ -52,7 +52,9 @@ QString FailureReason(const ConversionResult& result) {
         case ConversionFailure::Unreadable:
             return DefectGerman(result.defect);
         case ConversionFailure::OutOfMemory:
-            return DefectGerman(PictureDefect::OutOfMemory);
+            return DefectGerman(result.defect == PictureDefect::TooManyOpenFiles
+                                    ? result.defect
+                                    : PictureDefect::OutOfMemory);
         case ConversionFailure::CannotWrite:
             return WriteReason(result.systemError);
         case ConversionFailure::CannotReadBack:
