@@ -211,7 +211,8 @@ PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
     if (device.ReadFailed()) {
         return PictureDefect::ReadError;
     }
-    if (format.isEmpty() && (IsUnreadSignature(device.peek(8)) || !reader.format().isEmpty())) {
+    if (format.isEmpty() && device.seek(0) &&
+        (IsUnreadSignature(device.peek(8)) || !QImageReader::imageFormat(&device).isEmpty())) {
         return PictureDefect::UnreadKind;  // a reader knows it, but gives no picture
     }
     if (reader.error() == QImageReader::UnsupportedFormatError && !CanOpenAFile()) {
