@@ -211,9 +211,15 @@ PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
     if (device.ReadFailed()) {
         return PictureDefect::ReadError;
     }
-    if (format.isEmpty() && device.seek(0) &&
-        (IsUnreadSignature(device.peek(8)) || !QImageReader::imageFormat(&device).isEmpty())) {
-        return PictureDefect::UnreadKind;  // a reader knows it, but gives no picture
+    if (format.isEmpty() && device.seek(0) && IsUnreadSignature(device.peek(8))) {
+        return PictureDefect::UnreadKind;
+    }
+    // A reader of another kind knows it (TGA has no signature of its own), but gives no size.
+    const QByteArray known =
+        format.isEmpty() && device.seek(0) ? QImageReader::imageFormat(&device) : QByteArray();
+    if (!known.isEmpty() && known != "jpeg" && known != "jpg" && known != "gif" && known != "bmp" &&
+        known != "png") {
+        return PictureDefect::UnreadKind;
     }
     if (reader.error() == QImageReader::UnsupportedFormatError && !CanOpenAFile()) {
         return PictureDefect::TooManyOpenFiles;  // the reader's library could not be loaded

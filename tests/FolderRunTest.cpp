@@ -272,7 +272,9 @@ TEST_F(FolderWindow, RunsConvertAskAndMailAsChosen) {
          true,
          {},
          {"x 368x276.jpg"},
-         {},
+         {QStringLiteral("Alle Dateine sind umgewandelt\n\n"
+                         "Umgewandelt unter dem Namen eines anderen Ergebnisses:\n"
+                         "x.gif: gleicher Ergebnisname wie x.jpg; dessen Ergebnis ist ersetzt")},
          0,
          {{"x 368x276.jpg", "x 368x276.jpg"}}},
         {"into its own folder, each file once",
