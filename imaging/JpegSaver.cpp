@@ -33,7 +33,7 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
     ImageBuffer copy;
     if (!copy.Create(info.width, info.height)) {
         m_lastError =
-            QStringLiteral("no memory for a %1 x %2 picture").arg(info.width).arg(info.height);
+            QStringLiteral("not enough memory for a %1 x %2 picture").arg(info.width).arg(info.height);
         return false;
     }
     if (source != nullptr) {

@@ -97,7 +97,7 @@ bool CPicture::LoadFromMemory(const void* data, long long size) {
         copy = QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size));
     } catch (const std::bad_alloc&) {
         ShowPictureError("Can not allocate enough memory\t");
-        m_lastError = QStringLiteral("out of memory");
+        m_lastError = DefectText(PictureDefect::OutOfMemory);
         m_outOfMemory = true;
         return false;
     }

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -194,6 +195,14 @@ QImage PreparedBmp(QIODevice& device, QSize size) {
         image.fill(0);
     }
     return image;
+}
+
+// A decoder that fails tells no reason; when the memory its picture needs cannot be had,
+// that is the likelier one than damage.
+bool MemoryFor(long long bytes) {
+    void* block = std::malloc(static_cast<std::size_t>(std::max(bytes, 1LL)));
+    std::free(block);
+    return block != nullptr;
 }
 
 bool CanOpenAFile() {
@@ -457,6 +466,10 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     if (FailedReading(device, error)) {
         return RenderStatus::Undecodable;
     }
+    if (!read && !MemoryFor(DrawingBytes(size))) {
+        *error = DefectText(PictureDefect::OutOfMemory);
+        return RenderStatus::OutOfMemory;
+    }
     if (!read) {
         if (m_defect == PictureDefect::None) {
             m_defect = PictureDefect::DamagedData;
@@ -470,7 +483,7 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     }
     m_drawn = InBgrOrder(std::move(image));
     if (m_drawn.isNull()) {
-        *error = QStringLiteral("out of memory");
+        *error = DefectText(PictureDefect::OutOfMemory);
         return RenderStatus::OutOfMemory;
     }
     return RenderStatus::Drawn;
@@ -493,7 +506,7 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
             return RenderStatus::Undecodable;
         }
         if (status == HeifStatus::OutOfMemory) {
-            *error = QStringLiteral("out of memory");
+            *error = DefectText(PictureDefect::OutOfMemory);
             return RenderStatus::OutOfMemory;
         }
         if (status != HeifStatus::Read) {
@@ -512,6 +525,10 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
         if (FailedReading(device, error)) {
             return RenderStatus::Undecodable;
         }
+        if (!read && !MemoryFor(m_decodeBytes)) {
+            *error = DefectText(PictureDefect::OutOfMemory);
+            return RenderStatus::OutOfMemory;
+        }
         if (!read) {
             m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
             *error = DefectText(m_defect);
@@ -521,7 +538,7 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
     ++m_decodes;
     MakeOpaque(image);
     if (image.isNull()) {
-        *error = QStringLiteral("out of memory");
+        *error = DefectText(PictureDefect::OutOfMemory);
         return RenderStatus::OutOfMemory;
     }
     m_whole = std::move(image);
@@ -577,7 +594,7 @@ RenderStatus PictureObject::Prepare(QSize size, QString* error) {
                                                 : m_whole.scaled(size, Qt::IgnoreAspectRatio,
                                                                  Qt::SmoothTransformation));
     if (m_drawn.isNull()) {
-        *error = QStringLiteral("out of memory");
+        *error = DefectText(PictureDefect::OutOfMemory);
         return RenderStatus::OutOfMemory;
     }
     return RenderStatus::Drawn;

@@ -31,16 +31,20 @@ qint64 PictureSource::readData(char* data, qint64 maxSize) {
     }
     const qint64 failPast = g_failPast.load();
     const qint64 at = m_inner.pos();
+    qint64 wanted = maxSize;
     if (failPast >= 0 && at + maxSize > failPast && at < size()) {
-        maxSize = std::max<qint64>(failPast - at, 0);
-        if (maxSize == 0) {
+        wanted = std::max<qint64>(failPast - at, 0);
+        if (wanted == 0) {
             errno = EIO;
             m_readFailed = true;
             return -1;
         }
     }
-    const qint64 read = m_inner.read(data, maxSize);
-    if (read < 0) {
+    const qint64 read = m_inner.read(data, wanted);
+    // A file gives all that is asked up to its end; less, short of the end, is what a read
+    // error leaves after the bytes before it (QFile reports the error only at the next read,
+    // which a decoder that takes the short read for the end never makes).
+    if (read < 0 || (read < maxSize && m_inner.pos() < m_inner.size())) {
         m_readFailed = true;
     }
     return read;

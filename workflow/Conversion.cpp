@@ -170,7 +170,7 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
     result.height = size.height;
     if (!scaled.Create(size.width, size.height)) {
         result.error =
-            QStringLiteral("no memory for a %1 x %2 picture").arg(size.width).arg(size.height);
+            QStringLiteral("not enough memory for a %1 x %2 picture").arg(size.width).arg(size.height);
         result.failure = ConversionFailure::OutOfMemory;
         return false;
     }
@@ -271,7 +271,7 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     if (!preview->Create(written->Width(), written->Height()) ||
         !written->Draw(&preview->Dc(), CRect{0, 0, written->Width(), written->Height()}, true,
                        true)) {
-        result.error = QStringLiteral("no memory for the preview");
+        result.error = QStringLiteral("not enough memory for the preview");
         result.failure = ConversionFailure::OutOfMemory;
         return result;
     }

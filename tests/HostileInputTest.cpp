@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImageWriter>
+
+#include "imaging/ImageBuffer.h"
+#include "imaging/Picture.h"
+#include "platform/PictureSource.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+QByteArray Ico() {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "ico").write(QuarterPattern(32, 32));
+    return bytes;
+}
+
+// Loads and draws `bytes` from a file, as a conversion does; the defect it ends with.
+PictureDefect Outcome(const QByteArray& bytes, long long* decodeBytes = nullptr) {
+    TestFolder folder;
+    WriteAll(folder.File("p"), bytes);
+    CPicture picture;
+    if (!picture.LoadFromFile(folder.File("p"))) {
+        return picture.Defect();
+    }
+    if (decodeBytes != nullptr) {
+        *decodeBytes = picture.DecodeBytes();
+    }
+    ImageBuffer buffer;
+    buffer.Create(64, 48);
+    picture.Draw(&buffer.Dc(), CRect{0, 0, 64, 48}, false, false);
+    return picture.Defect();
+}
+
+}  // namespace
+
+TEST(HostileInput, CraftedFilesAreRefusedForWhatTheyAre) {
+    const QByteArray progressive =
+        EncodeWithCjpeg(QuarterPattern(64, 48), {"-progressive", "-sample", "1x1"});
+    const QByteArray baseline = Encode(QuarterPattern(64, 48), "jpeg");
+    const QByteArray heic = EncodeHeic(QuarterPattern(64, 64));
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        PictureDefect expected;
+    };
+    std::vector<Case> cases = {
+        {"deflate TIFF of zeros claiming 12000 x 11000", DeflateTiffOfZeros(12000, 11000),
+         PictureDefect::TooLarge},
+        {"the same at 2000 x 1500 is a picture", DeflateTiffOfZeros(2000, 1500),
+         PictureDefect::None},
+        {"100,000 scans over 3000 x 2000",
+         WithRepeatedScan(WithFrameSize(progressive, 3000, 2000), 100000),
+         PictureDefect::TooManyScans},
+        {"400 scans, which is allowed", WithRepeatedScan(progressive, 390), PictureDefect::None},
+        {"12-bit JPEG", WithFrameKind(baseline, 0xC1, 12), PictureDefect::UnreadKind},
+        {"lossless JPEG", WithFrameKind(baseline, 0xC3, 8), PictureDefect::UnreadKind},
+        {"ICO", Ico(), PictureDefect::UnreadKind},
+        {"TGA", Tga(40, 30), PictureDefect::UnreadKind},
+        {"MNG", QByteArray("\x8aMNG\r\n\x1a\n\0\0\0\x1cMHDR", 16) + QByteArray(32, '\0'),
+         PictureDefect::UnreadKind},
+        {"a JPEG with a start of noise", QByteArray("\xFF\xD8 nothing but noise"),
+         PictureDefect::DamagedHeader},
+    };
+    if (!heic.isEmpty()) {
+        cases.push_back(
+            {"HEIC claiming 8000 x 7800", WithHeifSize(heic, 8000, 7800), PictureDefect::TooLarge});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Outcome(c.bytes), c.expected);
+    }
+}
+
+TEST(HostileInput, CommentsCountAtWhatQtMakesOfThem) {
+    const QByteArray jpeg = Encode(QuarterPattern(64, 48), "jpeg");
+    long long plain = 0;
+    long long commented = 0;
+    ASSERT_EQ(Outcome(jpeg, &plain), PictureDefect::None);
+    ASSERT_EQ(Outcome(WithComments(jpeg, 100), &commented), PictureDefect::None);
+    EXPECT_GE(commented - plain, 5LL * 100 * 65535);
+    // So many that what Qt would make of them breaks the memory rule before it reads them.
+    EXPECT_EQ(Outcome(WithComments(jpeg, 1700)), PictureDefect::TooLarge);
+}
+
+TEST(HostileInput, AReadErrorIsNeitherSuccessNorDamage) {
+    const QByteArray bmp = Encode(QuarterPattern(200, 200), "bmp");
+    const QByteArray jpeg = Encode(QuarterPattern(400, 300), "jpeg");
+    const QByteArray png = Encode(QuarterPattern(300, 300), "png");
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        qint64 failPast;
+    };
+    const Case cases[] = {
+        {"BMP failing after 64 KiB", bmp, 64 * 1024},
+        {"BMP failing in its header", bmp, 20},
+        {"JPEG failing half way", jpeg, jpeg.size() / 2},
+        {"PNG failing half way", png, png.size() / 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PictureSource::FailReadsPast(c.failPast);
+        EXPECT_EQ(Outcome(c.bytes), PictureDefect::ReadError);
+        PictureSource::FailReadsPast(-1);
+        EXPECT_EQ(Outcome(c.bytes), PictureDefect::None);
+    }
+}
