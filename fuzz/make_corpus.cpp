@@ -2,7 +2,8 @@
 // every kind the decoders meet (JPEG baseline, progressive, of several scans, arithmetic,
 // grey, CMYK, with restarts, EXIF and a colour profile; GIF still, transparent, animated,
 // interlaced; BMP of 1, 4, 8, 16, 24 and 32 bits, run-length, bit fields, top-down, OS/2),
-// settings files and command lines. Made at build time, so no binary is kept in the sources.
+// settings files and command lines; the crafted files of tests/support/CraftedFiles.h. Made at
+// build time, so no binary is kept in the sources.
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include <jpeglib.h>
+
+#include "tests/support/CraftedFiles.h"
 
 namespace {
 
@@ -434,6 +437,23 @@ int main(int argc, char* argv[]) {
     if (!heic.isEmpty()) {
         picture("photo.heic", heic);
     }
+    // Files that claim more than they hold, kept small: the paths that refuse them.
+    const QByteArray tile = EncodeHeic(QImage(64, 64, QImage::Format_RGB888), root);
+    if (!tile.isEmpty()) {
+        picture("grid.heic", HeifGrid(tile, 64, 128, 128));
+        picture("grid-8000.heic", HeifGrid(tile, 64, 8000, 7800));
+    }
+    const QByteArray baseline = EncodeJpeg({});
+    const QByteArray progressive = EncodeJpeg({.progressive = true});
+    picture("zeros.tiff", DeflateTiffOfZeros(400, 300));
+    picture("zeros-12000.tiff", DeflateTiffOfZeros(12000, 11000));
+    picture("comments.jpg", WithComments(baseline, 3, 100));
+    picture("scans-repeated.jpg", WithRepeatedScan(progressive, 20));
+    picture("scans-600.jpg", WithRepeatedScan(progressive, 600));
+    picture("12bit.jpg", WithFrameKind(baseline, 0xC1, 12));
+    picture("lossless.jpg", WithFrameKind(baseline, 0xC3, 8));
+    picture("grey.tga", Tga(kWidth, kHeight));
+    picture("icon.ico", EncodeWithQt(WithAlpha(), "ico"));
 
     const auto settings = [&](const char* name, const char* text) {
         Write(root.filePath(QStringLiteral("settings/") + QString::fromLatin1(name)), text);

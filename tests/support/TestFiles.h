@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <optional>
 
+#include "CraftedFiles.h"
+
 // A folder of its own for one test, removed afterwards.
 class TestFolder {
 public:
@@ -58,22 +60,6 @@ QByteArray EncodeHeic(const QImage& image);
 QByteArray WithHeifTurn(const QByteArray& heic, int quarterTurns);
 // The same HEIC with its ispe box claiming another size.
 QByteArray WithHeifSize(const QByteArray& heic, int width, int height);
-
-// A deflate TIFF of zeros claiming width × height (RGB, 8 bits): every strip of 100 rows is
-// one and the same compressed block, so the file stays small whatever it claims.
-QByteArray DeflateTiffOfZeros(int width, int height);
-// The same JPEG with `count` comment segments of `bytes` bytes each after its start marker.
-QByteArray WithComments(const QByteArray& jpeg, int count, int bytes = 65533);
-// The same JPEG with its last scan repeated, so that it holds `count` more scans.
-QByteArray WithRepeatedScan(const QByteArray& jpeg, int count);
-// The same JPEG with another frame marker (0xC3: lossless) and sample precision.
-QByteArray WithFrameKind(const QByteArray& jpeg, int marker, int precision);
-// An uncompressed 24-bit TGA of width × height, grey.
-QByteArray Tga(int width, int height);
-
-// A HEIF grid of width × height made of the coded picture of `heic` (one picture, as
-// heif-enc writes it, of `tile` × `tile` coded pixels) repeated.
-QByteArray HeifGrid(const QByteArray& heic, int tile, int width, int height);
 
 // An uncompressed BMP with its rows stored top-down, as a negative height says.
 QByteArray StoredTopDown(const QByteArray& bmp);

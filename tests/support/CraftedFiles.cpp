@@ -1,0 +1,164 @@
+#include "CraftedFiles.h"
+
+#include <QtEndian>
+
+namespace {
+
+void PutWord(QByteArray& bytes, int value) {
+    bytes.append(char((value >> 8) & 0xFF));
+    bytes.append(char(value & 0xFF));
+}
+
+// Where a JPEG's frame header's marker stands, or -1.
+qsizetype FrameHeader(const QByteArray& jpeg) {
+    for (qsizetype at = 2; at + 12 < jpeg.size();) {
+        const auto marker = static_cast<unsigned char>(jpeg[at + 1]);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC) {
+            return at;
+        }
+        at += 2 + ((static_cast<unsigned char>(jpeg[at + 2]) << 8) |
+                   static_cast<unsigned char>(jpeg[at + 3]));
+    }
+    return -1;
+}
+
+}  // namespace
+
+QByteArray DeflateTiffOfZeros(int width, int height) {
+    constexpr int kRows = 100;
+    const int strips = (height + kRows - 1) / kRows;
+    // qCompress puts the length before zlib's own stream.
+    const QByteArray strip = qCompress(QByteArray(qsizetype(width) * 3 * kRows, '\0'), 9).mid(4);
+    const auto le16 = [](QByteArray& out, int v) { out += char(v & 255), out += char(v >> 8); };
+    const auto le32 = [&](QByteArray& out, quint32 v) {
+        le16(out, v & 0xFFFF), le16(out, v >> 16);
+    };
+    const quint32 ifd = 8 + quint32(strip.size());
+    const quint32 arrays = ifd + 2 + 11 * 12 + 4;
+    QByteArray tiff("II*\0", 4);
+    le32(tiff, ifd);
+    tiff += strip;
+    le16(tiff, 11);
+    const quint32 entries[][4] = {{256, 4, 1, quint32(width)},
+                                  {257, 4, 1, quint32(height)},
+                                  {258, 3, 3, arrays},
+                                  {259, 3, 1, 8},
+                                  {262, 3, 1, 2},
+                                  {273, 4, quint32(strips), arrays + 6},
+                                  {277, 3, 1, 3},
+                                  {278, 4, 1, kRows},
+                                  {279, 4, quint32(strips), arrays + 6 + 4 * quint32(strips)},
+                                  {284, 3, 1, 1},
+                                  {339, 3, 1, 1}};
+    for (const auto& e : entries) {
+        le16(tiff, int(e[0])), le16(tiff, int(e[1])), le32(tiff, e[2]), le32(tiff, e[3]);
+    }
+    le32(tiff, 0);
+    le16(tiff, 8), le16(tiff, 8), le16(tiff, 8);
+    for (int i = 0; i < strips; ++i) {
+        le32(tiff, 8);
+    }
+    for (int i = 0; i < strips; ++i) {
+        le32(tiff, quint32(strip.size()));
+    }
+    return tiff;
+}
+
+QByteArray WithComments(const QByteArray& jpeg, int count, int bytes) {
+    QByteArray segment("\xFF\xFE");
+    PutWord(segment, bytes + 2);
+    segment += QByteArray(bytes, 'A');
+    return jpeg.left(2) + segment.repeated(count) + jpeg.mid(2);
+}
+
+QByteArray WithRepeatedScan(const QByteArray& jpeg, int count) {
+    const qsizetype last = jpeg.lastIndexOf("\xFF\xDA");
+    const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
+    return jpeg.left(jpeg.size() - 2) + scan.repeated(count) + QByteArray("\xFF\xD9");
+}
+
+QByteArray WithFrameKind(const QByteArray& jpeg, int marker, int precision) {
+    QByteArray patched = jpeg;
+    const qsizetype at = FrameHeader(patched);
+    if (at >= 0) {
+        patched[at + 1] = char(marker);
+        patched[at + 4] = char(precision);
+    }
+    return patched;
+}
+
+QByteArray Tga(int width, int height) {
+    QByteArray tga(18, '\0');
+    tga[2] = 2;  // uncompressed true colour
+    tga[12] = char(width & 255), tga[13] = char(width >> 8);
+    tga[14] = char(height & 255), tga[15] = char(height >> 8);
+    tga[16] = 24;
+    return tga + QByteArray(qsizetype(width) * height * 3, char(0x80));
+}
+
+namespace {
+
+QByteArray Box(const char* type, const QByteArray& payload) {
+    QByteArray box;
+    PutWord(box, 0);
+    PutWord(box, int(8 + payload.size()));
+    return box + QByteArray(type, 4) + payload;
+}
+
+QByteArray FullBox(const char* type, int version, const QByteArray& payload) {
+    return Box(type, QByteArray(1, char(version)) + QByteArray(3, '\0') + payload);
+}
+
+QByteArray Words(std::initializer_list<int> words) {
+    QByteArray bytes;
+    for (const int word : words) {
+        PutWord(bytes, word);
+    }
+    return bytes;
+}
+
+QByteArray FoundBox(const QByteArray& file, const char* type) {
+    const qsizetype at = file.indexOf(type) - 4;
+    const auto size = qFromBigEndian<quint32>(file.constData() + at);
+    return file.mid(at, size);
+}
+
+}  // namespace
+
+QByteArray HeifGrid(const QByteArray& heic, int tile, int width, int height) {
+    const QByteArray data = FoundBox(heic, "mdat").mid(8);
+    const int columns = (width + tile - 1) / tile;
+    const int rows = (height + tile - 1) / tile;
+    const QByteArray grid =
+        QByteArray(2, '\0') + char(rows - 1) + char(columns - 1) + Words({width, height});
+    const auto infe = [](int id, const char* type) {
+        return FullBox("infe", 2, Words({id, 0}) + QByteArray(type, 4) + QByteArray(1, '\0'));
+    };
+    const auto ispe = [](int w, int h) { return FullBox("ispe", 0, Words({0, w, 0, h})); };
+    QByteArray references = Words({2, columns * rows});
+    for (int i = 0; i < columns * rows; ++i) {
+        PutWord(references, 1);
+    }
+    const QByteArray rest =
+        FullBox("iinf", 0, Words({2}) + infe(1, "hvc1") + infe(2, "grid")) +
+        FullBox("iref", 0, Box("dimg", references)) +
+        Box("iprp", Box("ipco", FoundBox(heic, "hvcC") + ispe(tile, tile) + ispe(width, height)) +
+                        FullBox("ipma", 0,
+                                Words({0, 2, 1}) + QByteArray("\x02\x81\x02", 3) + Words({2}) +
+                                    QByteArray("\x01\x03", 2)));
+    const auto head = [&](int base) {
+        const QByteArray iloc = FullBox(
+            "iloc", 0,
+            QByteArray("\x44\0", 2) +
+                Words({2, 1, 0, 1, base >> 16, base & 0xFFFF, 0, int(data.size()), 2, 0, 1}) +
+                Words({(base + int(data.size())) >> 16, (base + int(data.size())) & 0xFFFF, 0,
+                       int(grid.size())}));
+        const QByteArray hdlr =
+            FullBox("hdlr", 0, QByteArray(4, '\0') + "pict" + QByteArray(13, '\0'));
+        return FoundBox(heic, "ftyp") +
+               FullBox("meta", 0, hdlr + FullBox("pitm", 0, Words({2})) + iloc + rest);
+    };
+    const int start = int(head(0).size()) + 8;
+    return head(start) + Box("mdat", data + grid);
+}
