@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <QBuffer>
 #include <QImageWriter>
 
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
+#include "platform/EndingSignalNotifier.h"
+#include "platform/EndingSignals.h"
 #include "platform/PictureSource.h"
 #include "support/TestFiles.h"
 
@@ -108,4 +112,25 @@ TEST(HostileInput, AReadErrorIsNeitherSuccessNorDamage) {
         PictureSource::FailReadsPast(-1);
         EXPECT_EQ(Outcome(c.bytes), PictureDefect::None);
     }
+}
+
+TEST(HostileInput, AnEndingSignalStopsADecodingUnderWay) {
+    InstallEndingSignalHandlers();
+    TestFolder folder;
+    WriteAll(folder.File("p.jpg"), Encode(QuarterPattern(800, 600), "jpeg"));
+    CPicture picture;
+    ASSERT_TRUE(picture.LoadFromFile(folder.File("p.jpg")));
+    ImageBuffer buffer;
+    buffer.Create(100, 75);
+    {
+        // The window defers the first signal and closes; the decoding must not hold it up.
+        EndingSignalNotifier notifier;
+        ::raise(SIGTERM);
+        EXPECT_TRUE(EndingRequested());
+        EXPECT_FALSE(picture.Draw(&buffer.Dc(), CRect{0, 0, 100, 75}, false, false));
+        EXPECT_TRUE(picture.LastError().startsWith("stopped")) << picture.LastError().toStdString();
+    }
+    EndingSignalNotifier another;  // a program part deferring anew starts without the request
+    EXPECT_FALSE(EndingRequested());
+    EXPECT_TRUE(picture.Draw(&buffer.Dc(), CRect{0, 0, 100, 75}, false, false));
 }
