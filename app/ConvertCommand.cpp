@@ -82,7 +82,7 @@ bool IsStandardOutput(const QString& path) {
 }
 
 int ConvertOne(ConvertOptions options) {
-    if (SameFile(options.source, options.destination)) {
+    if (IsSameFile(options.source, options.destination)) {
         PrintError(options.destination,
                    QStringLiteral("is the picture to convert; nothing written"));
         return 2;

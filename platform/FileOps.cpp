@@ -78,7 +78,7 @@ FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
     return FileOpening::Opened;
 }
 
-bool SameFile(const QString& first, const QString& second) {
+bool IsSameFile(const QString& first, const QString& second) {
     struct stat one {};
     struct stat other {};
     return ::stat(QFile::encodeName(first).constData(), &one) == 0 &&

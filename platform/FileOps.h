@@ -22,7 +22,7 @@ enum class FileOpening { Opened, NotRegular, Failed };
 FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error);
 
 // Whether two names lead to one existing file (the same device and inode).
-bool SameFile(const QString& first, const QString& second);
+bool IsSameFile(const QString& first, const QString& second);
 
 // Size in bytes, or -1 when the file does not exist or cannot be examined.
 long long FileSize(const QString& path);

@@ -169,8 +169,9 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
     result.width = size.width;
     result.height = size.height;
     if (!scaled.Create(size.width, size.height)) {
-        result.error =
-            QStringLiteral("not enough memory for a %1 x %2 picture").arg(size.width).arg(size.height);
+        result.error = QStringLiteral("not enough memory for a %1 x %2 picture")
+                           .arg(size.width)
+                           .arg(size.height);
         result.failure = ConversionFailure::OutOfMemory;
         return false;
     }
@@ -236,11 +237,6 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         if (m_view != nullptr) {
             m_view->PreviewNotWritten(result);
         }
-        return result;
-    }
-    if (!result.usedSample && SameFile(picturePath, target)) {
-        result.error = QStringLiteral("the output is the picture itself; nothing written");
-        result.failure = ConversionFailure::SameAsSource;
         return result;
     }
     // The first encoding stays in memory: only the final, adjusted picture touches the target,

@@ -59,9 +59,6 @@ QString FailureReason(const ConversionResult& result) {
             return WriteReason(result.systemError);
         case ConversionFailure::CannotReadBack:
             return QStringLiteral("Das umgewandelte Bild lässt sich nicht wieder lesen.");
-        case ConversionFailure::SameAsSource:
-            return QStringLiteral(
-                "Das Ergebnis würde das Bild selbst ersetzen: wählen Sie einen anderen Namen.");
     }
     return {};
 }

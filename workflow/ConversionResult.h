@@ -13,7 +13,6 @@ enum class ConversionFailure {
     OutOfMemory,  // the picture could not be held in memory
     CannotWrite,  // the target could not be written; systemError tells why
     CannotReadBack,
-    SameAsSource,  // the target is the picture being converted
 };
 
 // What one run produced.
