@@ -20,6 +20,7 @@ constexpr int kMostThreads = 4;
 constexpr uint kStackBytes = 1024 * 1024;
 // Each pool thread has an event loop of its own, which takes a descriptor or two.
 constexpr int kDescriptorsPerThread = 2;
+constexpr int kStartMs = 5000;
 
 std::atomic<ImageThreads> g_state{ImageThreads::Ready};
 
@@ -86,9 +87,12 @@ bool KeepImageThreadsReady() {
             go->acquire();
         });
     }
-    started->acquire(count);
+    const bool all = started->tryAcquire(count, kStartMs);
     go->release(count);
-    return true;
+    if (!all) {
+        g_state = ImageThreads::NoMemory;  // lost a race for what the trial found
+    }
+    return all;
 }
 
 ImageThreads ImageThreadsState() {

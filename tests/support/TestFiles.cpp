@@ -301,9 +301,10 @@ void StartWithStandardSignals(QProcess& process) {
     });
 }
 
-ProcessResult RunProgram(const QString& program, const QStringList& arguments,
-                         const QByteArray& input) {
-    QProcess process;
+namespace {
+
+ProcessResult Run(QProcess& process, const QString& program, const QStringList& arguments,
+                  const QByteArray& input) {
     process.start(program, arguments);
     ProcessResult result;
     if (!process.waitForStarted(10000)) {
@@ -322,6 +323,14 @@ ProcessResult RunProgram(const QString& program, const QStringList& arguments,
     return result;
 }
 
+}  // namespace
+
+ProcessResult RunProgram(const QString& program, const QStringList& arguments,
+                         const QByteArray& input) {
+    QProcess process;
+    return Run(process, program, arguments, input);
+}
+
 ProcessResult RunLimited(const QString& program, const QStringList& arguments, int resource,
                          long long limit) {
     QProcess process;
@@ -329,21 +338,7 @@ ProcessResult RunLimited(const QString& program, const QStringList& arguments, i
         const rlimit bound{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
         ::setrlimit(static_cast<__rlimit_resource>(resource), &bound);
     });
-    process.start(program, arguments);
-    ProcessResult result;
-    if (!process.waitForStarted(10000)) {
-        ADD_FAILURE() << "cannot start " << program.toStdString();
-        return result;
-    }
-    process.closeWriteChannel();
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return Run(process, program, arguments, {});
 }
 
 bool HaveProgram(const QString& program) {
