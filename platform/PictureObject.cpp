@@ -25,6 +25,7 @@
 #include "HeifPicture.h"
 #include "JpegFrame.h"
 #include "MulDiv.h"
+#include "PictureFormat.h"
 #include "PictureSource.h"
 
 namespace {
@@ -55,13 +56,6 @@ long long ImageBytes(QSize size, QImage::Format format) {
 // several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
 long long CoefficientBytes(const JpegFrame& frame) {
     return frame.multiScan ? frame.blocks * 128 : 0;
-}
-
-// Kinds Qt may know but this program does not convert: icons and animations.
-bool IsUnreadSignature(const QByteArray& bytes) {
-    return bytes.startsWith(QByteArray("\0\0\1\0", 4)) ||  // ICO
-           bytes.startsWith(QByteArray("\0\0\2\0", 4)) ||  // CUR
-           bytes.startsWith("\x8aMNG\r\n\x1a\n") || bytes.startsWith("\x8bJNG\r\n\x1a\n");
 }
 
 // The scale Qt's JPEG reader decodes at for a drawing of `size` (both as stored): the
@@ -98,35 +92,6 @@ long long WholeDecodingBytes(const QByteArray& format, QSize stored, QImage::For
         bytes = std::max(bytes, 3 * opaque);
     }
     return bytes;
-}
-
-// The format from the first bytes, for the formats pictures mostly come in. Naming it spares
-// the reader from loading every image plugin (and their libraries) to ask which one knows
-// the data: a good part of a small conversion's time.
-QByteArray FormatFromSignature(const QByteArray& bytes) {
-    if (bytes.startsWith("\xFF\xD8\xFF")) {
-        return "jpeg";
-    }
-    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a")) {
-        return "gif";
-    }
-    if (bytes.startsWith("BM")) {
-        return "bmp";
-    }
-    if (bytes.startsWith("\x89PNG\r\n\x1A\n")) {
-        return "png";
-    }
-    if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP") {
-        return "webp";
-    }
-    if (bytes.startsWith("II*\0") || bytes.startsWith("MM\0*") || bytes.startsWith("II+\0") ||
-        bytes.startsWith("MM\0+")) {
-        return "tiff";
-    }
-    if (IsHeifSignature(bytes)) {
-        return "heif";
-    }
-    return {};
 }
 
 // The same numbers mean other colours in another colour space (a camera's Adobe RGB, a
