@@ -447,6 +447,7 @@ int main(int argc, char* argv[]) {
     const QByteArray progressive = EncodeJpeg({.progressive = true});
     picture("zeros.tiff", DeflateTiffOfZeros(400, 300));
     picture("zeros-12000.tiff", DeflateTiffOfZeros(12000, 11000));
+    picture("jpeg-5000.tiff", JpegInTiff(baseline, 5000, 5000));
     picture("comments.jpg", WithComments(baseline, 3, 100));
     picture("scans-repeated.jpg", WithRepeatedScan(progressive, 20));
     picture("scans-600.jpg", WithRepeatedScan(progressive, 600));

@@ -1,6 +1,5 @@
 #include "PictureObject.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -10,12 +9,9 @@
 #include <QImageReader>
 #include <QLoggingCategory>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdarg>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 
 #include "BmpHeader.h"
@@ -27,6 +23,7 @@
 #include "MulDiv.h"
 #include "PictureFormat.h"
 #include "PictureSource.h"
+#include "TiffMessages.h"
 
 namespace {
 
@@ -216,36 +213,11 @@ bool Refuse(PictureDefect why, QString* error, PictureDefect* defect) {
     return false;
 }
 
-std::atomic<bool> g_quietTiff{false};
-
-// Qt's TIFF plugin leaves libtiff's own complaints on stderr. The library is loaded here, and
-// kept, so that the plugin shares it with its complaints switched off; what is wrong with a
-// picture reaches the user through our own messages. Not at start-up: libtiff and the
-// libraries it needs would cost every run, and few meet a TIFF file.
-void QuietTiffOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        void* tiff = ::dlopen("libtiff.so.6", RTLD_LAZY | RTLD_LOCAL);
-        if (tiff == nullptr) {
-            return;
-        }
-        using Handler = void (*)(const char*, const char*, va_list);
-        using SetHandler = Handler (*)(Handler);
-        for (const char* name : {"TIFFSetWarningHandler", "TIFFSetErrorHandler"}) {
-            if (void* symbol = ::dlsym(tiff, name)) {
-                SetHandler set = nullptr;
-                std::memcpy(&set, &symbol, sizeof set);
-                set(nullptr);
-            }
-        }
-    });
-}
-
 }  // namespace
 
 void QuietDecoderMessages() {
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false\nqt.gui.icc=false"));
-    g_quietTiff = true;
+    QuietTiffMessages();
 }
 
 std::unique_ptr<PictureObject> PictureObject::Load(const QByteArray& bytes, QString* error,
@@ -293,9 +265,10 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
     SetReaderLimitOnce();
     PictureSource device(raw);
     const QByteArray format = FormatFromSignature(device.peek(12));
-    if (format == "tiff" && g_quietTiff) {
-        QuietTiffOnce();
+    if (format == "tiff") {
+        WatchTiffOnce();
     }
+    const int complaintsBefore = TiffComplaints();
     if (format == "heif") {
         return ReadHeifHeader(device, error, defect);
     }
@@ -341,6 +314,8 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
     } else {
         m_decodeBytes = WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
     }
+    // What reading the tags brought on, a decoding repeats.
+    m_headerComplaints = TiffComplaints() - complaintsBefore;
     if (m_decodeBytes > kDecodeLimitBytes) {
         return Refuse(PictureDefect::TooLarge, error, defect);
     }
@@ -486,7 +461,10 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
         QImageReader reader(&device, m_format);
         reader.setAutoDetectImageFormat(false);
         reader.setAutoTransform(true);
+        const int complaintsBefore = TiffComplaints();
         const bool read = reader.read(&image);
+        // A TIFF whose strips hold less than its tags claim "reads", blank where data lacks.
+        const bool complained = TiffComplaints() - complaintsBefore > m_headerComplaints;
         if (FailedReading(device, error)) {
             return RenderStatus::Undecodable;
         }
@@ -494,7 +472,7 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
             *error = DefectText(PictureDefect::OutOfMemory);
             return RenderStatus::OutOfMemory;
         }
-        if (!read) {
+        if (!read || complained) {
             m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
             *error = DefectText(m_defect);
             return RenderStatus::Undecodable;

@@ -104,6 +104,7 @@ private:
     bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
     JpegEnding m_jpegEnding = JpegEnding::Complete;
     long long m_metadataBytes = 0;  // what the JPEG reader keeps of comments and the like
+    int m_headerComplaints = 0;     // libtiff's, about the tags alone
     PictureDefect m_defect = PictureDefect::None;
     int m_decodes = 0;
 };

@@ -9,6 +9,25 @@ void PutWord(QByteArray& bytes, int value) {
     bytes.append(char(value & 0xFF));
 }
 
+// TIFF's little-endian numbers.
+void PutLe16(QByteArray& bytes, int value) {
+    bytes.append(char(value & 0xFF));
+    bytes.append(char((value >> 8) & 0xFF));
+}
+
+void PutLe32(QByteArray& bytes, quint32 value) {
+    PutLe16(bytes, int(value & 0xFFFF));
+    PutLe16(bytes, int(value >> 16));
+}
+
+// A TIFF tag: its number, type, count and value (or where its values stand).
+void PutTiffEntry(QByteArray& bytes, const quint32 (&entry)[4]) {
+    PutLe16(bytes, int(entry[0]));
+    PutLe16(bytes, int(entry[1]));
+    PutLe32(bytes, entry[2]);
+    PutLe32(bytes, entry[3]);
+}
+
 // Where a JPEG's frame header's marker stands, or -1.
 qsizetype FrameHeader(const QByteArray& jpeg) {
     for (qsizetype at = 2; at + 12 < jpeg.size();) {
@@ -25,21 +44,44 @@ qsizetype FrameHeader(const QByteArray& jpeg) {
 
 }  // namespace
 
+QByteArray JpegInTiff(const QByteArray& jpeg, int width, int height, bool unknownTag) {
+    const quint32 ifd = 8 + quint32(jpeg.size());
+    const int count = unknownTag ? 11 : 10;
+    const quint32 samples = ifd + 2 + quint32(count) * 12 + 4;
+    QByteArray tiff("II*\0", 4);
+    PutLe32(tiff, ifd);
+    tiff += jpeg;
+    PutLe16(tiff, count);
+    const quint32 entries[][4] = {{256, 4, 1, quint32(width)},
+                                  {257, 4, 1, quint32(height)},
+                                  {258, 3, 3, samples},
+                                  {259, 3, 1, 7},  // JPEG
+                                  {262, 3, 1, 6},  // YCbCr
+                                  {273, 4, 1, 8},
+                                  {277, 3, 1, 3},
+                                  {278, 4, 1, quint32(height)},
+                                  {279, 4, 1, quint32(jpeg.size())},
+                                  {284, 3, 1, 1},
+                                  {65000, 3, 1, 1}};  // a maker's own, unknown to libtiff
+    for (int i = 0; i < count; ++i) {
+        PutTiffEntry(tiff, entries[i]);
+    }
+    PutLe32(tiff, 0);
+    PutLe16(tiff, 8), PutLe16(tiff, 8), PutLe16(tiff, 8);
+    return tiff;
+}
+
 QByteArray DeflateTiffOfZeros(int width, int height) {
     constexpr int kRows = 100;
     const int strips = (height + kRows - 1) / kRows;
     // qCompress puts the length before zlib's own stream.
     const QByteArray strip = qCompress(QByteArray(qsizetype(width) * 3 * kRows, '\0'), 9).mid(4);
-    const auto le16 = [](QByteArray& out, int v) { out += char(v & 255), out += char(v >> 8); };
-    const auto le32 = [&](QByteArray& out, quint32 v) {
-        le16(out, v & 0xFFFF), le16(out, v >> 16);
-    };
     const quint32 ifd = 8 + quint32(strip.size());
     const quint32 arrays = ifd + 2 + 11 * 12 + 4;
     QByteArray tiff("II*\0", 4);
-    le32(tiff, ifd);
+    PutLe32(tiff, ifd);
     tiff += strip;
-    le16(tiff, 11);
+    PutLe16(tiff, 11);
     const quint32 entries[][4] = {{256, 4, 1, quint32(width)},
                                   {257, 4, 1, quint32(height)},
                                   {258, 3, 3, arrays},
@@ -52,15 +94,15 @@ QByteArray DeflateTiffOfZeros(int width, int height) {
                                   {284, 3, 1, 1},
                                   {339, 3, 1, 1}};
     for (const auto& e : entries) {
-        le16(tiff, int(e[0])), le16(tiff, int(e[1])), le32(tiff, e[2]), le32(tiff, e[3]);
+        PutTiffEntry(tiff, e);
     }
-    le32(tiff, 0);
-    le16(tiff, 8), le16(tiff, 8), le16(tiff, 8);
+    PutLe32(tiff, 0);
+    PutLe16(tiff, 8), PutLe16(tiff, 8), PutLe16(tiff, 8);
     for (int i = 0; i < strips; ++i) {
-        le32(tiff, 8);
+        PutLe32(tiff, 8);
     }
     for (int i = 0; i < strips; ++i) {
-        le32(tiff, quint32(strip.size()));
+        PutLe32(tiff, quint32(strip.size()));
     }
     return tiff;
 }

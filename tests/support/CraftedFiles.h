@@ -8,6 +8,10 @@
 // A deflate TIFF of zeros claiming width × height (RGB, 8 bits): every strip of 100 rows is
 // one and the same compressed block, so the file stays small whatever it claims.
 QByteArray DeflateTiffOfZeros(int width, int height);
+// A TIFF of width × height whose one strip is `jpeg` (YCbCr, as Qt's writer makes it): a
+// smaller JPEG leaves most of what the tags claim without data. libtiff warns of an unknown
+// tag, when asked for, as it reads the tags.
+QByteArray JpegInTiff(const QByteArray& jpeg, int width, int height, bool unknownTag = false);
 // The same JPEG with `count` comment segments of `bytes` bytes each after its start marker.
 QByteArray WithComments(const QByteArray& jpeg, int count, int bytes = 65533);
 // The same JPEG with its last scan repeated, so that it holds `count` more scans.
