@@ -81,8 +81,14 @@ void CSimpleMapi::AddAttachment(const QString& path, ULONG position) {
         Tell(QStringLiteral("Anhang '%1' kann nicht gefunden werden").arg(path));
         return;
     }
-    auto& [fileName, fullPath] =
-        m_attachmentTexts.emplace_back(full->fileName.toUtf8(), full->path.toUtf8());
+    // Pictures with one result name give one file: the mail carries it once.
+    const QByteArray wanted = full->path.toUtf8();
+    for (const auto& attached : m_attachmentTexts) {
+        if (attached.second == wanted) {
+            return;
+        }
+    }
+    auto& [fileName, fullPath] = m_attachmentTexts.emplace_back(full->fileName.toUtf8(), wanted);
     MapiFileDesc file{};
     file.nPosition = position;
     file.lpszPathName = fullPath.data();

@@ -42,7 +42,8 @@ public:
     int LoadMapi();
     // Adds the file as the next attachment under its full path (resolved against the current
     // folder now; not checked for existence) and its bare name. `position` goes to the
-    // descriptor's nPosition; 0xFFFFFFFF places the file outside the text.
+    // descriptor's nPosition; 0xFFFFFFFF places the file outside the text. A file already
+    // attached under the same full path is not attached again.
     void AddAttachment(const QString& path, ULONG position);
     void ClearAttachments();
     // Sends the attachments gathered so far with this subject and text and clears them;

@@ -276,7 +276,7 @@ TEST_F(FolderWindow, RunsConvertAskAndMailAsChosen) {
                          "Umgewandelt unter dem Namen eines anderen Ergebnisses:\n"
                          "x.gif: gleicher Ergebnisname wie x.jpg; dessen Ergebnis ist ersetzt")},
          0,
-         {{"x 368x276.jpg", "x 368x276.jpg"}}},
+         {{"x 368x276.jpg"}}},
         {"into its own folder, each file once",
          {{"b.jpg", wide}, {"a.bmp", {300, 600}, "bmp"}},
          false,

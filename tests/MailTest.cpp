@@ -151,6 +151,7 @@ TEST_F(Mail, HandsSubjectTextAndAttachmentsOverExactlyAndInOrder) {
     mail.AddAttachment(pictures.File("eins.jpg"), 0xFFFFFFFF);
     mail.AddAttachment("zwei.jpg", 0xFFFFFFFF);  // against the folder of now
     mail.AddAttachment("./neu/../neu/drei ä.jpg", 0xFFFFFFFF);
+    mail.AddAttachment(pictures.File("Urlaub/neu/../zwei.jpg"), 0xFFFFFFFF);  // attached already
     QDir::setCurrent(temp.Path());
     const QString subject = "Grüße aus Köln\nzweite Zeile";
     const QString text = "Liebe Grüße,\r\nÄrger gibt's nicht.\n\n– Jörg";
