@@ -11,8 +11,10 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "Mapi.h"
+#include "platform/OutputFile.h"
 #include "platform/PrivateFolder.h"
 #include "platform/Prompts.h"
 #include "platform/SpawnAndWait.h"
@@ -59,6 +61,24 @@ QString AttachedName(const MapiFileDesc& file, const QString& path) {
     return name;
 }
 
+// Through the programs' one writer, a piece at a time: a copy is complete or not there.
+ULONG Copy(QFile& source, const QString& target) {
+    OutputFile copy(target);
+    if (copy.Stream() == nullptr) {
+        return MAPI_E_FAILURE;
+    }
+    std::vector<char> piece(64 * 1024);
+    for (qint64 read = 0; (read = source.read(piece.data(), qint64(piece.size()))) != 0;) {
+        if (read < 0) {
+            return MAPI_E_ATTACHMENT_OPEN_FAILURE;
+        }
+        if (std::fwrite(piece.data(), 1, std::size_t(read), copy.Stream()) != std::size_t(read)) {
+            return MAPI_E_FAILURE;
+        }
+    }
+    return copy.Commit() ? SUCCESS_SUCCESS : MAPI_E_FAILURE;
+}
+
 // Copies the attachments into a new folder of the staging folder, one copy under each
 // attachment's name (a name that comes twice goes into a subfolder of its own).
 ULONG Stage(const MapiMessage& message, QStringList& copies) {
@@ -92,11 +112,12 @@ ULONG Stage(const MapiMessage& message, QStringList& copies) {
             target = own + QLatin1Char('/') + name;
         }
         names.insert(name);
-        if (QFile source(path); !source.open(QIODevice::ReadOnly)) {
+        QFile source(path);
+        if (!source.open(QIODevice::ReadOnly)) {
             return MAPI_E_ATTACHMENT_OPEN_FAILURE;
         }
-        if (!QFile::copy(path, target)) {
-            return MAPI_E_FAILURE;
+        if (const ULONG copied = Copy(source, target); copied != SUCCESS_SUCCESS) {
+            return copied;
         }
         copies << target;
     }

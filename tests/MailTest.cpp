@@ -220,6 +220,13 @@ TEST_F(Mail, AttachmentsThatAreNotThereSendNothing) {
     EXPECT_EQ(Calls(), QStringList{"0"}) << "xdg-email is not started";
     EXPECT_EQ(prompts.Texts().back(),
               "The specified attachment was not found. No message was sent.\r\n");
+
+    // A file that fails to read part way: no copy, half or whole, is left to send.
+    const QStringList staged = QDir(MailStagingFolder()).entryList(QDir::AllEntries);
+    mail.AddAttachment("/proc/self/mem", 0xFFFFFFFF);
+    EXPECT_EQ(mail.SendMail("Betreff", "Text"), MAPI_E_ATTACHMENT_OPEN_FAILURE);
+    EXPECT_EQ(Calls(), QStringList{"0"});
+    EXPECT_EQ(QDir(MailStagingFolder()).entryList(QDir::AllEntries), staged);
 }
 
 TEST_F(Mail, EverySendStagesItsOwnCopiesAndOldCopiesGo) {
