@@ -9,6 +9,7 @@
 
 #include "BatchProgressDlg.h"
 #include "platform/Memory.h"
+#include "platform/PostedCalls.h"
 
 FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const ConversionParams& params,
                                   const std::function<QString(const QString&)>& destinationOf,
@@ -36,21 +37,20 @@ FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const Conversion
     });
     delay.start(progressDelayMs);
 
-    // The results are told on the worker's thread; the window hears of them on its own.
+    // The results are told on the worker's thread; the window hears of them on its own,
+    // through calls whose hand-over ThreadSanitizer can follow.
+    PostedCalls posted(&loop);
     const auto run = [&] {
         report = ConvertFilesInParallel(
             files, params, destinationOf, jobs,
             [&](const FolderRunFile&) {
-                QMetaObject::invokeMethod(
-                    &loop,
-                    [&] {
-                        ++done;
-                        showProgress();
-                    },
-                    Qt::QueuedConnection);
+                posted.Post([&] {
+                    ++done;
+                    showProgress();
+                });
             },
             &cancel);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        posted.Post([&] { loop.quit(); });
     };
     std::thread worker;
     try {
