@@ -16,7 +16,6 @@ int main(int argc, char* argv[]) {
     KeepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
     QuietDecoderMessages();
-    KeepImageThreadsReady();
     QList<QByteArray> raw;
     for (int i = 1; i < argc; ++i) {
         raw << QByteArray(argv[i]);
@@ -42,5 +41,8 @@ int main(int argc, char* argv[]) {
                      ConvertUsage().toLocal8Bit().constData());
         return 2;
     }
+    // Only a run that converts needs Qt's image threads; --version and the usage text
+    // start as fast as a program that only makes its application object.
+    KeepImageThreadsReady();
     return RunConvert(options);
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
+#include <QBuffer>
 #include <QImageReader>
 #include <QSemaphore>
 #include <QThread>
@@ -66,9 +67,17 @@ ImageThreads ThreadsCanStart(int count) {
 }  // namespace
 
 bool KeepImageThreadsReady() {
-    // Qt learns which image plugins exist by opening each of them once, and forgets none it
-    // could not open: that is done now, while descriptors are still plenty.
-    QImageReader::supportedImageFormats();
+    // Qt learns which image plugins exist once, and forgets none it could not open: the
+    // list is read now, while descriptors are still plenty, and the plugins of the kinds
+    // nearly every run meets are opened with it. The rarer kinds (TIFF, WebP ...) bring
+    // libraries of their own and are opened with their first picture.
+    for (const char* format : {"jpeg", "gif"}) {
+        QBuffer nothing;
+        nothing.open(QIODevice::ReadOnly);
+        QImageReader reader(&nothing, format);
+        reader.setAutoDetectImageFormat(false);  // else Qt asks every plugin it has
+        reader.canRead();
+    }
     const int count = std::clamp(QThread::idealThreadCount(), 1, kMostThreads);
     g_state = ThreadsCanStart(count);
     if (g_state != ImageThreads::Ready) {

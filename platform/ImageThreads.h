@@ -5,8 +5,10 @@
 // its stack, no descriptor for its event loop) never runs its share, and the caller waits
 // for ever; GLib even ends the process when it lacks the descriptor. So the pool's few
 // threads are started once, while the program is still small, and kept: later conversions
-// never start a thread. The list of Qt's image plugins is read beforehand for the same
-// reason: a plugin that cannot be opened for want of a descriptor stays unknown. Call after the application object exists, before any picture.
+// never start a thread. The list of Qt's image plugins is read beforehand, and the JPEG and
+// GIF plugins opened, for the same reason: a plugin that cannot be opened for want of a
+// descriptor stays unknown. Call after the application object exists, before any picture,
+// and only where pictures will be converted: it costs a start some milliseconds.
 // False, starting none, when the threads could not all be had.
 bool KeepImageThreadsReady();
 

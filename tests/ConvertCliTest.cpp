@@ -419,21 +419,24 @@ TEST_F(ConvertCli, RecursiveRunsMirrorTheTreeAndTakeTheFormatsAsked) {
               ReadAll(out + "/a/b/deep 368x276.jpg"));
 }
 
-TEST_F(ConvertCli, LoadsLibheifOnlyWhenItMeetsAHeifFile) {
+TEST_F(ConvertCli, LoadsLibheifAndLibtiffOnlyWhenItMeetsTheirFiles) {
     const QByteArray heic = EncodeHeic(QuarterPattern(64, 48));
     if (heic.isEmpty()) {
         GTEST_SKIP() << "needs heif-enc (libheif-examples)";
     }
     const QString jpeg = Put("plain.jpg", Encode(QuarterPattern(64, 48), "jpeg"));
     const QString heif = Put("phone.heic", heic);
+    const QString tiff = Put("scan.tif", Encode(QuarterPattern(64, 48), "tiff"));
     const struct {
         const char* name;
         QStringList arguments;
         bool loadsLibheif;
+        bool loadsLibtiff;
     } cases[] = {
-        {"--version", {"--version"}, false},
-        {"a JPEG", {jpeg, destination.File("plain out.jpg")}, false},
-        {"a HEIC file", {heif, destination.File("phone out.jpg")}, true},
+        {"--version", {"--version"}, false, false},
+        {"a JPEG", {jpeg, destination.File("plain out.jpg")}, false, false},
+        {"a HEIC file", {heif, destination.File("phone out.jpg")}, true, false},
+        {"a TIFF file", {tiff, destination.File("scan out.jpg")}, false, true},
     };
     // The dynamic loader names every library it loads on standard error.
     qputenv("LD_DEBUG", "files");
@@ -441,6 +444,7 @@ TEST_F(ConvertCli, LoadsLibheifOnlyWhenItMeetsAHeifFile) {
         const ProcessResult run = Convert(c.arguments);
         EXPECT_EQ(run.exitCode, 0) << c.name;
         EXPECT_EQ(run.err.contains("libheif.so.1"), c.loadsLibheif) << c.name;
+        EXPECT_EQ(run.err.contains("libtiff.so"), c.loadsLibtiff) << c.name;
     }
     qunsetenv("LD_DEBUG");
     EXPECT_EQ(QImageReader(destination.File("phone out.jpg")).size(), QSize(368, 276));
