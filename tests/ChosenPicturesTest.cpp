@@ -16,6 +16,7 @@
 #include "app/WindowForwarding.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
+#include "support/MailStandIn.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
@@ -25,22 +26,6 @@
 #include "workflow/MainDlg.h"
 
 namespace {
-
-// Stands in for xdg-email: keeps its arguments, each ending in a NUL, and a copy of each
-// attachment as "attachedN", as the mail program would read it.
-constexpr char kRecordingMail[] = R"(#!/bin/sh
-here=$(dirname "$0")
-: > "$here/args"
-n=0
-next=
-for a in "$@"; do
-    printf '%s\0' "$a" >> "$here/args"
-    if [ -n "$next" ]; then n=$((n + 1)); cp "$a" "$here/attached$n"; fi
-    next=
-    [ "$a" = --attach ] && next=1
-done
-exit 0
-)";
 
 // The horizontal density a JPEG's JFIF header gives.
 int Density(const QByteArray& jpeg) {
@@ -56,9 +41,7 @@ protected:
         m_path = qgetenv("PATH");
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
-        WriteAll(bin.File("xdg-email"), kRecordingMail);
-        QFile::setPermissions(bin.File("xdg-email"), QFile::ReadOwner | QFile::ExeOwner);
-        qputenv("PATH", QFile::encodeName(bin.Path()) + ":/usr/bin:/bin");
+        InstallMailStandIn(bin);
     }
     void TearDown() override {
         qputenv("PATH", m_path);

@@ -2,23 +2,9 @@
 
 #include <QtEndian>
 
+#include "Bytes.h"
+
 namespace {
-
-void PutWord(QByteArray& bytes, int value) {
-    bytes.append(char((value >> 8) & 0xFF));
-    bytes.append(char(value & 0xFF));
-}
-
-// TIFF's little-endian numbers.
-void PutLe16(QByteArray& bytes, int value) {
-    bytes.append(char(value & 0xFF));
-    bytes.append(char((value >> 8) & 0xFF));
-}
-
-void PutLe32(QByteArray& bytes, quint32 value) {
-    PutLe16(bytes, int(value & 0xFFFF));
-    PutLe16(bytes, int(value >> 16));
-}
 
 // A TIFF tag: its number, type, count and value (or where its values stand).
 void PutTiffEntry(QByteArray& bytes, const quint32 (&entry)[4]) {

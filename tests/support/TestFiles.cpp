@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <csignal>
 
+#include "Bytes.h"
+
 TestFolder::TestFolder() {
     EXPECT_TRUE(m_dir.isValid());
 }
@@ -86,8 +88,6 @@ private:
     int m_count = 0;
 };
 
-void PutLe16(QByteArray& bytes, int value);
-
 }  // namespace
 
 QByteArray EncodeGif(const QImage& image) {
@@ -130,26 +130,6 @@ QByteArray EncodeGif(const QImage& image) {
     gif.append(char(0)).append(char(0x3B));
     return gif;
 }
-
-namespace {
-
-void PutWord(QByteArray& bytes, int value) {
-    bytes.append(char((value >> 8) & 0xFF));
-    bytes.append(char(value & 0xFF));
-}
-
-// Little-endian TIFF words inside the EXIF block.
-void PutLe16(QByteArray& bytes, int value) {
-    bytes.append(char(value & 0xFF));
-    bytes.append(char((value >> 8) & 0xFF));
-}
-
-void PutLe32(QByteArray& bytes, int value) {
-    PutLe16(bytes, value & 0xFFFF);
-    PutLe16(bytes, (value >> 16) & 0xFFFF);
-}
-
-}  // namespace
 
 QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation) {
     QByteArray exif("Exif\0\0", 6);

@@ -1,0 +1,9 @@
+#pragma once
+
+class TestFolder;
+
+// Stands in for xdg-email: keeps its arguments (each ending in a NUL) and a copy of every
+// attachment as xdg-email saw it, notes each call with its number of attachments, and ends
+// as the file "status" says ("crash", "wait", "linger", "late-failure" or an exit status).
+// It goes into `bin`, which is put first on PATH; the caller restores PATH.
+void InstallMailStandIn(const TestFolder& bin);
