@@ -58,7 +58,9 @@ JpegFrame ParseFrame(const QByteArray& segment, int marker) {
         const int v = Byte(segment, 9 + 3 * c) & 15;
         const long long columns = CeilDiv(1LL * frame.width * h, 8LL * maxH);
         const long long rows = CeilDiv(1LL * frame.height * v, 8LL * maxV);
-        frame.blocks += RoundUp(columns, h) * RoundUp(rows, v);
+        const long long blocks = RoundUp(columns, h) * RoundUp(rows, v);
+        frame.components.push_back({Byte(segment, 8 + 3 * c), h, v, blocks});
+        frame.blocks += blocks;
     }
     frame.valid = frame.width > 0 && frame.height > 0;
     return frame;
@@ -142,6 +144,8 @@ public:
             }
         }
     }
+    // Where the next byte lies in the device.
+    qint64 Position() const { return m_base + m_at; }
     bool Skip(qint64 count) {
         while (count > 0) {
             if (m_at == m_chunk.size() && !Refill()) {
@@ -156,6 +160,7 @@ public:
 
 private:
     bool Refill() {
+        m_base += m_chunk.size();
         m_chunk = m_device.read(1 << 16);
         m_at = 0;
         return !m_chunk.isEmpty();
@@ -164,7 +169,27 @@ private:
     QIODevice& m_device;
     QByteArray m_chunk;
     qsizetype m_at = 0;
+    qint64 m_base = 0;
 };
+
+// More scans than this are refused before decoding anyway; their headers are not kept.
+constexpr std::size_t kKeptScans = 1000;
+
+// A scan header's fields after its length field; false when they do not fit its length.
+bool ParseScanHeader(const unsigned char* header, int size, JpegScan& scan) {
+    const int count = size > 0 ? header[0] : 0;
+    if (count < 1 || count > 4 || size != 4 + 2 * count) {
+        return false;
+    }
+    for (int c = 0; c < count; ++c) {
+        scan.components.push_back(header[1 + 2 * c]);
+    }
+    scan.ss = header[1 + 2 * count];
+    scan.se = header[2 + 2 * count];
+    scan.ah = header[3 + 2 * count] >> 4;
+    scan.al = header[3 + 2 * count] & 15;
+    return true;
+}
 
 JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
     if (!device.seek(0)) {
@@ -177,10 +202,13 @@ JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
     bool inScan = false;
     bool damaged = false;
     int nextRestart = 0;
+    bool keepScans = true;
+    bool scanOpen = false;
     for (;;) {
         if (inScan && !bytes.FindMarker()) {
             return JpegEnding::CutOff;
         }
+        const qint64 markerAt = bytes.Position();
         int code = bytes.Next();
         if (code != 0xFF) {
             if (code < 0) {
@@ -199,6 +227,10 @@ JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
             damaged = damaged || !inScan;  // a stuffed byte belongs into a scan's data
             continue;
         }
+        if (scanOpen && !(code >= 0xD0 && code <= 0xD7)) {
+            walk.scanList.back().end = markerAt;  // the scan's data ends here
+            scanOpen = false;
+        }
         if (code == 0xD9) {
             return damaged ? JpegEnding::Damaged : JpegEnding::Complete;
         }
@@ -209,6 +241,9 @@ JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
             continue;
         }
         if (code == 0x01) {
+            keepScans = false;  // too rare to plan around
+            scanOpen = false;
+            walk.scanList.clear();
             continue;  // TEM, which stands alone
         }
         if (code == 0xD8 || code < 0xC0) {
@@ -224,8 +259,29 @@ JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
         if (length < 2) {
             return JpegEnding::Damaged;
         }
-        if (!bytes.Skip(length - 2)) {
+        constexpr int kLongestScanHeader = 12;
+        if (code == 0xDA && keepScans && length - 2 <= kLongestScanHeader) {
+            unsigned char header[kLongestScanHeader];
+            for (int i = 0; i < length - 2; ++i) {
+                const int byte = bytes.Next();
+                if (byte < 0) {
+                    return JpegEnding::CutOff;
+                }
+                header[i] = static_cast<unsigned char>(byte);
+            }
+            JpegScan scan;
+            scan.start = markerAt;
+            keepScans =
+                ParseScanHeader(header, length - 2, scan) && walk.scanList.size() < kKeptScans;
+            walk.scanList.push_back(std::move(scan));
+            scanOpen = keepScans;
+        } else if (!bytes.Skip(length - 2)) {
             return JpegEnding::CutOff;
+        } else if (code == 0xDA) {
+            keepScans = false;
+        }
+        if (!keepScans) {
+            walk.scanList.clear();
         }
         walk.scans += code == 0xDA ? 1 : 0;
         walk.commentBytes += code == 0xFE ? length : 0;

@@ -291,6 +291,7 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
             return Refuse(PictureDefect::TooLarge, error, defect);
         }
         m_jpegEnding = walk.ending;
+        m_eighth = PlanEighthDecoding(frame, walk);
     }
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
@@ -304,12 +305,15 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
     }
     m_format = reader.format();
     m_decodesScaled = m_format == "jpeg";
-    m_turnedByExif = (reader.transformation() & QImageIOHandler::TransformationRotate90) != 0;
+    m_turn = reader.transformation();
+    m_turnedByExif = (m_turn & QImageIOHandler::TransformationRotate90) != 0;
     m_size = m_turnedByExif ? stored.transposed() : stored;
     m_stored = stored;
     if (m_decodesScaled) {
         m_coefficientBytes = CoefficientBytes(frame);
-        m_decodeBytes = m_metadataBytes + m_coefficientBytes +
+        // Its smallest decoding is at 1/8.
+        m_decodeBytes = m_metadataBytes +
+                        (m_eighth.applies ? m_eighth.coefficientBytes : m_coefficientBytes) +
                         4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
     } else {
         m_decodeBytes = WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
@@ -390,15 +394,22 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
         return RenderStatus::Undecodable;
     }
     PictureSource device(*opened);
-    QImageReader reader(&device, m_format);
-    reader.setAutoDetectImageFormat(false);
-    reader.setAutoTransform(true);
-    if (size != m_size) {
-        // The reader scales the picture as stored, before it turns it upright.
-        reader.setScaledSize(m_turnedByExif ? size.transposed() : size);
-    }
+    // The reader scales the picture as stored, before it turns it upright.
+    const QSize scaled = m_turnedByExif ? size.transposed() : size;
     QImage image;
-    const bool read = reader.read(&image);
+    bool read = false;
+    if (AtEighth(size)) {
+        image = DecodeJpegAtEighth(device, m_eighth, scaled, m_turn);
+        read = !image.isNull();
+    } else {
+        QImageReader reader(&device, m_format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setAutoTransform(true);
+        if (size != m_size) {
+            reader.setScaledSize(scaled);
+        }
+        read = reader.read(&image);
+    }
     // The decoder makes up what a damaged file lacks (grey, mostly): say so.
     m_defect = m_jpegEnding == JpegEnding::CutOff    ? PictureDefect::CutOff
                : m_jpegEnding == JpegEnding::Damaged ? PictureDefect::DamagedData
@@ -501,10 +512,19 @@ bool PictureObject::FailedReading(const PictureSource& device, QString* error) {
     return false;
 }
 
+bool PictureObject::AtEighth(QSize size) const {
+    return m_eighth.applies && size != m_size &&
+           DecodedAtEighth(m_stored, m_turnedByExif ? size.transposed() : size);
+}
+
 long long PictureObject::DrawingBytes(QSize size) const {
     const long long drawing = 4LL * size.width() * size.height();
     if (!m_decodesScaled) {
         return m_decodeBytes + drawing;
+    }
+    if (AtEighth(size)) {
+        return m_metadataBytes + m_eighth.coefficientBytes +
+               4 * CeilEighth(m_stored.width()) * CeilEighth(m_stored.height()) + drawing;
     }
     const int denominator = ScaleDenominator(m_stored, m_turnedByExif ? size.transposed() : size);
     const long long decoded =

@@ -2,11 +2,13 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <QString>
 #include <memory>
 
 #include "FileOps.h"
+#include "JpegEighth.h"
 #include "JpegFrame.h"
 #include "PictureDefect.h"
 
@@ -87,6 +89,8 @@ private:
     RenderStatus Prepare(QSize size, QString* error);
     QIODevice* OpenSource(QBuffer& buffer, QFile& file, QString* error);
     RenderStatus DecodeScaled(QSize size, QString* error);
+    // Whether a drawing of `size` (upright) is decoded at 1/8 through m_eighth.
+    bool AtEighth(QSize size) const;
     RenderStatus DecodeWhole(QString* error);
 
     QByteArray m_bytes;  // the picture, unless it comes from a file
@@ -95,12 +99,14 @@ private:
     QByteArray m_format;
     bool m_decodesScaled = false;
     bool m_turnedByExif = false;  // the upright picture is the stored one turned a quarter
-    QSize m_size;                 // upright
-    QSize m_stored;               // as stored, before any EXIF turn
-    QImage m_whole;               // formats decoded whole, once drawn: opaque RGB32
-    QImage m_drawn;               // the last drawing, B, G, R bytes
+    QImageIOHandler::Transformations m_turn;  // what makes the stored picture upright
+    QSize m_size;                             // upright
+    QSize m_stored;                           // as stored, before any EXIF turn
+    QImage m_whole;                           // formats decoded whole, once drawn: opaque RGB32
+    QImage m_drawn;                           // the last drawing, B, G, R bytes
     long long m_decodeBytes = 0;
     long long m_coefficientBytes = 0;  // what a JPEG of several scans keeps while decoding
+    EighthPlan m_eighth;               // how a progressive JPEG is drawn at 1/8
     bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
     JpegEnding m_jpegEnding = JpegEnding::Complete;
     long long m_metadataBytes = 0;  // what the JPEG reader keeps of comments and the like

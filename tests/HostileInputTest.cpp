@@ -101,6 +101,8 @@ TEST(HostileInput, AReadErrorIsNeitherSuccessNorDamage) {
     const QByteArray bmp = Encode(QuarterPattern(200, 200), "bmp");
     const QByteArray jpeg = Encode(QuarterPattern(400, 300), "jpeg");
     const QByteArray png = Encode(QuarterPattern(300, 300), "png");
+    // Drawn at 1/8 by a decoding of its own.
+    const QByteArray progressive = EncodeWithCjpeg(QuarterPattern(800, 600), {"-progressive"});
     struct Case {
         const char* what;
         QByteArray bytes;
@@ -111,6 +113,7 @@ TEST(HostileInput, AReadErrorIsNeitherSuccessNorDamage) {
         {"BMP failing in its header", bmp, 20},
         {"JPEG failing half way", jpeg, jpeg.size() / 2},
         {"PNG failing half way", png, png.size() / 2},
+        {"progressive JPEG failing half way", progressive, progressive.size() / 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
