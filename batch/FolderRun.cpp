@@ -16,8 +16,9 @@
 namespace {
 
 // Memory the workers' decodings may take together. Most photos need a few megabytes at the
-// reduced scale; a large progressive JPEG keeps all its coefficients (90 MB for 15
-// megapixels without chroma subsampling) and then decodes alone.
+// reduced scale; a progressive JPEG decoded at 1/4 or more keeps all its coefficients (90 MB
+// for 15 megapixels without chroma subsampling) and may then decode alone. At 1/8 it keeps
+// little more than its chroma's.
 constexpr long long kDecodeBudget = 48LL * 1024 * 1024;
 
 // Files whose names differ only in the extension may give the same result name in the same

@@ -21,7 +21,9 @@ struct Slot {
     char path[kPathBytes];
 };
 
-Slot g_slots[kSlots];
+// Zeros known at compile time: the 1.3 MB stay untouched until used, instead of being
+// written through at every start.
+constinit Slot g_slots[kSlots] = {};
 std::atomic<int> g_deferTo{-1};
 std::atomic<bool> g_deferred{false};
 std::atomic<bool> g_endingRequested{false};
