@@ -50,6 +50,9 @@ struct JpegOptions {
     J_COLOR_SPACE in = JCS_RGB;
     J_COLOR_SPACE out = JCS_YCbCr;
     bool progressive = false;
+    // Large enough for a drawing at 1/8 of it, which progressive files take a way of their own.
+    int width = kWidth;
+    int height = kHeight;
     bool scanPerComponent = false;
     bool arithmetic = false;
     bool fullChroma = false;
@@ -81,8 +84,8 @@ QByteArray EncodeJpeg(const JpegOptions& o) {
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
+    cinfo.image_width = static_cast<JDIMENSION>(o.width);
+    cinfo.image_height = static_cast<JDIMENSION>(o.height);
     cinfo.input_components = o.components;
     cinfo.in_color_space = o.in;
     jpeg_set_defaults(&cinfo);
@@ -117,10 +120,10 @@ QByteArray EncodeJpeg(const JpegOptions& o) {
                           reinterpret_cast<const JOCTET*>(o.app2.constData()),
                           static_cast<unsigned>(o.app2.size()));
     }
-    std::vector<unsigned char> row(static_cast<std::size_t>(kWidth * o.components));
+    std::vector<unsigned char> row(static_cast<std::size_t>(o.width * o.components));
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = static_cast<int>(cinfo.next_scanline);
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < o.width; ++x) {
             for (int c = 0; c < o.components; ++c) {
                 row[static_cast<std::size_t>(x * o.components + c)] = Channel(x, y, c % 3);
             }
@@ -398,6 +401,10 @@ int main(int argc, char* argv[]) {
     picture("baseline.jpg", EncodeJpeg({}));
     picture("full-chroma.jpg", EncodeJpeg({.fullChroma = true}));
     picture("progressive.jpg", EncodeJpeg({.progressive = true}));
+    picture("progressive-eighth.jpg",
+            EncodeJpeg({.progressive = true, .width = 120, .height = 80}));
+    picture("progressive-eighth-444.jpg",
+            EncodeJpeg({.progressive = true, .width = 120, .height = 80, .fullChroma = true}));
     picture("scan-per-component.jpg", EncodeJpeg({.scanPerComponent = true}));
     picture("arithmetic.jpg", EncodeJpeg({.arithmetic = true}));
     picture("arithmetic-scans.jpg", EncodeJpeg({.scanPerComponent = true, .arithmetic = true}));

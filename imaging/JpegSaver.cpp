@@ -32,15 +32,17 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
     }
     ImageBuffer copy;
     if (!copy.Create(info.width, info.height)) {
-        m_lastError =
-            QStringLiteral("not enough memory for a %1 x %2 picture").arg(info.width).arg(info.height);
+        m_lastError = QStringLiteral("not enough memory for a %1 x %2 picture")
+                          .arg(info.width)
+                          .arg(info.height);
         return false;
     }
     if (source != nullptr) {
         copy.Dc().BitBlt(0, 0, info.width, info.height, *source, 0, 0);
     }
 
-    OutputFile output(path);
+    OutputFile output(path,
+                      m_ownerOnly ? OutputFile::Access::OwnerOnly : OutputFile::Access::AsTarget);
     if (output.Stream() == nullptr) {
         m_systemError = output.SystemError();
         m_lastError = output.Error();

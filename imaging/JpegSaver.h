@@ -16,6 +16,9 @@ public:
     bool SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, int maxHeight,
                           int maxWidth, int dpi);
 
+    // Files saved from now on are readable by their owner alone (see OutputFile).
+    void SetOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
+
     const QString& LastError() const { return m_lastError; }
     // The system's error number of the last failure; 0 when the system did not fail.
     int LastSystemError() const { return m_systemError; }
@@ -23,4 +26,5 @@ public:
 private:
     QString m_lastError;
     int m_systemError = 0;
+    bool m_ownerOnly = false;
 };

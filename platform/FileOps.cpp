@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-std::FILE* CreateNewFile(const QString& path) {
+std::FILE* CreateNewFile(const QString& path, unsigned mode) {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
         return nullptr;
     }

@@ -7,7 +7,7 @@ class QFile;
 
 // Creates a new file for binary writing, failing when the name exists already (so a file
 // that merely happens to carry the name is never overwritten). Null on failure.
-std::FILE* CreateNewFile(const QString& path);
+std::FILE* CreateNewFile(const QString& path, unsigned mode = 0666);
 
 // Puts `from` in the place of `to` in one step: `to` is either its old or its new content,
 // never missing. Both must lie on one file system.

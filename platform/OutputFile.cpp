@@ -40,10 +40,11 @@ QString FollowLinks(QString path) {
 
 }  // namespace
 
-OutputFile::OutputFile(const QString& target) {
+OutputFile::OutputFile(const QString& target, Access access) {
     struct stat info {};
     if (::stat(QFile::encodeName(target).constData(), &info) != 0 || S_ISREG(info.st_mode)) {
-        m_temporary = std::make_unique<TemporaryFile>(FollowLinks(target));
+        m_temporary =
+            std::make_unique<TemporaryFile>(FollowLinks(target), access == Access::OwnerOnly);
         m_stream = m_temporary->Stream();
         if (m_stream == nullptr) {
             Fail(errno);

@@ -18,7 +18,11 @@ class TemporaryFile;
 // socket is refused, and so is a pipe that nobody reads (it would wait for ever).
 class OutputFile {
 public:
-    explicit OutputFile(const QString& target);
+    // Who may read a regular file written: whoever could read the target before (a new
+    // file: as the umask says), or its owner alone, while it is written too.
+    enum class Access { AsTarget, OwnerOnly };
+
+    explicit OutputFile(const QString& target, Access access = Access::AsTarget);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();

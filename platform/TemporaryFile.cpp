@@ -26,7 +26,8 @@ QString RandomName(const QString& target) {
 
 }  // namespace
 
-TemporaryFile::TemporaryFile(const QString& target) : m_target(target) {
+TemporaryFile::TemporaryFile(const QString& target, bool ownerOnly)
+    : m_target(target), m_ownerOnly(ownerOnly) {
     for (int attempt = 0; attempt < kAttempts && m_file == nullptr; ++attempt) {
         m_path = RandomName(target);
         // Registered before it exists, so that no moment leaves it uncovered.
@@ -35,7 +36,7 @@ TemporaryFile::TemporaryFile(const QString& target) : m_target(target) {
             break;
         }
         m_slot = RegisterTemporaryFile(QFile::encodeName(m_path).constData());
-        m_file = CreateNewFile(m_path);
+        m_file = CreateNewFile(m_path, ownerOnly ? 0600 : 0666);
         EndCreatingFile();
         if (m_file == nullptr) {
             const int reason = errno;
@@ -85,6 +86,9 @@ bool TemporaryFile::Commit() {
 }
 
 bool TemporaryFile::KeepTargetsPermissions() {
+    if (m_ownerOnly) {
+        return true;  // made so
+    }
     struct stat target {};
     if (::stat(QFile::encodeName(m_target).constData(), &target) != 0) {
         return true;  // a new file: made with the umask's permissions

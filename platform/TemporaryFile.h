@@ -9,7 +9,9 @@
 // (see EndingSignals.h).
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const QString& target);
+    // With `ownerOnly`, the file is made readable and writable by its owner alone, from its
+    // first moment to its last, whatever the target's permissions were.
+    explicit TemporaryFile(const QString& target, bool ownerOnly = false);
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile();
@@ -31,4 +33,5 @@ private:
     std::FILE* m_file = nullptr;
     int m_slot = -1;
     bool m_committed = false;
+    bool m_ownerOnly = false;
 };

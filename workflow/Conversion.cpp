@@ -277,6 +277,8 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     }
     JpegSaver saver;
     const bool previewFile = target == m_previewPath;
+    // It shows the user's picture: no one else is to read it, wherever it lies.
+    saver.SetOwnerOnly(previewFile);
     if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), result.quality, -1, -1,
                                 params.Resolution)) {
         WriteFailed(result, target, saver);
@@ -284,10 +286,6 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
             m_view->PreviewNotWritten(result);
         }
         return result;
-    }
-    if (previewFile) {
-        // It shows the user's picture: no one else is to read it, wherever it lies.
-        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     result.width = written->Width();
     result.height = written->Height();
