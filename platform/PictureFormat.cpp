@@ -18,9 +18,11 @@ QByteArray FormatFromSignature(const QByteArray& bytes) {
     if (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP") {
         return "webp";
     }
-    if (bytes.startsWith("II*\0") || bytes.startsWith("MM\0*") || bytes.startsWith("II+\0") ||
-        bytes.startsWith("MM\0+")) {
-        return "tiff";
+    // A TIFF's (or BigTIFF's) byte order and version; a string would end at the zero byte.
+    for (const char* mark : {"II*\0", "MM\0*", "II+\0", "MM\0+"}) {
+        if (bytes.startsWith(QByteArrayView(mark, 4))) {
+            return "tiff";
+        }
     }
     if (IsHeifSignature(bytes)) {
         return "heif";

@@ -75,6 +75,11 @@ TEST(HostileInput, CraftedFilesAreRefusedForWhatTheyAre) {
          PictureDefect::UnreadKind},
         {"a JPEG with a start of noise", QByteArray("\xFF\xD8 nothing but noise"),
          PictureDefect::DamagedHeader},
+        // Only the four bytes of a TIFF's order mark and version make one.
+        {"text beginning with MM", QByteArray("MMXVI was a year, not a picture"),
+         PictureDefect::NotAPicture},
+        {"text beginning with II*", QByteArray("II** a list item"), PictureDefect::NotAPicture},
+        {"a TIFF's mark and no more", QByteArray("II*\0", 4), PictureDefect::DamagedHeader},
     };
     if (!heic.isEmpty()) {
         cases.push_back(
