@@ -262,15 +262,32 @@ TEST_F(Panel, TheToggleWidensToTheColoursAndBack) {
     EXPECT_LE(RightEdge(1026), panel->width()) << "so can the quality field";
     EXPECT_GT(RightEdge(1047), panel->width()) << "the colours are cut off";
     EXPECT_FALSE(Control(1047)->isVisible()) << "and out of reach of Tab";
+    // Below the lowest control showing, the same margin folded or not: no empty strip.
+    const auto marginBelow = [this] {
+        int lowest = 0;
+        for (const QWidget* control : panel->findChildren<QWidget*>()) {
+            if (control->isVisible() && control->parentWidget() != panel) {
+                lowest = std::max(lowest, control->mapTo(panel, QPoint(0, control->height())).y());
+            }
+        }
+        return panel->height() - lowest;
+    };
+    const int foldedMargin = marginBelow();
+    EXPECT_GE(foldedMargin, 0);
+    EXPECT_LT(foldedMargin, 20);
+    const int foldedHeight = panel->height();
     const struct {
         bool hidden;
         int reference;
         int tip;
-    } states[] = {{false, 1055, 1053}, {true, 1052, 1052}};
+        bool taller;
+    } states[] = {{false, 1055, 1053, true}, {true, 1052, 1052, false}};
     for (const auto& state : states) {
         QTest::mouseClick(Control(1054), Qt::LeftButton);
         EXPECT_EQ(panel->ExtensionsHidden(), state.hidden);
         EXPECT_EQ(panel->width(), RightEdge(state.reference) + Control(1057)->x());
+        EXPECT_EQ(marginBelow(), foldedMargin);
+        EXPECT_EQ(panel->height() > foldedHeight, state.taller);
         EXPECT_EQ(Control(1054)->toolTip(), LoadString(state.tip));
         EXPECT_EQ(Control<CSpinEdit>(1049)->SpinButton()->isVisible(), !state.hidden);
         EXPECT_FALSE(Control(1064)->isVisible());

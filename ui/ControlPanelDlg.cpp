@@ -46,6 +46,17 @@ Widget* Find(const QWidget& dialog, int id) {
     return qobject_cast<Widget*>(ControlById(dialog, id));
 }
 
+// The bottom edge of the lowest control not hidden, in the client's coordinates.
+int LowestShownBottom(const QWidget& client) {
+    int lowest = 0;
+    for (const QWidget* control : client.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isHidden()) {
+            lowest = std::max(lowest, control->geometry().bottom() + 1);
+        }
+    }
+    return lowest;
+}
+
 }  // namespace
 
 CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
@@ -68,6 +79,8 @@ CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
     layout->setSpacing(0);
     layout->addWidget(m_client);
     setFixedHeight(m_clientHeight);
+    m_bottomMargin = std::max(0, m_clientHeight - LowestShownBottom(*m_client));
+    m_shownHeight = m_clientHeight;
     BindControls();
     // Three short lines fill the information box; a scroll bar would take the room they need.
     m_info->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -237,14 +250,15 @@ void CControlPanelDlg::InitControls() {
     m_convert->SetImage(kConvertImage);
     m_toggle->SetImage(kMoreImage);
     m_reset->SetImage(kResetImage);
+    // Before the panel is cut to the controls showing: the images give these their size.
+    m_picture3->SetImage(kPictureScripts);
+    m_picture2->SetImage(kPictureFolders);
+    m_picture1->SetImage(kPictureProgram);
     // The basic state shows the size and quality controls as well, not only the buttons and
     // the information box: without them the panel could change nothing.
     ShowUpTo(*m_qualityBox);
     PanelControls::SetToolTips(*m_client, ExtensionsHidden());
     LoadMenu();
-    m_picture3->SetImage(kPictureScripts);
-    m_picture2->SetImage(kPictureFolders);
-    m_picture1->SetImage(kPictureProgram);
 }
 
 void CControlPanelDlg::PlaceAsStored() {
@@ -271,7 +285,7 @@ void CControlPanelDlg::LoadMenu() {
                                    .mailSetup = [this] { Forward(&CMainDlg::OnMailSetup); },
                                    .about = [this] { Forward(&CMainDlg::ShowAbout); }});
     static_cast<QVBoxLayout*>(layout())->setMenuBar(m_menu);
-    setFixedHeight(m_clientHeight + m_menu->sizeHint().height());
+    ApplyHeight();
 }
 
 void CControlPanelDlg::ShowUpTo(const QWidget& reference) {
@@ -290,6 +304,14 @@ void CControlPanelDlg::ShowUpTo(const QWidget& reference) {
             control->setVisible(control->mapTo(this, QPoint(0, 0)).x() < right);
         }
     }
+    // Nor is the room kept below them that only the controls cut off need.
+    m_shownHeight = std::min(m_clientHeight, LowestShownBottom(*m_client) + m_bottomMargin);
+    ApplyHeight();
+}
+
+void CControlPanelDlg::ApplyHeight() {
+    const int menu = m_menu != nullptr ? m_menu->sizeHint().height() : 0;
+    setFixedHeight(m_shownHeight + menu);
 }
 
 void CControlPanelDlg::SetInfoText(const QString& text) {

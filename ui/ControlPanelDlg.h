@@ -91,6 +91,8 @@ private:
     void LoadMenu();
     // Shows the panel up to `reference`, with the margin at its right that it has at its left.
     void ShowUpTo(const QWidget& reference);
+    // The window's height: the controls showing and the menu bar.
+    void ApplyHeight();
     void OnColourChange(int ConversionParams::*parameter, const CSpinEdit* field);
     // Hands a command on to the main window.
     void Forward(void (CMainDlg::*command)());
@@ -133,5 +135,7 @@ private:
     // window's client area.
     QWidget* m_client = nullptr;
     int m_clientHeight = 0;
+    int m_bottomMargin = 0;  // below the lowest control of the template
+    int m_shownHeight = 0;   // of the controls left showing, with that margin
     QTimer m_timer;
 };
