@@ -18,8 +18,8 @@ struct DefectWords {
 constexpr DefectWords kWords[] = {
     {PictureDefect::NotAFile, "not a regular file",
      "Das ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät oder eine Pipe.", nullptr},
-    {PictureDefect::NotAPicture, "not a JPEG, GIF or BMP picture",
-     "Die Datei ist kein JPEG-, GIF- oder BMP-Bild.", nullptr},
+    {PictureDefect::NotAPicture, "not a picture (JPEG, GIF, BMP, PNG, TIFF, WebP or HEIC)",
+     "Die Datei ist kein Bild (JPEG, GIF, BMP, PNG, TIFF, WebP oder HEIC).", nullptr},
     {PictureDefect::UnreadKind, "a kind of picture this program does not read",
      "Diese Art Bild kann das Programm nicht lesen.", nullptr},
     {PictureDefect::DamagedHeader, "damaged header", "Das Bild hat einen beschädigten Kopf.",

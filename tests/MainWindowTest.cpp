@@ -401,8 +401,10 @@ TEST_F(MainWindow, AnUnreadablePictureIsToldAndThePictureThatWasOpenStays) {
         bool pictureOpen;
         const char* reason;
     } cases[] = {
-        {"Notiz.jpg", Way::Dialog, true, "Die Datei ist kein JPEG-, GIF- oder BMP-Bild."},
-        {"Notiz.jpg", Way::CommandLine, false, "Die Datei ist kein JPEG-, GIF- oder BMP-Bild."},
+        {"Notiz.jpg", Way::Dialog, true,
+         "Die Datei ist kein Bild (JPEG, GIF, BMP, PNG, TIFF, WebP oder HEIC)."},
+        {"Notiz.jpg", Way::CommandLine, false,
+         "Die Datei ist kein Bild (JPEG, GIF, BMP, PNG, TIFF, WebP oder HEIC)."},
         {"fehlt.jpg", Way::Dialog, false, "Die Datei existiert nicht."},
         {"fehlt.jpg", Way::CommandLine, true, "Die Datei existiert nicht."},
         {"kaputt.bmp", Way::Dialog, true, "Das Bild hat einen beschädigten Kopf."},

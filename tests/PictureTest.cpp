@@ -380,7 +380,8 @@ TEST(Picture, MessagesSayWhatIsWrong) {
         QByteArray bytes;
         const char* text;
     } cases[] = {
-        {"garbage", QByteArray(5000, 'x'), "not a JPEG, GIF or BMP picture"},
+        {"garbage", QByteArray(5000, 'x'),
+         "not a picture (JPEG, GIF, BMP, PNG, TIFF, WebP or HEIC)"},
         {"JPEG cut in its tables", jpeg.left(100), "cut off"},
         {"JPEG whose data does not decode", WithUndefinedQuantTable(jpeg), "damaged data"},
         {"bitmap cut in its header", bmp.left(20), "cut off"},
