@@ -12,10 +12,9 @@
 #include <cstring>
 #include <memory>
 
-// clang-format off: jpeglib.h needs stdio.h before it
+// After <cstdio>, which jpeglib.h needs before it.
 #include <jerror.h>
 #include <jpeglib.h>
-// clang-format on
 
 namespace {
 
