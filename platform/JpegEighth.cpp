@@ -105,9 +105,11 @@ Decoding& Of(j_common_ptr cinfo) {
     return *static_cast<Decoding*>(cinfo->client_data);
 }
 
-void Fail(j_common_ptr cinfo, int code) {
+// Our error_exit jumps back to Decode and never returns.
+[[noreturn]] void Fail(j_common_ptr cinfo, int code) {
     cinfo->err->msg_code = code;
     (*cinfo->err->error_exit)(cinfo);
+    std::abort();
 }
 
 extern "C" void OnError(j_common_ptr cinfo) {
