@@ -409,6 +409,9 @@ EighthPlan PlanEighthDecoding(const JpegFrame& frame, const JpegWalk& walk) {
     int maxH = 1;
     int maxV = 1;
     for (const JpegComponent& c : frame.components) {
+        if (c.h < 1 || c.h > 4 || c.v < 1 || c.v > 4) {
+            return plan;  // libjpeg refuses such a frame
+        }
         maxH = std::max(maxH, c.h);
         maxV = std::max(maxV, c.v);
     }

@@ -97,6 +97,12 @@ TEST(JpegEighth, DrawsWhatQtsReaderDrawsInAFractionOfTheMemory) {
     };
     const QByteArray whole = EncodeWithCjpeg(picture, kProgressive);
     cases.push_back({"cut off", whole.left(whole.size() * 2 / 3), false, 1});
+    for (const char sampling : {'\x00', '\x50', '\x15'}) {
+        // The first component's sampling factors, in a frame libjpeg refuses.
+        QByteArray bogus = whole;
+        bogus[bogus.indexOf("\xFF\xC2") + 11] = sampling;
+        cases.push_back({"a sampling factor of 0 or 5", bogus, false, 1});
+    }
     if (!adobe.isEmpty()) {
         cases.push_back({"with an Adobe RGB profile", WithIccProfile(whole, adobe), true, 0.35});
     }
