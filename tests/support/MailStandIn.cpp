@@ -27,7 +27,7 @@ case "$status" in
           touch "$here/waited-to-the-end"; exit 0 ;;
     linger) i=0
           while [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done; exit 0 ;;
-    late-failure) sleep 2.5; exit 4 ;;
+    late-failure) sleep 3.5; exit 4 ;;
 esac
 exit "$status"
 )";
