@@ -40,8 +40,10 @@ void SetReaderLimitOnce() {
     std::call_once(once, [] { QImageReader::setAllocationLimit(PictureObject::kDecodeLimitMiB); });
 }
 
-long long CeilEighth(int value) {
-    return (static_cast<long long>(value) + 7) / 8;
+// The pixels of a JPEG decoded at 1/denominator, four bytes each.
+long long DecodedPixelBytes(QSize stored, int denominator) {
+    return 4 * ((static_cast<long long>(stored.width()) + denominator - 1) / denominator) *
+           ((static_cast<long long>(stored.height()) + denominator - 1) / denominator);
 }
 
 long long ImageBytes(QSize size, QImage::Format format) {
@@ -314,7 +316,7 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
         // Its smallest decoding is at 1/8.
         m_decodeBytes = m_metadataBytes +
                         (m_eighth.applies ? m_eighth.coefficientBytes : m_coefficientBytes) +
-                        4 * CeilEighth(stored.width()) * CeilEighth(stored.height());
+                        DecodedPixelBytes(stored, 8);
     } else {
         m_decodeBytes = WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
     }
@@ -522,15 +524,9 @@ long long PictureObject::DrawingBytes(QSize size) const {
     if (!m_decodesScaled) {
         return m_decodeBytes + drawing;
     }
-    if (AtEighth(size)) {
-        return m_metadataBytes + m_eighth.coefficientBytes +
-               4 * CeilEighth(m_stored.width()) * CeilEighth(m_stored.height()) + drawing;
-    }
     const int denominator = ScaleDenominator(m_stored, m_turnedByExif ? size.transposed() : size);
-    const long long decoded =
-        4 * ((static_cast<long long>(m_stored.width()) + denominator - 1) / denominator) *
-        ((static_cast<long long>(m_stored.height()) + denominator - 1) / denominator);
-    return m_metadataBytes + m_coefficientBytes + decoded + drawing;
+    const long long coefficients = AtEighth(size) ? m_eighth.coefficientBytes : m_coefficientBytes;
+    return m_metadataBytes + coefficients + DecodedPixelBytes(m_stored, denominator) + drawing;
 }
 
 RenderStatus PictureObject::Prepare(QSize size, QString* error) {

@@ -1,6 +1,5 @@
 #include "Conversion.h"
 
-#include <QFile>
 #include <algorithm>
 #include <new>
 
