@@ -175,11 +175,25 @@ private:
 // More scans than this are refused before decoding anyway; their headers are not kept.
 constexpr std::size_t kKeptScans = 1000;
 
-// A scan header's fields after its length field; false when they do not fit its length.
-bool ParseScanHeader(const unsigned char* header, int size, JpegScan& scan) {
-    const int count = size > 0 ? header[0] : 0;
+// Reads the `size` bytes of a scan header after its length field into `scan`. Sound when
+// they hold what that length promises; cut off when the file ends first.
+enum class ScanHeader { Sound, Unsound, CutOff };
+ScanHeader ReadScanHeader(ByteReader& bytes, int size, JpegScan& scan) {
+    constexpr int kLongest = 12;  // four components
+    if (size > kLongest) {
+        return bytes.Skip(size) ? ScanHeader::Unsound : ScanHeader::CutOff;
+    }
+    unsigned char header[kLongest] = {};
+    for (int i = 0; i < size; ++i) {
+        const int byte = bytes.Next();
+        if (byte < 0) {
+            return ScanHeader::CutOff;
+        }
+        header[i] = static_cast<unsigned char>(byte);
+    }
+    const int count = header[0];
     if (count < 1 || count > 4 || size != 4 + 2 * count) {
-        return false;
+        return ScanHeader::Unsound;
     }
     for (int c = 0; c < count; ++c) {
         scan.components.push_back(header[1 + 2 * c]);
@@ -188,7 +202,7 @@ bool ParseScanHeader(const unsigned char* header, int size, JpegScan& scan) {
     scan.se = header[2 + 2 * count];
     scan.ah = header[3 + 2 * count] >> 4;
     scan.al = header[3 + 2 * count] & 15;
-    return true;
+    return ScanHeader::Sound;
 }
 
 JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
@@ -202,8 +216,7 @@ JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
     bool inScan = false;
     bool damaged = false;
     int nextRestart = 0;
-    bool keepScans = true;
-    bool scanOpen = false;
+    bool scanOpen = false;  // the last scan kept, whose data has not ended yet
     for (;;) {
         if (inScan && !bytes.FindMarker()) {
             return JpegEnding::CutOff;
@@ -241,9 +254,8 @@ JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
             continue;
         }
         if (code == 0x01) {
-            keepScans = false;  // too rare to plan around
+            walk.scansKept = false;  // too rare to plan around
             scanOpen = false;
-            walk.scanList.clear();
             continue;  // TEM, which stands alone
         }
         if (code == 0xD8 || code < 0xC0) {
@@ -259,29 +271,18 @@ JpegEnding WalkToEnd(QIODevice& device, JpegWalk& walk) {
         if (length < 2) {
             return JpegEnding::Damaged;
         }
-        constexpr int kLongestScanHeader = 12;
-        if (code == 0xDA && keepScans && length - 2 <= kLongestScanHeader) {
-            unsigned char header[kLongestScanHeader];
-            for (int i = 0; i < length - 2; ++i) {
-                const int byte = bytes.Next();
-                if (byte < 0) {
-                    return JpegEnding::CutOff;
-                }
-                header[i] = static_cast<unsigned char>(byte);
-            }
+        if (code == 0xDA && walk.scansKept) {
             JpegScan scan;
             scan.start = markerAt;
-            keepScans =
-                ParseScanHeader(header, length - 2, scan) && walk.scanList.size() < kKeptScans;
+            const ScanHeader read = ReadScanHeader(bytes, length - 2, scan);
+            if (read == ScanHeader::CutOff) {
+                return JpegEnding::CutOff;
+            }
+            walk.scansKept = read == ScanHeader::Sound && walk.scanList.size() < kKeptScans;
             walk.scanList.push_back(std::move(scan));
-            scanOpen = keepScans;
+            scanOpen = walk.scansKept;
         } else if (!bytes.Skip(length - 2)) {
             return JpegEnding::CutOff;
-        } else if (code == 0xDA) {
-            keepScans = false;
-        }
-        if (!keepScans) {
-            walk.scanList.clear();
         }
         walk.scans += code == 0xDA ? 1 : 0;
         walk.commentBytes += code == 0xFE ? length : 0;
@@ -304,6 +305,9 @@ JpegWalk WalkJpeg(QIODevice& device) {
     const qint64 position = device.pos();
     JpegWalk walk;
     walk.ending = WalkToEnd(device, walk);
+    if (!walk.scansKept) {
+        walk.scanList.clear();
+    }
     device.seek(position);
     return walk;
 }

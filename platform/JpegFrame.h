@@ -60,8 +60,10 @@ struct JpegScan {
 struct JpegWalk {
     JpegEnding ending = JpegEnding::CutOff;
     int scans = 0;
-    // Each scan's header, as long as the headers are sound and not too many to keep.
+    // Each scan's header, as long as the headers are sound and not too many to keep;
+    // otherwise none.
     std::vector<JpegScan> scanList;
+    bool scansKept = true;
     // Comment, EXIF and colour-profile segments: the decoder keeps every one of them, and
     // turns each comment into text.
     long long commentBytes = 0;
