@@ -1,7 +1,6 @@
 #include "ConvertCommand.h"
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -72,23 +71,15 @@ bool Report(const QString& source, const ConversionResult& result, const Convert
     return true;
 }
 
-// Whether `path` is where standard output goes (/dev/stdout, or the file it is redirected to).
-bool IsStandardOutput(const QString& path) {
-    struct stat out {};
-    struct stat named {};
-    return ::fstat(STDOUT_FILENO, &out) == 0 &&
-           ::stat(QFile::encodeName(path).constData(), &named) == 0 && out.st_dev == named.st_dev &&
-           out.st_ino == named.st_ino;
-}
-
 int ConvertOne(ConvertOptions options) {
     if (IsSameFile(options.source, options.destination)) {
         PrintError(options.destination,
                    QStringLiteral("is the picture to convert; nothing written"));
         return 2;
     }
-    // The picture itself goes to standard output: its name must not be mixed into it.
-    options.quiet = options.quiet || IsStandardOutput(options.destination);
+    // The picture itself goes to standard output (/dev/stdout, or the file it is redirected
+    // to): its name must not be mixed into it.
+    options.quiet = options.quiet || IsOpenFileNamed(STDOUT_FILENO, options.destination);
     // No preview file; a picture it cannot read is reported, not replaced by the sample.
     Conversion conversion{QString()};
     const ConversionResult result = conversion.Run(

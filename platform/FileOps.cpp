@@ -48,6 +48,16 @@ QString NotRegular(mode_t mode) {
 
 }  // namespace
 
+namespace {
+
+bool IsFileNamed(const struct stat& file, const QString& path) {
+    struct stat named {};
+    return ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           file.st_dev == named.st_dev && file.st_ino == named.st_ino;
+}
+
+}  // namespace
+
 FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
@@ -80,10 +90,12 @@ FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
 
 bool IsSameFile(const QString& first, const QString& second) {
     struct stat one {};
-    struct stat other {};
-    return ::stat(QFile::encodeName(first).constData(), &one) == 0 &&
-           ::stat(QFile::encodeName(second).constData(), &other) == 0 &&
-           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+    return ::stat(QFile::encodeName(first).constData(), &one) == 0 && IsFileNamed(one, second);
+}
+
+bool IsOpenFileNamed(int descriptor, const QString& path) {
+    struct stat open {};
+    return ::fstat(descriptor, &open) == 0 && IsFileNamed(open, path);
 }
 
 long long FileSize(const QString& path) {

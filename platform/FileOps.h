@@ -23,6 +23,8 @@ FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error);
 
 // Whether two names lead to one existing file (the same device and inode).
 bool IsSameFile(const QString& first, const QString& second);
+// Whether an open descriptor is the existing file `path` names.
+bool IsOpenFileNamed(int descriptor, const QString& path);
 
 // Size in bytes, or -1 when the file does not exist or cannot be examined.
 long long FileSize(const QString& path);
