@@ -85,7 +85,7 @@ struct DcArray {
 };
 
 struct Decoding {
-    jpeg_error_mgr errors;  // first: libjpeg hands its callbacks a pointer to it
+    jpeg_error_mgr errors;  // the callbacks find this through cinfo->client_data
     std::jmp_buf jump;
     jpeg_source_mgr source;
     QIODevice* device = nullptr;
