@@ -65,14 +65,7 @@ protected:
         WriteAll(path, bytes);
         return path;
     }
-    QStringList MailArguments() const {
-        QStringList arguments;
-        for (const QByteArray& part : ReadAll(bin.File("args")).split('\0')) {
-            arguments << QString::fromUtf8(part);
-        }
-        arguments.removeLast();
-        return arguments;
-    }
+    QStringList MailArguments() const { return MailStandInArguments(bin); }
     QStringList Notices() const {
         QStringList texts;
         for (const Message& message : prompts.Messages()) {

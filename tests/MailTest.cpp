@@ -64,15 +64,7 @@ protected:
         qputenv("PATH", QFile::encodeName(bin.Path()));
     }
     void ExitWith(const char* status) { WriteAll(bin.File("status"), status); }
-    QStringList Arguments() const {
-        QStringList arguments;
-        const QList<QByteArray> parts = ReadAll(bin.File("args")).split('\0');
-        for (const QByteArray& part : parts) {
-            arguments << QString::fromUtf8(part);
-        }
-        arguments.removeLast();  // what follows the last NUL
-        return arguments;
-    }
+    QStringList Arguments() const { return MailStandInArguments(bin); }
     // The number of attachments of each call so far.
     QStringList Calls() const {
         return QString::fromUtf8(ReadAll(bin.File("calls"))).split('\n', Qt::SkipEmptyParts);

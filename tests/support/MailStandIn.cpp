@@ -39,3 +39,12 @@ void InstallMailStandIn(const TestFolder& bin) {
     QFile::setPermissions(bin.File("xdg-email"), QFile::ReadOwner | QFile::ExeOwner);
     qputenv("PATH", QFile::encodeName(bin.Path()) + ":/usr/bin:/bin");
 }
+
+QStringList MailStandInArguments(const TestFolder& bin) {
+    QStringList arguments;
+    for (const QByteArray& part : ReadAll(bin.File("args")).split('\0')) {
+        arguments << QString::fromUtf8(part);
+    }
+    arguments.removeLast();  // what follows the last NUL
+    return arguments;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class TestFolder;
 
 // Stands in for xdg-email: keeps its arguments (each ending in a NUL) and a copy of every
@@ -7,3 +9,5 @@ class TestFolder;
 // as the file "status" says ("crash", "wait", "linger", "late-failure" or an exit status).
 // It goes into `bin`, which is put first on PATH; the caller restores PATH.
 void InstallMailStandIn(const TestFolder& bin);
+// The arguments of the stand-in's last call.
+QStringList MailStandInArguments(const TestFolder& bin);
