@@ -16,7 +16,7 @@
 #include "app/WindowForwarding.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
-#include "support/MailStandIn.h"
+#include "support/MailStandInTest.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
@@ -34,21 +34,8 @@ int Density(const QByteArray& jpeg) {
                : -1;
 }
 
-class Chosen : public WindowTest {
+class Chosen : public MailStandInTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        m_path = qgetenv("PATH");
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
-        InstallMailStandIn(bin);
-    }
-    void TearDown() override {
-        qputenv("PATH", m_path);
-        qunsetenv("XDG_CACHE_HOME");
-        qunsetenv("XDG_RUNTIME_DIR");
-        WindowTest::TearDown();
-    }
     // What the window would have stored at its end.
     void Store(int size, int quality, int resolution, int maxKb) {
         QSettings stored(config.File("Weskamor/Plenmar.conf"), QSettings::IniFormat);
@@ -65,7 +52,6 @@ protected:
         WriteAll(path, bytes);
         return path;
     }
-    QStringList MailArguments() const { return MailStandInArguments(bin); }
     QStringList Notices() const {
         QStringList texts;
         for (const Message& message : prompts.Messages()) {
@@ -73,13 +59,6 @@ protected:
         }
         return texts;
     }
-
-    TestFolder bin;
-    TestFolder cache;
-    TestFolder runtime;
-    TestFolder pictures;
-    RecordingPrompts prompts;
-    QByteArray m_path;
 };
 
 // A photo-like picture: big enough that a size limit of some Kb binds.

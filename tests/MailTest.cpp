@@ -19,7 +19,7 @@
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
 #include "platform/SpawnAndWait.h"
-#include "support/MailStandIn.h"
+#include "support/MailStandInTest.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
@@ -28,16 +28,11 @@
 
 namespace {
 
-class Mail : public WindowTest {
+class Mail : public MailStandInTest {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        m_path = qgetenv("PATH");
+        MailStandInTest::SetUp();
         m_folder = QDir::currentPath();
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.Path()));
-        m_runtime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.Path()));
-        InstallMailProgram();
     }
     void TearDown() override {
         // Stand-ins that play a mail program still open are ended with the test.
@@ -49,11 +44,8 @@ protected:
             }
         }
         WaitForHandedOffPrograms(std::chrono::seconds(10));
-        qputenv("XDG_RUNTIME_DIR", m_runtime);
         QDir::setCurrent(m_folder);
-        qputenv("PATH", m_path);
-        qunsetenv("XDG_CACHE_HOME");
-        WindowTest::TearDown();
+        MailStandInTest::TearDown();
     }
 
     // The stand-in, first on PATH.
@@ -64,14 +56,13 @@ protected:
         qputenv("PATH", QFile::encodeName(bin.Path()));
     }
     void ExitWith(const char* status) { WriteAll(bin.File("status"), status); }
-    QStringList Arguments() const { return MailStandInArguments(bin); }
     // The number of attachments of each call so far.
     QStringList Calls() const {
         return QString::fromUtf8(ReadAll(bin.File("calls"))).split('\n', Qt::SkipEmptyParts);
     }
     QStringList Attached() const {
         QStringList attached;
-        const QStringList arguments = Arguments();
+        const QStringList arguments = MailArguments();
         for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
             if (arguments[i] == "--attach") {
                 attached << arguments[i + 1];
@@ -83,13 +74,6 @@ protected:
         return ReadAll(bin.File(QStringLiteral("attached%1").arg(number)));
     }
 
-    TestFolder bin;
-    TestFolder cache;
-    TestFolder runtime;
-    TestFolder pictures;
-    RecordingPrompts prompts;
-    QByteArray m_path;
-    QByteArray m_runtime;
     QString m_folder;
 };
 
@@ -120,7 +104,8 @@ TEST_F(Mail, HandsSubjectTextAndAttachmentsOverExactlyAndInOrder) {
     EXPECT_EQ(QDir::current(), QDir(temp.Path()));
 
     const QStringList attached = Attached();
-    EXPECT_EQ(Arguments().mid(0, 5), (QStringList{"--utf8", "--subject", subject, "--body", text}));
+    EXPECT_EQ(MailArguments().mid(0, 5),
+              (QStringList{"--utf8", "--subject", subject, "--body", text}));
     ASSERT_EQ(attached.size(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(attached[i].startsWith(MailStagingFolder() + "/")) << attached[i].toStdString();
@@ -131,7 +116,7 @@ TEST_F(Mail, HandsSubjectTextAndAttachmentsOverExactlyAndInOrder) {
 
     // The lists are empty after a send; empty texts are left out (xdg-email refuses them).
     EXPECT_EQ(mail.SendMail({}, {}, QString("anna@example.org")), SUCCESS_SUCCESS);
-    EXPECT_EQ(Arguments(), (QStringList{"--utf8", "anna@example.org"}));
+    EXPECT_EQ(MailArguments(), (QStringList{"--utf8", "anna@example.org"}));
     EXPECT_EQ(Calls(), (QStringList{"3", "0"}));
 }
 
@@ -418,7 +403,7 @@ TEST_F(MailWindow, SendsTheOpenPictureConvertedUnderItsOwnName) {
             << "the converted copy and its folder are gone";
         EXPECT_EQ(TempFiles(), left)
             << "the temporary file is gone: " << TempFiles().join(' ').toStdString();
-        EXPECT_EQ(Arguments().mid(0, 5),
+        EXPECT_EQ(MailArguments().mid(0, 5),
                   (QStringList{"--utf8", "--subject", "Beiliegend Ihre Bilder", "--body",
                                "In der Beilage erhalten Sie die gewünschten Bilder"}));
         EXPECT_TRUE(prompts.Messages().empty());
@@ -518,7 +503,7 @@ TEST_F(MailWindow, MailSetupChangesSubjectAndTextOnlyOnOk) {
     EXPECT_EQ(prompts.DialogCaptions(), (QStringList{"Mail Setup", "Mail Setup"}));
 
     Send(*window);
-    EXPECT_EQ(Arguments().mid(0, 5),
+    EXPECT_EQ(MailArguments().mid(0, 5),
               (QStringList{"--utf8", "--subject", "Neu", "--body", "Hallo\nWelt"}));
     window->close();
     EXPECT_EQ(QSettings(config.File("Weskamor/Plenmar.conf"), QSettings::IniFormat)
