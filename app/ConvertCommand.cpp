@@ -119,9 +119,10 @@ bool PrintSkipped(const FolderToConvert& folder) {
     const QString prefix = FolderPrefix(folder.source);
     bool skipped = false;
     for (const SkippedFile& entry : folder.listing.skipped) {
-        // A folder named like a picture is no file the user asked for.
+        // A folder named like a picture is no file the user asked for; a result of an earlier
+        // run is named, but leaves out nothing.
         if (entry.reason != SkippedFile::Reason::Folder) {
-            skipped = true;
+            skipped = SkipIsFailure(entry.reason) || skipped;
             PrintError(prefix + entry.shownName,
                        QStringLiteral("skipped: ") + SkipReasonText(entry.reason));
         }

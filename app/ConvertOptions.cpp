@@ -43,11 +43,16 @@ const std::map<QString, IntOption>& IntOptions() {
     return options;
 }
 
-// The endings of the pictures the converter reads; a folder run takes the first five unless
-// told otherwise.
+// The endings of the pictures the converter reads: a folder run takes them all unless told
+// otherwise.
 const QStringList& KnownFormats() {
-    static const QStringList formats = {"jpg",  "jpe",  "jpeg", "gif", "bmp",
-                                        "heic", "heif", "webp", "tif", "tiff"};
+    static const QStringList formats = [] {
+        QStringList endings;
+        for (const QString& pattern : FolderPatterns()) {
+            endings << pattern.mid(2);
+        }
+        return endings;
+    }();
     return formats;
 }
 
@@ -83,9 +88,10 @@ QString ConvertUsage() {
         "Usage: plenmar-convert [OPTIONS] PICTURE OUTPUT.jpg\n"
         "       plenmar-convert [OPTIONS] --folder SOURCE DESTINATION\n"
         "\n"
-        "Shrinks pictures (JPEG, GIF, BMP, HEIC/HEIF, WebP, TIFF) to JPEG files whose longer\n"
-        "side has the given size. A folder run converts every *.jpg, *.jpe, *.jpeg, *.gif and\n"
-        "*.bmp file of SOURCE into DESTINATION as \"NAME WIDTHxHEIGHT.jpg\".\n"
+        "Shrinks pictures (JPEG, GIF, BMP, HEIC/HEIF, WebP, PNG, TIFF) to JPEG files whose\n"
+        "longer side has the given size. A folder run converts every picture of SOURCE of\n"
+        "those kinds into DESTINATION as \"NAME WIDTHxHEIGHT.jpg\"; a file named so beside\n"
+        "its picture is a result of an earlier run and is left alone.\n"
         "\n"
         "  --size N            longer side in pixels, clamped to 5..3000   (default 368)\n"
         "  --quality Q         JPEG quality 0..100                          (default 70)\n"
@@ -97,8 +103,8 @@ QString ConvertUsage() {
         "                      N Kb (1 Kb = 1000 bytes); the chosen quality is printed\n"
         "  --jobs N            folder mode: files converted at once         (default: processor "
         "count)\n"
-        "  --formats LIST      folder mode: the endings taken, from jpg,jpe,jpeg,gif,bmp,heic,\n"
-        "                      heif,webp,tif,tiff                (default jpg,jpe,jpeg,gif,bmp)\n"
+        "  --formats LIST      folder mode: the endings taken, in this order (default all of\n"
+        "                      jpg,jpe,jpeg,gif,bmp,heic,heif,webp,png,tif,tiff)\n"
         "  --recursive         folder mode: subfolders too, into subfolders of DESTINATION of\n"
         "                      the same names; hidden folders and links to folders left out\n"
         "  --quiet             print nothing but errors\n"

@@ -4,34 +4,39 @@
 
 #include "FolderListing.h"
 
-const QStringList& ReadablePatterns() {
-    static const QStringList patterns = [] {
-        QStringList list = FolderPatterns();
-        for (const char* ending : {"heic", "heif", "webp", "tif", "tiff", "png"}) {
-            list << QStringLiteral("*.") + QLatin1String(ending);
-        }
-        return list;
-    }();
-    return patterns;
+namespace {
+
+FileProblem AlreadyShrunk(const QString& path) {
+    return {path, SkipReasonGerman(SkippedFile::Reason::AlreadyShrunk),
+            SkipReasonText(SkippedFile::Reason::AlreadyShrunk)};
 }
+
+}  // namespace
 
 ChosenPictures ExpandChosen(const QStringList& paths) {
     ChosenPictures chosen;
+    ShrunkCopies shrunk;
     for (const QString& path : paths) {
         if (!QFileInfo(path).isDir()) {
-            chosen.files << path;
+            if (shrunk.Contains(path)) {
+                chosen.alreadyShrunk.push_back(AlreadyShrunk(path));
+            } else {
+                chosen.files << path;
+            }
             continue;
         }
-        const FolderPictures listing = ListFolderPictures(path, ReadablePatterns());
+        const FolderPictures listing = ListFolderPictures(path);
         if (!listing.error.isEmpty()) {
             chosen.skipped.push_back(
                 {path, QStringLiteral("Das Verzeichnis lässt sich nicht lesen."), listing.error});
             continue;
         }
         const QString prefix = FolderPrefix(path);
+        // A subfolder named like a picture is none the user chose.
         for (const SkippedFile& skipped : listing.skipped) {
-            // A subfolder named like a picture is none the user chose.
-            if (skipped.reason != SkippedFile::Reason::Folder) {
+            if (skipped.reason == SkippedFile::Reason::AlreadyShrunk) {
+                chosen.alreadyShrunk.push_back(AlreadyShrunk(prefix + skipped.shownName));
+            } else if (skipped.reason != SkippedFile::Reason::Folder) {
                 chosen.skipped.push_back({prefix + skipped.shownName,
                                           SkipReasonGerman(skipped.reason),
                                           SkipReasonText(skipped.reason)});

@@ -70,5 +70,6 @@ FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const Conversion
     }
     ReturnFreedMemory();
     report.failed.insert(report.failed.begin(), chosen.skipped.begin(), chosen.skipped.end());
+    report.skipped = chosen.alreadyShrunk;
     return report;
 }

@@ -1,6 +1,7 @@
 #include "FolderListing.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "platform/Directory.h"
@@ -13,16 +14,79 @@ bool EndsWithIgnoringCase(const QByteArray& name, const QByteArray& ending) {
            name.right(ending.size()).compare(ending, Qt::CaseInsensitive) == 0;
 }
 
+// The ending of `name` among the patterns' (with its dot), or an empty one.
+qsizetype PictureEndingLength(const QByteArray& name, const QStringList& patterns) {
+    for (const QString& pattern : patterns) {
+        const QByteArray ending = pattern.mid(1).toLatin1();
+        if (EndsWithIgnoringCase(name, ending)) {
+            return ending.size();
+        }
+    }
+    return 0;
+}
+
+// The names the pictures among `names` have without their ending.
+QSet<QString> PictureStems(const std::vector<QByteArray>& names) {
+    QSet<QString> stems;
+    for (const QByteArray& name : names) {
+        if (const qsizetype ending = PictureEndingLength(name, FolderPatterns()); ending > 0) {
+            stems.insert(QFile::decodeName(name.left(name.size() - ending)));
+        }
+    }
+    return stems;
+}
+
+// The NAME of "NAME 368x276.jpg", as this program names its results; empty for other names.
+QString ShrunkCopyStem(const QString& name) {
+    static const QRegularExpression result(QStringLiteral("^(.+) [1-9][0-9]*x[1-9][0-9]*\\.jpg$"));
+    const QRegularExpressionMatch match = result.match(name);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+bool IsShrunkCopyAmong(const QString& name, const QSet<QString>& pictureStems) {
+    const QString stem = ShrunkCopyStem(name);
+    return !stem.isEmpty() && pictureStems.contains(stem);
+}
+
 }  // namespace
+
+bool ShrunkCopies::Contains(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString name = path.mid(slash + 1);
+    if (ShrunkCopyStem(name).isEmpty()) {
+        return false;
+    }
+    const QString folder =
+        slash < 0 ? QStringLiteral(".") : path.left(std::max<qsizetype>(slash, 1));
+    auto known = m_stemsOf.find(folder);
+    if (known == m_stemsOf.end()) {
+        std::vector<QByteArray> names;
+        QString ignored;
+        ReadDirectory(folder, names, &ignored);
+        known = m_stemsOf.emplace(folder, PictureStems(names)).first;
+    }
+    return IsShrunkCopyAmong(name, known->second);
+}
 
 QString FolderPrefix(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-const QStringList& FolderPatterns() {
+const QStringList& ClassicPatterns() {
     static const QStringList patterns = {QStringLiteral("*.jpg"), QStringLiteral("*.jpe"),
                                          QStringLiteral("*.jpeg"), QStringLiteral("*.gif"),
                                          QStringLiteral("*.bmp")};
+    return patterns;
+}
+
+const QStringList& FolderPatterns() {
+    static const QStringList patterns = [] {
+        QStringList list = ClassicPatterns();
+        for (const char* ending : {"heic", "heif", "webp", "png", "tif", "tiff"}) {
+            list << QStringLiteral("*.") + QLatin1String(ending);
+        }
+        return list;
+    }();
     return patterns;
 }
 
@@ -34,8 +98,14 @@ QString SkipReasonText(SkippedFile::Reason reason) {
             return QStringLiteral("not a regular file");
         case SkippedFile::Reason::Folder:
             return QStringLiteral("a folder");
+        case SkippedFile::Reason::AlreadyShrunk:
+            return QStringLiteral("already shrunk: a result of an earlier run beside its picture");
     }
     return {};
+}
+
+bool SkipIsFailure(SkippedFile::Reason reason) {
+    return reason != SkippedFile::Reason::Folder && reason != SkippedFile::Reason::AlreadyShrunk;
 }
 
 QString SkipReasonGerman(SkippedFile::Reason reason) {
@@ -48,6 +118,8 @@ QString SkipReasonGerman(SkippedFile::Reason reason) {
             return QStringLiteral("Das ist keine gewöhnliche Datei.");
         case SkippedFile::Reason::Folder:
             return QStringLiteral("Das ist ein Ordner, keine Bilddatei.");
+        case SkippedFile::Reason::AlreadyShrunk:
+            return QStringLiteral("bereits verkleinert");
     }
     return {};
 }
@@ -71,6 +143,7 @@ FolderPictures ListFolderPictures(const QString& folder, const std::vector<QByte
                                   const QStringList& patterns) {
     FolderPictures listing;
     const QString prefix = FolderPrefix(folder);
+    const QSet<QString> pictureStems = PictureStems(names);
     for (const QString& pattern : patterns) {
         const QByteArray ending = pattern.mid(1).toLatin1();
         QStringList matching;
@@ -87,6 +160,8 @@ FolderPictures ListFolderPictures(const QString& folder, const std::vector<QByte
                 skipped.push_back({ShownName(name), SkippedFile::Reason::NameNotUtf8});
             } else if (kind != FileKind::Regular) {
                 skipped.push_back({QFile::decodeName(name), SkippedFile::Reason::NotRegularFile});
+            } else if (IsShrunkCopyAmong(QFile::decodeName(name), pictureStems)) {
+                skipped.push_back({QFile::decodeName(name), SkippedFile::Reason::AlreadyShrunk});
             } else {
                 matching << prefix + QFile::decodeName(name);
             }

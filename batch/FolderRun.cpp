@@ -89,8 +89,10 @@ FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
     FolderRunReport report;
     const QString prefix = FolderPrefix(folder);
     for (const SkippedFile& skipped : listing.skipped) {
-        report.failed.push_back({prefix + skipped.shownName, SkipReasonGerman(skipped.reason),
-                                 SkipReasonText(skipped.reason)});
+        FileProblem problem{prefix + skipped.shownName, SkipReasonGerman(skipped.reason),
+                            SkipReasonText(skipped.reason)};
+        (skipped.reason == SkippedFile::Reason::AlreadyShrunk ? report.skipped : report.failed)
+            .push_back(std::move(problem));
     }
     const auto cancelled = [&] { return steps.cancelled && steps.cancelled(); };
     const qsizetype total = listing.pictures.size();

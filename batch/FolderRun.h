@@ -41,6 +41,8 @@ struct FolderRunReport {
     std::vector<FileProblem> warned;
     // Files whose result replaced the result of an earlier file of the same name.
     std::vector<FileProblem> replacing;
+    // Results of earlier runs beside their pictures, left alone: no failure, but named.
+    std::vector<FileProblem> skipped;
     // Which file each result written so far came from.
     std::map<QString, QString> sourceOfResult;
     bool cancelled = false;

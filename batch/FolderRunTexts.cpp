@@ -50,6 +50,10 @@ QString EndReport(const FolderRunReport& report, bool mailFollows, int shown) {
               << QStringLiteral("Umgewandelt unter dem Namen eines anderen Ergebnisses:");
         list(report.replacing);
     }
+    if (!report.skipped.empty()) {
+        lines << QString() << QStringLiteral("Übersprungen:");
+        list(report.skipped);
+    }
     if (mailFollows && !report.failed.empty()) {
         lines << QString()
               << (converted > 0 ? QStringLiteral("Die Mail enthält nur die umgewandelten Bilder.")

@@ -102,18 +102,16 @@ void WindowFolderRun::Run(WindowWorker& worker) {
         }
         return;
     }
+    // Without a mail the end is always told; with one, only what the mail does not show.
     const bool problems = FolderRunTexts::HasProblems(report);
-    if (problems) {
-        CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
-                                      FolderRunTexts::EndReport(report, m_settings.sendByMail),
-                                      MessageButtons::Ok, MessageIcon::Warning});
+    if (!m_settings.sendByMail || problems || !report.skipped.empty()) {
+        CurrentPrompts().ShowMessage(
+            {QStringLiteral("Plenmar"), FolderRunTexts::EndReport(report, m_settings.sendByMail),
+             MessageButtons::Ok, problems ? MessageIcon::Warning : MessageIcon::None});
     }
     if (m_settings.sendByMail) {
         const MailWaitInterrupt interrupt([&worker] { return worker.Cancelled(); });
         mail.SendMail(m_settings.mailSubject, m_settings.mailText);
-    } else if (!problems) {
-        CurrentPrompts().ShowMessage(
-            {QStringLiteral("Plenmar"), FolderRunTexts::AllConverted(), MessageButtons::Ok});
     }
 }
 

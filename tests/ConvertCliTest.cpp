@@ -76,7 +76,7 @@ TEST_F(ConvertCli, ClampsTheSizeAndRefusesWrongUsage) {
                                      QStringList{"--sharpen", picture, "x.jpg"},
                                      QStringList{"--max-kb", "0", picture, "x.jpg"},
                                      QStringList{"--recursive", picture, "x.jpg"},
-                                     QStringList{"--folder", "--formats", "png", "a", "b"},
+                                     QStringList{"--folder", "--formats", "xcf", "a", "b"},
                                      QStringList{picture}, QStringList{"--size"}}) {
         const ProcessResult run = Convert(wrong);
         EXPECT_EQ(run.exitCode, 2) << wrong.join(' ').toStdString();
@@ -123,16 +123,25 @@ TEST_F(ConvertCli, FolderRunTakesThePatternsInOrderAndSkipsWhatItCannotRead) {
     const ProcessResult run = Convert({"--folder", source.Path(), destination.Path()});
     EXPECT_EQ(run.exitCode, 1) << "one picture failed";
     const QString d = destination.Path() + '/';
-    EXPECT_EQ(Lines(run.out), (QStringList{d + "UPPER 276x368.jpg", d + "b 368x276.jpg",
-                                           d + "a 368x276.jpg", d + "c 368x276.jpg"}));
+    EXPECT_EQ(Lines(run.out),
+              (QStringList{d + "UPPER 276x368.jpg", d + "b 368x276.jpg", d + "a 368x276.jpg",
+                           d + "c 368x276.jpg", d + "d 368x276.jpg"}));
     EXPECT_TRUE(run.err.contains("broken.jpeg")) << run.err.toStdString();
-    EXPECT_EQ(Names(destination.Path()), (QStringList{"UPPER 276x368.jpg", "a 368x276.jpg",
-                                                      "b 368x276.jpg", "c 368x276.jpg"}));
+    EXPECT_EQ(Names(destination.Path()),
+              (QStringList{"UPPER 276x368.jpg", "a 368x276.jpg", "b 368x276.jpg", "c 368x276.jpg",
+                           "d 368x276.jpg"}));
 
-    // Into its own folder: the results are not converted a second time.
+    // Into its own folder: the results are not converted a second time, in that run nor in the
+    // next, which names them as results beside their pictures.
     const ProcessResult again = Convert({"--folder", "--quiet", source.Path(), source.Path()});
     EXPECT_EQ(again.out, "");
-    EXPECT_EQ(Names(source.Path()).size(), 6 + 4);
+    EXPECT_EQ(Names(source.Path()).size(), 6 + 5);
+    const ProcessResult third = Convert({"--folder", "--quiet", source.Path(), source.Path()});
+    EXPECT_EQ(Names(source.Path()).size(), 6 + 5);
+    for (const char* result : {"UPPER 276x368.jpg", "a 368x276.jpg", "d 368x276.jpg"}) {
+        EXPECT_TRUE(third.err.contains(QByteArray(result) + ": skipped: already shrunk"))
+            << result << third.err.toStdString();
+    }
 }
 
 TEST_F(ConvertCli, ParallelFolderRunsGiveTheSameFilesAsOneAtATime) {
@@ -384,7 +393,11 @@ TEST_F(ConvertCli, RecursiveRunsMirrorTheTreeAndTakeTheFormatsAsked) {
         QStringList options;
         QStringList written;
     } cases[] = {
-        {{}, {"top 368x276.jpg", "a/mid 368x276.jpg", "a/b/deep 368x276.jpg"}},
+        {{},
+         {"top 368x276.jpg", "a/mid 368x276.jpg", "a/b/deep 368x276.jpg", "a/b/web 368x276.jpg",
+          "a/b/scan 368x276.jpg"}},
+        {{"--formats", "jpg,gif"},
+         {"top 368x276.jpg", "a/mid 368x276.jpg", "a/b/deep 368x276.jpg"}},
         {{"--formats", "webp,TIF,tiff,jpg"},
          {"top 368x276.jpg", "a/b/web 368x276.jpg", "a/b/scan 368x276.jpg",
           "a/b/deep 368x276.jpg"}},

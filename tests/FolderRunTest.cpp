@@ -159,7 +159,8 @@ protected:
 TEST(FolderListing, TakesThePatternsInOrderIgnoringCaseAndNothingBelow) {
     TestFolder folder;
     for (const char* name : {"b.jpg", "a.gif", "c.bmp", "d.png", "e.jpeg", "f.jpe", "UPPER.JPG",
-                             "g.Bmp", "sub/inner.jpg", "no-extension"}) {
+                             "g.Bmp", "sub/inner.jpg", "no-extension", "h.heic", "i.TIFF", "j.webp",
+                             "b 368x276.jpg", "lonely 368x276.jpg", "c 200x150.JPG", "notes.txt"}) {
         QDir(folder.Path()).mkpath(QFileInfo(folder.File(name)).path());
         WriteAll(folder.File(name), "x");
     }
@@ -170,11 +171,16 @@ TEST(FolderListing, TakesThePatternsInOrderIgnoringCaseAndNothingBelow) {
         EXPECT_FALSE(file.contains("//")) << "one separator after the folder";
         names << QFileInfo(file).fileName();
     }
-    EXPECT_EQ(names,
-              (QStringList{"UPPER.JPG", "b.jpg", "f.jpe", "e.jpeg", "a.gif", "c.bmp", "g.Bmp"}));
-    ASSERT_EQ(listing.skipped.size(), 1u);
-    EXPECT_EQ(listing.skipped[0].shownName, "x.jpg");
-    EXPECT_EQ(listing.skipped[0].reason, SkippedFile::Reason::Folder);
+    // A result of an earlier run beside its picture is named, not taken; one without its
+    // picture, or named otherwise than the program names results, is a picture like any.
+    EXPECT_EQ(names, (QStringList{"UPPER.JPG", "b.jpg", "c 200x150.JPG", "lonely 368x276.jpg",
+                                  "f.jpe", "e.jpeg", "a.gif", "c.bmp", "g.Bmp", "h.heic", "j.webp",
+                                  "d.png", "i.TIFF"}));
+    ASSERT_EQ(listing.skipped.size(), 2u);
+    EXPECT_EQ(listing.skipped[0].shownName, "b 368x276.jpg");
+    EXPECT_EQ(listing.skipped[0].reason, SkippedFile::Reason::AlreadyShrunk);
+    EXPECT_EQ(listing.skipped[1].shownName, "x.jpg");
+    EXPECT_EQ(listing.skipped[1].reason, SkippedFile::Reason::Folder);
 }
 
 TEST(FolderRunTexts, NameEachFailureAndCutLongListsShort) {
@@ -225,17 +231,19 @@ TEST_F(FolderWindow, RunsConvertAskAndMailAsChosen) {
          false,
          true,
          {},
-         {"UPPER 276x368.jpg", "a 368x276.jpg", "b 368x276.jpg", "c 368x276.jpg"},
+         {"UPPER 276x368.jpg", "a 368x276.jpg", "b 368x276.jpg", "c 368x276.jpg", "d 368x276.jpg"},
          {},
          0,
-         {{"UPPER 276x368.jpg", "b 368x276.jpg", "a 368x276.jpg", "c 368x276.jpg"}}},
+         {{"UPPER 276x368.jpg", "b 368x276.jpg", "a 368x276.jpg", "c 368x276.jpg",
+           "d 368x276.jpg"}}},
         {"an empty folder is said to hold no pictures",
          {},
          false,
          false,
          {},
          {},
-         {"Im Verzeichnis „%1“ gibt es keine Bilder (*.jpg, *.jpe, *.jpeg, *.gif, *.bmp).\nEs "
+         {"Im Verzeichnis „%1“ gibt es keine Bilder (*.jpg, *.jpe, *.jpeg, *.gif, *.bmp, *.heic, "
+          "*.heif, *.webp, *.png, *.tif, *.tiff).\nEs "
           "wurde nichts umgewandelt."},
          0,
          {}},
@@ -277,6 +285,17 @@ TEST_F(FolderWindow, RunsConvertAskAndMailAsChosen) {
                          "x.gif: gleicher Ergebnisname wie x.jpg; dessen Ergebnis ist ersetzt")},
          0,
          {{"x 368x276.jpg"}}},
+        {"a result of an earlier run is named, not shrunk again",
+         {{"b.jpg", wide}, {"b 368x276.jpg", {368, 276}}},
+         false,
+         false,
+         {},
+         {"b 368x276.jpg", "b.jpg"},
+         {QStringLiteral("Alle Dateine sind umgewandelt\n\nÜbersprungen:\n"
+                         "b 368x276.jpg: bereits verkleinert")},
+         0,
+         {},
+         d},
         {"into its own folder, each file once",
          {{"b.jpg", wide}, {"a.bmp", {300, 600}, "bmp"}},
          false,
@@ -394,7 +413,8 @@ TEST_F(FolderWindow, FoldersThatCannotServeAreSaidOnceBeforeAnyPicture) {
          true},
         {other.File("leer"), destination.Path(), true,
          "Im Verzeichnis „" + other.File("leer") +
-             "“ gibt es keine Bilder (*.jpg, *.jpe, *.jpeg, *.gif, *.bmp).\nEs wurde nichts "
+             "“ gibt es keine Bilder (*.jpg, *.jpe, *.jpeg, *.gif, *.bmp, *.heic, *.heif, *.webp, "
+             "*.png, *.tif, *.tiff).\nEs wurde nichts "
              "umgewandelt und nichts versendet.",
          false},
         {source.Path(), other.File("fehlt"), false,

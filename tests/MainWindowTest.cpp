@@ -360,8 +360,8 @@ TEST_F(MainWindow, OpenAndSaveAsGoThroughTheFileDialogs) {
     EXPECT_EQ(open.kind, FileDialogRequest::Kind::Open);
     EXPECT_EQ(open.defaultExtension, "jpg");
     EXPECT_EQ(QtNameFilters(open.filter),
-              QStringList({"Bilder (*.jpg *.jpe *.jpeg *.gif *.bmp *.heic *.heif *.webp *.tif "
-                           "*.tiff *.png)",
+              QStringList({"Bilder (*.jpg *.jpe *.jpeg *.gif *.bmp *.heic *.heif *.webp *.png "
+                           "*.tif *.tiff)",
                            "Bilder (*.jpg *.jpe *.jpeg *.gif *.bmp)", "Alle Dateien (*)"}));
 
     const QString picture = pictures.File("Urlaub.gif");

@@ -6,17 +6,16 @@
 #include "Conversion.h"
 #include "ConversionResult.h"
 #include "ConversionTexts.h"
-#include "batch/ChosenPictures.h"
 #include "batch/FolderListing.h"
 #include "platform/Prompts.h"
 
 namespace {
 
-// Every format the program reads first, then the five the folder run takes, then anything: a
+// Every format the program reads first, then JPEG, GIF and BMP alone, then anything: a
 // file of another name may still be a picture.
 QString OpenFilter() {
-    const QString all = ReadablePatterns().join(QLatin1Char(';'));
-    const QString classic = FolderPatterns().join(QLatin1Char(';'));
+    const QString all = FolderPatterns().join(QLatin1Char(';'));
+    const QString classic = ClassicPatterns().join(QLatin1Char(';'));
     return QStringLiteral("Bilder (%1)|%1|Bilder (%2)|%2|Alle Dateien (*)|*||").arg(all, classic);
 }
 
