@@ -55,9 +55,58 @@ std::optional<ChosenAction> ChosenActionOf(const QStringList& arguments) {
     return std::nullopt;
 }
 
-int RunChosenAction(ChosenAction action, const QStringList& paths, CSimpleMapi& mail) {
-    const SettingsStore store;
-    const ConversionParams params = StoredConversionParams(store);
+namespace {
+
+// What the action converts with, and what its mail says.
+ShownValues ValuesToUse(const std::optional<ShownValues>& shown) {
+    ShownValues values;
+    if (shown) {
+        values = *shown;
+    } else {
+        const SettingsStore store;
+        BatchMailSettings mailSettings;
+        ConversionParams ignored;
+        QString picture;
+        WindowPlacement placement;
+        LoadSettings(store, ignored, picture, mailSettings, placement, QSize(1024, 768));
+        values.params = StoredConversionParams(store);
+        values.mailSubject = mailSettings.mailSubject;
+        values.mailText = mailSettings.mailText;
+    }
+    // Shrinking for a file manager changes no colours and never enlarges.
+    ConversionParams params;
+    params.TargetSize = values.params.TargetSize;
+    params.Quality = values.params.Quality;
+    params.Resolution = values.params.Resolution;
+    params.MaxKb = values.params.MaxKb;
+    params.NeverEnlarge = 1;
+    values.params = params;
+    return values;
+}
+
+QString TooSmall(int size, bool fromWindow) {
+    return QStringLiteral(
+               "Es wurde nichts verkleinert: die %1 Größe von %2 Pixeln ist kleiner "
+               "als %3 Pixel.\n%4")
+        .arg(fromWindow ? QStringLiteral("eingestellte") : QStringLiteral("gespeicherte"))
+        .arg(size)
+        .arg(kSmallestKeptSize)
+        .arg(fromWindow ? QStringLiteral("Stellen Sie im Fenster „Schnellstart“ die gewünschte "
+                                         "Größe ein.")
+                        : QStringLiteral("Starten Sie Vistrane und stellen Sie dort die "
+                                         "gewünschte Größe ein."));
+}
+
+}  // namespace
+
+int RunChosenAction(ChosenAction action, const QStringList& paths, CSimpleMapi& mail,
+                    const std::optional<ShownValues>& shown) {
+    const ShownValues values = ValuesToUse(shown);
+    const ConversionParams& params = values.params;
+    if (params.TargetSize < kSmallestKeptSize) {
+        Tell(TooSmall(params.TargetSize, shown.has_value()));
+        return 1;
+    }
     const ChosenPictures chosen = ExpandChosen(paths);
     const bool mailing = action == ChosenAction::Mail;
 
@@ -94,15 +143,11 @@ int RunChosenAction(ChosenAction action, const QStringList& paths, CSimpleMapi& 
     if (report.cancelled) {
         return 1;
     }
+    const QString summary = FolderRunTexts::ChosenSummary(report, params, mailing);
     if (FolderRunTexts::HasProblems(report)) {
-        Tell(FolderRunTexts::EndReport(report, mailing));
+        Tell(summary + QStringLiteral("\n\n") + FolderRunTexts::EndReport(report, mailing));
     }
     if (mailing && report.Converted() > 0) {
-        BatchMailSettings settings;
-        ConversionParams ignored;
-        QString picture;
-        WindowPlacement placement;
-        LoadSettings(store, ignored, picture, settings, placement, QSize(1024, 768));
         const auto message = mail.Lock();
         mail.ClearAttachments();
         for (const FolderRunFile& file : report.files) {
@@ -110,9 +155,12 @@ int RunChosenAction(ChosenAction action, const QStringList& paths, CSimpleMapi& 
                 mail.AddAttachment(file.result.target, static_cast<ULONG>(-1));
             }
         }
-        if (mail.SendMail(settings.mailSubject, settings.mailText) != 0) {
+        if (mail.SendMail(values.mailSubject, values.mailText) != 0) {
             return 1;
         }
+    }
+    if (!FolderRunTexts::HasProblems(report)) {
+        CurrentPrompts().Notify(FolderRunTexts::ChosenHeading(mailing), summary);
     }
     return report.failed.empty() ? 0 : 1;
 }

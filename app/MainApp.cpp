@@ -5,6 +5,7 @@
 #include <QSessionManager>
 #include <QStandardPaths>
 #include <QTranslator>
+#include <cstdio>
 
 #include "ChosenCommand.h"
 #include "FolderAction.h"
@@ -12,6 +13,7 @@
 #include "mail/MailProvider.h"
 #include "mail/SimpleMapi.h"
 #include "platform/EndingSignalNotifier.h"
+#include "platform/FileLock.h"
 #include "platform/ImageThreads.h"
 #include "platform/PictureObject.h"
 #include "platform/StringTable.h"
@@ -31,6 +33,31 @@ void LoadQtGermanTexts(QCoreApplication& app) {
     }
 }
 
+// "--help" and "--version" are answered on the terminal: no picture is named so.
+std::optional<QString> ProgramInformation(const QStringList& arguments) {
+    if (arguments.size() != 1) {
+        return std::nullopt;
+    }
+    if (arguments.front() == QLatin1String("--help") || arguments.front() == QLatin1String("-h")) {
+        return QStringLiteral(
+            "Usage: plenmar [PICTURE]\n"
+            "       plenmar /V FOLDER\n"
+            "       plenmar --shrink FILE...\n"
+            "       plenmar --mail FILE...\n"
+            "\n"
+            "Opens the window with PICTURE (or the picture of the last start), or asks for a\n"
+            "whole FOLDER to convert. --shrink writes \"NAME WIDTHxHEIGHT.jpg\" beside each\n"
+            "picture, --mail hands the shrunk pictures to the mail program, both with the\n"
+            "values the window shows (or last closed with), without opening it. A window that\n"
+            "runs already takes the pictures of a later start. plenmar-convert converts from\n"
+            "scripts.\n");
+    }
+    if (arguments.front() == QLatin1String("--version")) {
+        return QStringLiteral("plenmar %1\n").arg(QLatin1String(VISTRANE_VERSION));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 CMainApp::CMainApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -47,6 +74,11 @@ bool CMainApp::InitInstance() {
     setOrganizationName(QStringLiteral("Weskamor"));
     setApplicationName(QStringLiteral("Plenmar"));  // settings: ~/.config/Weskamor/Plenmar.conf
 
+    const QStringList commandLine = arguments().mid(1);
+    if (const std::optional<QString> answer = ProgramInformation(commandLine)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return true;
+    }
     WriteFolderAction(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
                       applicationFilePath());
     // Copies from sends of earlier days would otherwise wait for the next send to go.
@@ -54,16 +86,20 @@ bool CMainApp::InitInstance() {
 
     WidgetPrompts prompts;
     Prompts* previous = InstallPrompts(&prompts);
-    // Pictures chosen in a file manager are converted without the window, on their own.
-    if (const std::optional<ChosenAction> action = ChosenActionOf(arguments().mid(1))) {
+    const QString server = WindowServerName(SettingsStore().FileName());
+    // Pictures chosen in a file manager are converted without the window, on their own, with
+    // what the window's panel shows when one runs.
+    if (const std::optional<ChosenAction> action = ChosenActionOf(commandLine)) {
         CSimpleMapi mail;
-        m_exitStatus = RunChosenAction(*action, arguments().mid(2), mail);
+        m_exitStatus = RunChosenAction(*action, commandLine.mid(1), mail, AskRunningWindow(server));
         InstallPrompts(previous);
         return true;
     }
+    // Starts at the same moment ("Öffnen mit" on three pictures) take turns: the first opens
+    // the window, the others hand it their pictures.
+    FileLock turn(server.isEmpty() ? QString() : server + QStringLiteral(".lock"), 10000);
     // A window runs already: it takes the command line and comes to the front.
-    const QString server = WindowServerName(SettingsStore().FileName());
-    if (ForwardToRunningWindow(server, arguments().mid(1))) {
+    if (ForwardToRunningWindow(server, AbsoluteCommandLine(commandLine))) {
         InstallPrompts(previous);
         return true;
     }
@@ -72,10 +108,15 @@ bool CMainApp::InitInstance() {
         CommandLineReceiver receiver;
         connect(&receiver, &CommandLineReceiver::Received, &window,
                 [&window](const QStringList& arguments) { window.TakeCommandLine(arguments); });
+        receiver.SetShownValues([&window] {
+            return ShownValues{window.CurrentParams(), window.BatchMail().mailSubject,
+                               window.BatchMail().mailText};
+        });
         receiver.Listen(server);
+        turn.Release();
         window.SetControlPanelFactory(
             [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
-        window.SetCommandLine(arguments().mid(1));
+        window.SetCommandLine(commandLine);
         // Ended by a signal (a logout, `kill`) the window closes as if the user had closed it:
         // settings kept, preview file removed; dialogs open over it close too.
         EndingSignalNotifier ending;

@@ -2,17 +2,73 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
+#include <QTimer>
 
-#include <unistd.h>
+#include "platform/PeerUser.h"
+#include "platform/PrivateFolder.h"
 
 namespace {
 
-// More than any command line needs: a stranger's stream is cut off there.
+// More than any command line needs: a stream that says it is longer is cut off.
 constexpr qint64 kMostBytes = 1 << 20;
+// Every message begins with these, so that nothing else is taken for one.
+constexpr quint32 kMagic = 0x504c4e4d;
+constexpr auto kStreamVersion = QDataStream::Qt_6_4;
+
+enum class Kind : quint16 { CommandLine = 1, AskValues = 2 };
+
+QByteArray Request(Kind kind, const QStringList& arguments) {
+    QByteArray message;
+    QDataStream stream(&message, QIODevice::WriteOnly);
+    stream.setVersion(kStreamVersion);
+    stream << kMagic << quint16(kind) << arguments;
+    return message;
+}
+
+// Sends a request and waits for the window's answer; nothing when no window of this user
+// answers in time.
+std::optional<QByteArray> Exchange(const QString& name, const QByteArray& request, int timeoutMs) {
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(int(deadline.remainingTime())) ||
+        !PeerIsThisUser(socket.socketDescriptor())) {
+        return std::nullopt;
+    }
+    socket.write(request);
+    QByteArray answer;
+    while (socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired() &&
+           answer.size() <= kMostBytes) {
+        if (socket.bytesToWrite() > 0) {
+            socket.waitForBytesWritten(int(deadline.remainingTime()));
+            continue;
+        }
+        if (socket.waitForReadyRead(int(deadline.remainingTime()))) {
+            answer += socket.readAll();
+        }
+    }
+    answer += socket.readAll();
+    if (answer.isEmpty()) {
+        return std::nullopt;
+    }
+    return answer;
+}
+
+// The answer's body after its magic and kind, when it is one for `kind`.
+bool OpenAnswer(QDataStream& stream, Kind kind) {
+    stream.setVersion(kStreamVersion);
+    quint32 magic = 0;
+    quint16 answered = 0;
+    stream >> magic >> answered;
+    return stream.status() == QDataStream::Ok && magic == kMagic && answered == quint16(kind);
+}
 
 }  // namespace
 
@@ -22,46 +78,84 @@ QString WindowServerName(const QString& settingsFile) {
         QCryptographicHash::hash(QFile::encodeName(settingsFile), QCryptographicHash::Sha1)
             .toHex()
             .left(16));
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(QFile::decodeName(runtime)).exists()) {
-        return QFile::decodeName(runtime) + QStringLiteral("/plenmar-") + key;
-    }
-    return QStringLiteral("plenmar-%1-%2").arg(getuid()).arg(key);
+    // Never a shared folder such as /tmp: whoever listens there first would be handed every
+    // start's pictures and folders.
+    const QString folder = PrivateFolder();
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/window-") + key;
 }
 
 bool ForwardToRunningWindow(const QString& name, const QStringList& arguments, int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(name, QIODevice::WriteOnly);
-    if (!socket.waitForConnected(timeoutMs)) {
+    const std::optional<QByteArray> answer =
+        Exchange(name, Request(Kind::CommandLine, arguments), timeoutMs);
+    if (!answer) {
         return false;
     }
-    QByteArray message;
-    QDataStream stream(&message, QIODevice::WriteOnly);
-    stream << arguments;
-    socket.write(message);
-    if (!socket.waitForBytesWritten(timeoutMs)) {
-        return false;
+    QDataStream stream(*answer);
+    bool taken = false;
+    return OpenAnswer(stream, Kind::CommandLine) && (stream >> taken, taken) &&
+           stream.status() == QDataStream::Ok;
+}
+
+std::optional<ShownValues> AskRunningWindow(const QString& name, int timeoutMs) {
+    const std::optional<QByteArray> answer =
+        Exchange(name, Request(Kind::AskValues, {}), timeoutMs);
+    if (!answer) {
+        return std::nullopt;
     }
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState) {
-        socket.waitForDisconnected(timeoutMs);
+    QDataStream stream(*answer);
+    ShownValues values;
+    if (!OpenAnswer(stream, Kind::AskValues)) {
+        return std::nullopt;
     }
-    return true;
+    stream >> values.params.TargetSize >> values.params.Quality >> values.params.Resolution >>
+        values.params.MaxKb >> values.mailSubject >> values.mailText;
+    if (stream.status() != QDataStream::Ok) {
+        return std::nullopt;
+    }
+    return values;
+}
+
+QStringList AbsoluteCommandLine(const QStringList& arguments) {
+    const auto absolute = [](const QString& path) {
+        return path.isEmpty() ? path : QDir::current().absoluteFilePath(path);
+    };
+    for (const QString& folderSwitch : {QStringLiteral("/V"), QStringLiteral("/v")}) {
+        const qsizetype at = arguments.indexOf(folderSwitch);
+        if (at >= 0) {
+            return arguments.mid(0, at + 1)
+                   << absolute(arguments.mid(at + 1).join(QLatin1Char(' ')).trimmed());
+        }
+    }
+    if (arguments.isEmpty()) {
+        return arguments;
+    }
+    return {absolute(arguments.join(QLatin1Char(' ')))};
 }
 
 CommandLineReceiver::CommandLineReceiver(QObject* parent)
     : QObject(parent), m_server(new QLocalServer(this)) {
-    // Only this user may hand the window anything.
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // No socket options: with them Qt renames its socket over whatever had the name, and a
+    // second window would silently take the first one's. The folder is the user's alone.
     connect(m_server, &QLocalServer::newConnection, this, &CommandLineReceiver::OnConnection);
 }
 
 bool CommandLineReceiver::Listen(const QString& name) {
+    if (name.isEmpty()) {
+        return false;
+    }
     if (m_server->listen(name)) {
         return true;
     }
-    // Nobody answered there a moment ago: what is left is the socket of a window that ended
-    // without removing it.
+    if (m_server->serverError() != QAbstractSocket::AddressInUseError) {
+        return false;
+    }
+    // Left by a window that ended without removing it, or a window's that runs: only a
+    // socket nobody answers on may go.
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    if (probe.waitForConnected(1000)) {
+        return false;
+    }
     QLocalServer::removeServer(name);
     return m_server->listen(name);
 }
@@ -69,23 +163,59 @@ bool CommandLineReceiver::Listen(const QString& name) {
 void CommandLineReceiver::OnConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         socket->setParent(this);
-        auto buffer = std::make_shared<QByteArray>();
-        connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
-            *buffer += socket->readAll();
-            if (buffer->size() > kMostBytes) {
-                buffer->clear();
-                socket->abort();
-            }
-        });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
-            *buffer += socket->readAll();
-            socket->deleteLater();
-            QDataStream stream(*buffer);
-            QStringList arguments;
-            stream >> arguments;
-            if (stream.status() == QDataStream::Ok) {
-                emit Received(arguments);
-            }
-        });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!PeerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            continue;
+        }
+        // A start that connects and then says nothing must not keep its connection for ever.
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+        idle->start(m_idleMs);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
+        Serve(socket);
     }
+}
+
+void CommandLineReceiver::Serve(QLocalSocket* socket) {
+    if (socket->bytesAvailable() > kMostBytes) {
+        socket->abort();
+        return;
+    }
+    QDataStream stream(socket);
+    stream.setVersion(kStreamVersion);
+    stream.startTransaction();
+    quint32 magic = 0;
+    quint16 kind = 0;
+    QStringList arguments;
+    stream >> magic >> kind >> arguments;
+    if (!stream.commitTransaction()) {
+        if (stream.status() != QDataStream::ReadPastEnd) {
+            socket->abort();  // not a request of ours
+        }
+        return;  // the rest is still on its way
+    }
+    QByteArray answer;
+    QDataStream reply(&answer, QIODevice::WriteOnly);
+    reply.setVersion(kStreamVersion);
+    reply << kMagic << kind;
+    if (magic != kMagic) {
+        socket->abort();
+        return;
+    }
+    if (kind == quint16(Kind::CommandLine)) {
+        reply << true;
+        emit Received(arguments);
+    } else if (kind == quint16(Kind::AskValues) && m_values) {
+        const ShownValues values = m_values();
+        reply << values.params.TargetSize << values.params.Quality << values.params.Resolution
+              << values.params.MaxKb << values.mailSubject << values.mailText;
+    } else {
+        socket->abort();
+        return;
+    }
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    socket->write(answer);
+    socket->disconnectFromServer();
 }

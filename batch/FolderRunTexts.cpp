@@ -1,14 +1,33 @@
 #include "FolderRunTexts.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "FolderRun.h"
+#include "imaging/ConversionParams.h"
 #include "workflow/ConversionTexts.h"
 
 namespace {
 
 QString Files(qsizetype count) {
     return count == 1 ? QStringLiteral("1 Datei") : QStringLiteral("%1 Dateien").arg(count);
+}
+
+QString Pictures(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 Bild") : QStringLiteral("%1 Bilder").arg(count);
+}
+
+// "a.jpg, b.jpg und 3 weitere"
+QString NameList(const QStringList& paths, int shown) {
+    QStringList names;
+    for (qsizetype i = 0; i < paths.size() && i < shown; ++i) {
+        names << ConversionTexts::FileName(paths[i]);
+    }
+    QString list = names.join(QStringLiteral(", "));
+    if (paths.size() > shown) {
+        list += QStringLiteral(" und %1 weitere").arg(paths.size() - shown);
+    }
+    return list;
 }
 
 }  // namespace
@@ -70,6 +89,61 @@ QString Busy() {
     return QStringLiteral(
         "Bitte warten Sie, bis das Umwandeln des Verzeichnisses oder das Versenden per Mail "
         "beendet ist.");
+}
+
+QString ChosenHeading(bool mailed) {
+    return mailed ? QStringLiteral("Bilder für die Mail verkleinert")
+                  : QStringLiteral("Bilder verkleinert");
+}
+
+QString ChosenSummary(const FolderRunReport& report, const ConversionParams& params, bool mailed,
+                      int shown) {
+    QStringList replaced;
+    qsizetype keptSize = 0;
+    for (const FolderRunFile& file : report.files) {
+        if (!file.Converted()) {
+            continue;
+        }
+        // A file of this run replaced by a later one of the same name is told apart.
+        if (file.result.replacedExisting && file.replaced.isEmpty()) {
+            replaced << file.result.target;
+        }
+        if (std::max(file.result.width, file.result.height) < params.TargetSize) {
+            ++keptSize;
+        }
+    }
+    const qsizetype converted = report.Converted();
+    QStringList lines;
+    if (converted == 0) {
+        lines << QStringLiteral("Kein Bild verkleinert.");
+    } else {
+        QString what = QStringLiteral("%1 auf %2 Pixel verkleinert, Qualität %3")
+                           .arg(Pictures(converted))
+                           .arg(params.TargetSize)
+                           .arg(params.Quality);
+        if (params.MaxKb > 0) {
+            what += QStringLiteral(", höchstens %1 Kb je Datei").arg(params.MaxKb);
+        }
+        lines << what + (mailed ? QStringLiteral(", und dem Mailprogramm übergeben.")
+                                : QStringLiteral(", neben den Originalen gespeichert."));
+    }
+    if (keptSize > 0) {
+        lines << (keptSize == 1 ? QStringLiteral("1 Bild ist kleiner und behält seine Größe.")
+                                : QStringLiteral("%1 Bilder sind kleiner und behalten ihre Größe.")
+                                      .arg(keptSize));
+    }
+    if (!replaced.isEmpty()) {
+        lines << QStringLiteral("Ersetzt: %1").arg(NameList(replaced, shown));
+    }
+    if (!report.skipped.empty()) {
+        QStringList skipped;
+        for (const FileProblem& problem : report.skipped) {
+            skipped << problem.path;
+        }
+        lines << QStringLiteral("Übersprungen, weil bereits verkleinert: %1")
+                     .arg(NameList(skipped, shown));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace FolderRunTexts

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+struct ConversionParams;
 struct FolderRunReport;
 
 // What the window tells the user at the end of a folder run.
@@ -18,5 +19,14 @@ QString EndReport(const FolderRunReport& report, bool mailFollows, int shown = 1
 bool HasProblems(const FolderRunReport& report);
 // A command that has to wait for the window's folder run or mail to finish.
 QString Busy();
+
+// The heading of the notice at the end of pictures shrunk for a file manager or a drop, or
+// handed to the mail program.
+QString ChosenHeading(bool mailed);
+// Its text: how many pictures were shrunk with which size and quality, and where they went;
+// how many kept their own, smaller size; files of a result's name that were there before and
+// are replaced; results of earlier runs left alone. Lists are cut short after `shown` names.
+QString ChosenSummary(const FolderRunReport& report, const ConversionParams& params, bool mailed,
+                      int shown = 5);
 
 }  // namespace FolderRunTexts

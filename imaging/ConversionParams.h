@@ -18,6 +18,9 @@ struct ConversionParams {
     // 0, or the most Kb (1000 bytes) the written file may take: the quality is then lowered
     // from Quality until it fits.
     std::int32_t MaxKb = 0;
+    // 1: a picture whose longer side is within TargetSize keeps its size (it is only
+    // re-encoded): what shrinking copies for a file manager asks, never an enlargement.
+    std::int32_t NeverEnlarge = 0;
 };
 
 namespace Orientation {

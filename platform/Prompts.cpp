@@ -25,6 +25,11 @@ int Prompts::RunDialog(QDialog&) {
     return 0;  // QDialog::Rejected: nobody there to fill it in
 }
 
+void Prompts::Notify(const QString& summary, const QString& body) {
+    ShowMessage({QStringLiteral("Plenmar"), summary + QStringLiteral("\n\n") + body,
+                 MessageButtons::Ok, MessageIcon::Information});
+}
+
 Prompts& CurrentPrompts() {
     Prompts* current = g_current.load();
     return current != nullptr ? *current : g_standardError;

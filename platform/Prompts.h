@@ -51,6 +51,8 @@ public:
     // Runs one of the program's own dialogs modally, on the GUI thread: QDialog::Accepted or
     // QDialog::Rejected. The dialog shows its data before and takes it back after.
     virtual int RunDialog(QDialog& dialog);
+    // Tells what work without a window did, in passing; a message where nothing else can.
+    virtual void Notify(const QString& summary, const QString& body);
 };
 
 Prompts& CurrentPrompts();

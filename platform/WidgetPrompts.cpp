@@ -11,6 +11,8 @@
 #include <deque>
 #include <vector>
 
+#include "DesktopNotification.h"
+
 namespace {
 
 bool IsGuiThread() {
@@ -93,7 +95,7 @@ bool SameNotice(const Message& a, const Message& b) {
     return a.caption == b.caption && a.text == b.text;
 }
 
-void Notify(const Message& message) {
+void ShowNotice(const Message& message) {
     // The same notice twice in a row says nothing new.
     if (std::any_of(g_notices.begin(), g_notices.end(),
                     [&](const Message& waiting) { return SameNotice(waiting, message); })) {
@@ -158,10 +160,10 @@ Answer WidgetPrompts::ShowMessage(const Message& message) {
         // Nothing to wait for in a plain notice, and the GUI thread may itself be waiting for
         // the worker that raised it.
         if (IsGuiThread()) {
-            Notify(message);
+            ShowNotice(message);
         } else {
             QMetaObject::invokeMethod(
-                qApp, [message] { Notify(message); }, Qt::QueuedConnection);
+                qApp, [message] { ShowNotice(message); }, Qt::QueuedConnection);
         }
         return Answer::Ok;
     }
@@ -182,4 +184,10 @@ std::optional<QString> WidgetPrompts::AskFileName(const FileDialogRequest& reque
 
 int WidgetPrompts::RunDialog(QDialog& dialog) {
     return dialog.exec();
+}
+
+void WidgetPrompts::Notify(const QString& summary, const QString& body) {
+    if (!NotifyDesktop(summary, body)) {
+        Prompts::Notify(summary, body);
+    }
 }

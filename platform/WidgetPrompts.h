@@ -13,6 +13,8 @@ public:
     std::optional<QString> AskFileName(const FileDialogRequest& request) override;
     void CloseQuestions() override;
     int RunDialog(QDialog& dialog) override;
+    // A notification of the desktop's; a message box where no notification service answers.
+    void Notify(const QString& summary, const QString& body) override;
 };
 
 // "Bilder (*.jpg;*.gif)|*.jpg;*.gif||" becomes Qt's "Bilder (*.jpg *.gif)".

@@ -1,5 +1,6 @@
 #include "Conversion.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <new>
 
@@ -158,7 +159,10 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
     if (quarterTurn) {
         source.ExchangeSides();
     }
-    const OutputSize size = ComputeOutputSize(source.Width(), source.Height(), params.TargetSize);
+    const int longer = std::max(source.Width(), source.Height());
+    const int targetSize =
+        params.NeverEnlarge != 0 ? std::min(params.TargetSize, longer) : params.TargetSize;
+    const OutputSize size = ComputeOutputSize(source.Width(), source.Height(), targetSize);
     DecodeBudget::Reservation reservation;
     if (m_budget != nullptr) {
         // A turned picture is drawn in its own orientation, the sides of the output exchanged.
@@ -276,6 +280,7 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     }
     JpegSaver saver;
     const bool previewFile = target == m_previewPath;
+    result.replacedExisting = !previewFile && QFileInfo::exists(target);
     // It shows the user's picture: no one else is to read it, wherever it lies.
     saver.SetOwnerOnly(previewFile);
     if (!saver.SaveBitmapAsJpeg(target, &preview->Dc(), result.quality, -1, -1,

@@ -29,8 +29,9 @@ struct ConversionResult {
     int width = 0;  // the written picture
     int height = 0;
     int previewKb = 0;
-    int quality = 0;         // the JPEG quality written
-    bool overLimit = false;  // written at quality 0, and still larger than MaxKb
+    int quality = 0;                // the JPEG quality written
+    bool overLimit = false;         // written at quality 0, and still larger than MaxKb
+    bool replacedExisting = false;  // a file had the target's name before it was written
     QString title;
     QString infoText;
 };

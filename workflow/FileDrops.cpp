@@ -9,6 +9,8 @@
 #include "batch/ChosenPictures.h"
 #include "batch/ChosenPicturesRun.h"
 #include "batch/FolderRunTexts.h"
+#include "imaging/ConversionParams.h"
+#include "platform/Prompts.h"
 
 QStringList DroppedFiles(const QMimeData* data) {
     QStringList files;
@@ -43,9 +45,17 @@ void TakeFileDrop(QDropEvent& event, QObject& context,
 
 void ShrinkDroppedPictures(const QStringList& files, const ConversionParams& params,
                            QWidget* parent) {
+    ConversionParams shrinking = params;
+    shrinking.NeverEnlarge = 1;
     const FolderRunReport report = RunChosenPictures(
-        ExpandChosen(files), params, FolderOf, std::max(QThread::idealThreadCount(), 1), parent);
-    if (!report.cancelled && FolderRunTexts::HasProblems(report)) {
-        Warn(FolderRunTexts::EndReport(report, false));
+        ExpandChosen(files), shrinking, FolderOf, std::max(QThread::idealThreadCount(), 1), parent);
+    if (report.cancelled) {
+        return;
+    }
+    const QString summary = FolderRunTexts::ChosenSummary(report, shrinking, false);
+    if (FolderRunTexts::HasProblems(report)) {
+        Warn(summary + QStringLiteral("\n\n") + FolderRunTexts::EndReport(report, false));
+    } else {
+        CurrentPrompts().Notify(FolderRunTexts::ChosenHeading(false), summary);
     }
 }

@@ -21,6 +21,7 @@ void AcceptFileDrag(QDragEnterEvent& event);
 void TakeFileDrop(QDropEvent& event, QObject& context,
                   std::function<void(const QStringList&)> take);
 // Several pictures or folders dropped: small copies beside each, with `params`, as a file
-// manager's "Mit Plenmar verkleinern" makes them. What failed is told once at the end.
+// manager's "Mit Plenmar verkleinern" makes them (never enlarged). The end is told in a
+// notification; what failed, in one message instead.
 void ShrinkDroppedPictures(const QStringList& files, const ConversionParams& params,
                            QWidget* parent);

@@ -1,5 +1,6 @@
 #include "MainDlg.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -62,6 +63,8 @@ CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
             &CMainDlg::OnSaveAs);
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
             &CMainDlg::ShowAbout);
+    m_heldCommandTimer.setInterval(200);
+    connect(&m_heldCommandTimer, &QTimer::timeout, this, &CMainDlg::TakeHeldCommandLines);
 }
 
 CMainDlg::~CMainDlg() {
@@ -91,6 +94,8 @@ bool CMainDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
     WindowPlacement window;
     LoadSettings(m_settings, m_params, m_picturePath, m_batchMail, window, ScreenSize());
+    m_keptSize = m_params.TargetSize;
+    m_keptCompanion = m_params.CompanionSize;
     window = FitToScreen(window, ScreenRect());
     // The rectangle is the window's position and the size of its inside: what it was
     // stored as, so a start without changes gives the same window again.
@@ -147,7 +152,15 @@ void CMainDlg::StoreSettings() {
     if (m_panel != nullptr) {
         SavePanelPosition(m_settings, PlacementOf(m_panel->Widget()));
     }
-    SaveSettings(m_settings, m_params, m_picturePath, m_batchMail, Placement());
+    // "5" typed on the way to 500 is no size to start the file managers' actions with.
+    ConversionParams stored = m_params;
+    if (stored.TargetSize < kSmallestKeptSize) {
+        stored.TargetSize = m_keptSize;
+        stored.CompanionSize = m_keptCompanion;
+    }
+    SaveSettings(m_settings, stored,
+                 m_picturePath.isEmpty() ? m_unshownStoredPicture : m_picturePath, m_batchMail,
+                 Placement());
     m_settings.Flush();
 }
 
@@ -180,6 +193,10 @@ void CMainDlg::OnParamChange(int value, int kind) {
             break;
         case 1:
             m_params.Quality = value;
+            if (m_params.TargetSize >= kSmallestKeptSize) {
+                m_keptSize = m_params.TargetSize;
+                m_keptCompanion = m_params.CompanionSize;
+            }
             PublishParams();
             Recompute(m_picturePath, {}, {});
             break;
@@ -235,6 +252,9 @@ void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
             // The box the preview is laid out in follows the picture drawn, not the
             // proportions of whatever was shown before.
             SetTargetSize(m_params.TargetSize);
+            if (!path.isEmpty()) {
+                m_unshownStoredPicture.clear();
+            }
             return;
         }
         const bool unreadable = result.failure == ConversionFailure::Unreadable ||
@@ -243,7 +263,11 @@ void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
             return;  // the preview file's own trouble is told apart; a later picture won
         }
         // The picture that was open stays; with none, the sample, titled as such. Its title
-        // is back before the message is read.
+        // is back before the message is read. A stored picture that is not there now (on a
+        // stick not plugged in) is still the one to start with next time.
+        if (path == previous) {
+            m_unshownStoredPicture = path;
+        }
         OpenPicture(path == previous ? QString() : previous, false);
         if (tellFailure) {
             TellCannotOpen(path, result);
@@ -257,12 +281,15 @@ void CMainDlg::OnSaveAs() {
         return;
     }
     // Never the open picture itself: Enter would replace the original with its small copy.
-    const QString proposal = SaveAsProposal(m_picturePath, *m_conversion.Preview());
-    const std::optional<QString> chosen = AskSaveTarget(proposal, m_picturePath);
+    // What is saved is the picture the proposal was made for, whatever happens while the
+    // dialog is open.
+    const QString picture = m_picturePath;
+    const QString proposal = SaveAsProposal(picture, *m_conversion.Preview());
+    const std::optional<QString> chosen = AskSaveTarget(proposal, picture);
     if (!chosen) {
         return;
     }
-    Recompute(m_picturePath, {}, *chosen, [target = *chosen](const ConversionResult& result) {
+    Recompute(picture, {}, *chosen, [target = *chosen](const ConversionResult& result) {
         if (result.target.isEmpty()) {
             TellNotSaved(target, result);
         }
@@ -288,6 +315,7 @@ void CMainDlg::ProcessCommandLine() {
         return;
     }
     OpenPicture(picture, true);
+    setWindowTitle(picture);  // as given, until the conversion titles it with its size
 }
 
 void CMainDlg::TakeCommandLine(const QStringList& arguments) {
@@ -296,14 +324,34 @@ void CMainDlg::TakeCommandLine(const QStringList& arguments) {
     }
     raise();
     activateWindow();
-    if (FolderRunning()) {
-        if (!arguments.isEmpty()) {
-            TellBusy();
+    m_heldCommandLines.push_back(arguments);
+    TakeHeldCommandLines();
+}
+
+bool CMainDlg::DialogOpen() {
+    return QApplication::activeModalWidget() != nullptr;
+}
+
+void CMainDlg::TakeHeldCommandLines() {
+    // A picture handed over under "Speichern unter" would be saved under the name proposed
+    // for another; a folder under "Verzeichnis umwandeln" would open a second one inside it.
+    while (!m_heldCommandLines.empty() && !DialogOpen()) {
+        const QStringList arguments = std::move(m_heldCommandLines.front());
+        m_heldCommandLines.pop_front();
+        if (FolderRunning()) {
+            if (!arguments.isEmpty()) {
+                TellBusy();
+            }
+            continue;
         }
-        return;
+        m_commandLine = arguments;
+        ProcessCommandLine();
     }
-    m_commandLine = arguments;
-    ProcessCommandLine();
+    if (m_heldCommandLines.empty()) {
+        m_heldCommandTimer.stop();
+    } else if (!m_heldCommandTimer.isActive()) {
+        m_heldCommandTimer.start();
+    }
 }
 
 void CMainDlg::ConvertFolderFrom(const QString& folder) {
@@ -336,9 +384,7 @@ void CMainDlg::OnDropFiles(const QStringList& files) {
         return;
     }
     if (files.size() == 1) {
-        m_picturePath = files.front();
-        setWindowTitle(ConversionTexts::FileName(m_picturePath));
-        Recompute(m_picturePath, {}, {});
+        OpenPicture(files.front(), true);  // as "Öffnen" opens it
         return;
     }
     // Several: small copies beside each, as a file manager's "Mit Plenmar verkleinern" makes

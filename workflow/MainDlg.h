@@ -4,7 +4,9 @@
 #include <QIcon>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -55,7 +57,8 @@ public:
     // folder; other arguments, joined by blanks, are a picture to open.
     void ProcessCommandLine();
     // The command line of a later start of the program: opened as ProcessCommandLine opens it,
-    // and the window comes to the front.
+    // and the window comes to the front. While a dialog or message box is open, it waits for
+    // it to close: the open dialog's work stays as the user began it.
     void TakeCommandLine(const QStringList& arguments);
     // Files dropped on the window or its panel: one picture is opened, one folder opens
     // "Verzeichnis umwandeln" for it, several pictures (or folders) are converted beside
@@ -142,6 +145,10 @@ private:
     // Shows `path` (the sample when empty). A picture that cannot be read leaves the one
     // that was open, and is told when `tellFailure` says so.
     void OpenPicture(const QString& path, bool tellFailure);
+    // Takes the command lines handed over meanwhile, unless a dialog is open.
+    void TakeHeldCommandLines();
+    // Whether a dialog or message box of the program's is open.
+    static bool DialogOpen();
 
     WindowPlacement Placement() const;
 
@@ -176,6 +183,15 @@ private:
     PreviewPane m_preview{m_conversion, m_params};
     CSimpleMapi m_mail;
     bool m_previewFailureTold = false;
+    // A stored picture that could not be shown at the start (a USB stick not plugged in):
+    // written back at the end unless another picture was opened meanwhile.
+    QString m_unshownStoredPicture;
+    // The size and box of the last full run of a size worth keeping: what is stored when the
+    // window closes on a half-typed size.
+    int m_keptSize = 368;
+    int m_keptCompanion = 480;
+    std::deque<QStringList> m_heldCommandLines;
+    QTimer m_heldCommandTimer;
     WindowWorker m_worker{this};
     CFolderRunController m_folderRun{*this, *this, m_worker, m_conversion, m_background, m_mail};
     CSendPicture m_sendPicture{*this, m_mail, m_worker, m_batchMail};

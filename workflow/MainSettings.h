@@ -45,10 +45,14 @@ void LoadSettings(const SettingsStore& store, ConversionParams& params, QString&
 void SaveSettings(SettingsStore& store, const ConversionParams& params, const QString& picturePath,
                   const BatchMailSettings& batchMail, const WindowPlacement& window);
 
-// What pictures chosen in a file manager are converted with: the size, quality, resolution and
-// size limit the window last closed with, no colour changes; the start's 368, 70 and 72 when
-// nothing is stored.
+// What pictures chosen in a file manager are converted with when no window runs: the size,
+// quality, resolution and size limit the window last closed with, no colour changes; the
+// start's 368, 70 and 72 when nothing is stored.
 ConversionParams StoredConversionParams(const SettingsStore& store);
+
+// Sizes below this are half-typed ones ("5" on the way to 500): the window never stores them,
+// and the file managers' actions refuse them.
+constexpr int kSmallestKeptSize = 16;
 
 // Section "SettingSub1": where the control panel goes. Only the stored left and top edge
 // count; the panel keeps its own size (`current`). It is moved as far as it takes to bring

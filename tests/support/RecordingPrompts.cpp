@@ -55,6 +55,16 @@ void RecordingPrompts::ChooseNext(const QString& path) {
     m_choices.push_back(path);
 }
 
+void RecordingPrompts::Notify(const QString& summary, const QString& body) {
+    std::lock_guard lock(m_mutex);
+    m_notifications << summary + QLatin1Char('\n') + body;
+}
+
+QStringList RecordingPrompts::Notifications() const {
+    std::lock_guard lock(m_mutex);
+    return m_notifications;
+}
+
 std::vector<Message> RecordingPrompts::Messages() const {
     std::lock_guard lock(m_mutex);
     return m_messages;

@@ -34,6 +34,9 @@ public:
     void AnswerNextWith(std::function<Answer(const Message&)> answer);
     // An empty path cancels the dialog.
     void ChooseNext(const QString& path);
+    // Notifications are recorded apart from messages, as "heading\ntext".
+    void Notify(const QString& summary, const QString& body) override;
+    QStringList Notifications() const;
     std::vector<Message> Messages() const;
     std::vector<FileDialogRequest> FileRequests() const;
     QStringList Texts() const;
@@ -46,5 +49,6 @@ private:
     std::deque<std::function<int(QDialog&)>> m_dialogAnswers;
     QStringList m_dialogCaptions;
     std::vector<Message> m_messages;
+    QStringList m_notifications;
     std::vector<FileDialogRequest> m_fileRequests;
 };
