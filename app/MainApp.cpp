@@ -79,8 +79,11 @@ bool CMainApp::InitInstance() {
         std::fputs(answer->toLocal8Bit().constData(), stdout);
         return true;
     }
-    WriteFolderAction(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
-                      applicationFilePath());
+    {
+        SettingsStore settings;
+        WriteFolderAction(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                          applicationFilePath(), settings);
+    }
     // Copies from sends of earlier days would otherwise wait for the next send to go.
     RemoveOldMailCopies();
 

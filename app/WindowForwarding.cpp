@@ -117,7 +117,7 @@ std::optional<ShownValues> AskRunningWindow(const QString& name, int timeoutMs) 
 
 QStringList AbsoluteCommandLine(const QStringList& arguments) {
     const auto absolute = [](const QString& path) {
-        return path.isEmpty() ? path : QDir::current().absoluteFilePath(path);
+        return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
     };
     for (const QString& folderSwitch : {QStringLiteral("/V"), QStringLiteral("/v")}) {
         const qsizetype at = arguments.indexOf(folderSwitch);

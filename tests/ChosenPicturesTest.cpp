@@ -270,6 +270,15 @@ TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
     window->WaitForConversions();
     EXPECT_EQ(window->PicturePath(), photo);
     EXPECT_TRUE(window->windowTitle().startsWith("Eins.jpg (")) << "converted and shown";
+    // One unreadable picture is told as "Öffnen" tells it, and the open one stays.
+    Drop(*window, {broken});
+    window->WaitForConversions();
+    EXPECT_EQ(window->PicturePath(), photo);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window->windowTitle().startsWith("Eins.jpg ("); }, 5000))
+        << window->windowTitle().toStdString();
+    ASSERT_EQ(Notices().size(), 1);
+    EXPECT_TRUE(Notices()[0].contains("kaputt.bmp")) << Notices()[0].toStdString();
     Drop(panel, {other});
     EXPECT_EQ(window->PicturePath(), other) << "the panel takes drops for the window";
 
@@ -290,50 +299,72 @@ TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
               QStringList({"Eins 100x75.jpg", "Eins.jpg", "Zwei Drei 75x100.jpg"}))
         << "beside each, with the window's settings";
     EXPECT_EQ(window->PicturePath(), other) << "the open picture stays";
-    ASSERT_EQ(Notices().size(), 1);
-    EXPECT_TRUE(Notices()[0].contains("kaputt.bmp: ")) << Notices()[0].toStdString();
+    ASSERT_EQ(Notices().size(), 2);
+    EXPECT_TRUE(Notices()[1].contains("kaputt.bmp: ")) << Notices()[1].toStdString();
     window->close();
 }
 
-TEST_F(Chosen, ASecondStartHandsItsCommandLineToTheRunningWindow) {
-    TestFolder otherConfig;
-    const QString name = WindowServerName(otherConfig.File("Weskamor/Plenmar.conf"));
-    EXPECT_FALSE(ForwardToRunningWindow(name, {"x.jpg"}, 200)) << "no window: start alone";
+TEST_F(Chosen, ShrinkingNamesItsValuesAndNeitherEnlargesNorShrinksAShrunkCopy) {
+    Store(300, 80, 72, 0);
+    const QString large = Picture("Gross.jpg", Photo(1600, 1200));
+    const QString small = Picture("Klein.png", Photo(200, 150, "png"));
+    Picture("Serie/eins.jpg", Photo(800, 600));
+    WriteAll(pictures.File("Gross 300x225.jpg"), "a file of the user's own");
+    CSimpleMapi mail;
+    EXPECT_EQ(RunChosenAction(ChosenAction::Shrink, {large, small, pictures.File("Serie")}, mail),
+              0);
+    EXPECT_EQ(QImageReader(pictures.File("Gross 300x225.jpg")).size(), QSize(300, 225));
+    EXPECT_EQ(QImageReader(pictures.File("Klein 200x150.jpg")).size(), QSize(200, 150))
+        << "kept at its own size, not enlarged";
+    EXPECT_TRUE(QFileInfo::exists(pictures.File("Serie/eins 300x225.jpg")));
+    EXPECT_TRUE(Notices().isEmpty()) << Notices().join('|').toStdString();
+    ASSERT_EQ(prompts.Notifications().size(), 1);
+    EXPECT_EQ(prompts.Notifications()[0],
+              "Bilder verkleinert\n"
+              "3 Bilder auf 300 Pixel verkleinert, Qualität 80, neben den Originalen gespeichert.\n"
+              "1 Bild ist kleiner und behält seine Größe.\n"
+              "Ersetzt: Gross 300x225.jpg");
 
-    const QString photo = Picture("Mein Foto.jpg", Photo(400, 300));
-    CMainDlg window;
-    window.show();
-    window.WaitForConversions();
-    CommandLineReceiver receiver;
-    QObject::connect(
-        &receiver, &CommandLineReceiver::Received, &window,
-        [&window](const QStringList& arguments) { window.TakeCommandLine(arguments); });
-    ASSERT_TRUE(receiver.Listen(name));
-    EXPECT_NE(name, WindowServerName(config.File("Weskamor/Plenmar.conf")))
-        << "a window of other settings is another's";
+    // Again over the folders: the results beside their pictures are left alone and named.
+    EXPECT_EQ(
+        RunChosenAction(ChosenAction::Shrink, {pictures.Path(), pictures.File("Serie")}, mail), 0);
+    EXPECT_EQ(QDir(pictures.Path()).entryList({"*.jpg"}, QDir::Files),
+              QStringList({"Gross 300x225.jpg", "Gross.jpg", "Klein 200x150.jpg"}));
+    ASSERT_EQ(prompts.Notifications().size(), 2);
+    EXPECT_TRUE(prompts.Notifications()[1].endsWith(
+        "Übersprungen, weil bereits verkleinert: Gross 300x225.jpg, Klein 200x150.jpg, "
+        "eins 300x225.jpg"))
+        << prompts.Notifications()[1].toStdString();
 
-    const auto secondStart = [&](const QStringList& arguments) {
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", otherConfig.Path());
-        environment.insert("XDG_DATA_HOME", otherConfig.File("data"));
-        environment.insert("XDG_RUNTIME_DIR", runtime.Path());
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        program.setProcessEnvironment(environment);
-        program.start(PLENMAR_PROGRAM, arguments);
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 30000));
-        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    };
-    EXPECT_EQ(secondStart({photo}), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.PicturePath() == photo; }, 5000));
+    // A mail of the folder carries its pictures, not their copies.
+    EXPECT_EQ(RunChosenAction(ChosenAction::Mail, {pictures.File("Serie")}, mail), 0);
+    QStringList attached;
+    const QStringList arguments = MailArguments();
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "--attach") {
+            attached << QFileInfo(arguments[i + 1]).fileName();
+        }
+    }
+    EXPECT_EQ(attached, QStringList{"eins 300x225.jpg"});
+    EXPECT_TRUE(prompts.Notifications().last().startsWith(
+        "Bilder für die Mail verkleinert\n1 Bild auf 300 Pixel verkleinert, Qualität 80, und "
+        "dem Mailprogramm übergeben."))
+        << prompts.Notifications().last().toStdString();
+}
 
-    prompts.AnswerDialogNext([](QDialog&) { return int(QDialog::Rejected); });
-    EXPECT_EQ(secondStart({"/V", pictures.Path()}), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !prompts.DialogCaptions().isEmpty(); }, 5000));
-    EXPECT_EQ(prompts.DialogCaptions(), QStringList{"Verzeichnis umwandeln"});
-    EXPECT_EQ(window.BatchMail().sourceFolder, pictures.Path());
-    EXPECT_FALSE(QFileInfo::exists(otherConfig.File("Weskamor/Plenmar.conf")))
-        << "the second start writes no settings";
-    window.close();
+TEST_F(Chosen, ASizeBelowSixteenIsRefusedWithItsName) {
+    const QString photo = Picture("Foto.jpg", Photo(800, 600));
+    CSimpleMapi mail;
+    Store(5, 70, 72, 0);
+    EXPECT_EQ(RunChosenAction(ChosenAction::Shrink, {photo}, mail), 1);
+    ShownValues shown;
+    shown.params.TargetSize = 12;
+    EXPECT_EQ(RunChosenAction(ChosenAction::Mail, {photo}, mail, shown), 1);
+    EXPECT_EQ(QDir(pictures.Path()).entryList(QDir::Files), QStringList{"Foto.jpg"});
+    EXPECT_FALSE(QFileInfo::exists(bin.File("args"))) << "no mail";
+    ASSERT_EQ(Notices().size(), 2);
+    EXPECT_TRUE(Notices()[0].contains("die gespeicherte Größe von 5 Pixeln"))
+        << Notices()[0].toStdString();
+    EXPECT_TRUE(Notices()[1].contains("die eingestellte Größe von 12 Pixeln"))
+        << Notices()[1].toStdString();
 }

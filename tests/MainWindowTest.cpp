@@ -456,6 +456,18 @@ TEST_F(MainWindow, AStoredPictureThatIsGoneGivesTheSampleSilently) {
     EXPECT_TRUE(window->windowTitle().startsWith("Beispielbild ("))
         << window->windowTitle().toStdString();
     EXPECT_EQ(window->Converter().Preview()->pictureWidth, 368);
+
+    // On a stick not plugged in for one start, it is still the picture of the next one.
+    window->close();
+    EXPECT_EQ(Stored()["Setting/Testfile"], "/nirgends/Urlaub.jpg");
+    window = Start();
+    const QString other = temp.File("Anderes.jpg");
+    WriteAll(other, Encode(QuarterPattern(400, 300), "jpeg"));
+    prompts.ChooseNext(other);
+    window->OnOpen();
+    window->WaitForConversions();
+    window->close();
+    EXPECT_EQ(Stored()["Setting/Testfile"], other) << "until another picture is opened";
 }
 
 TEST_F(MainWindow, SaveAsProposesACopyBesideThePictureAndNamesTheOriginal) {
@@ -642,6 +654,22 @@ TEST_F(MainWindowWithBoxes, NoticesFromWorkersShowOneAtATimeAndOnce) {
     EXPECT_EQ(mostOpen, 1);
 }
 
+TEST_F(MainWindowWithBoxes, ANoticeThatNoNotificationServiceTakesIsAMessageBox) {
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QMessageBox* box = OpenBox()) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    closer.start(5);
+    CurrentPrompts().Notify("Bilder verkleinert", "1 Bild auf 368 Pixel verkleinert");
+    EXPECT_EQ(shown, "Bilder verkleinert\n\n1 Bild auf 368 Pixel verkleinert");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
 TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         TestFolder home;
@@ -672,8 +700,11 @@ TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << signal;
         EXPECT_EQ(program.exitCode(), 0);
         EXPECT_FALSE(QFile::exists(preview)) << signal;
-        const QSettings stored(home.File("config/Weskamor/Plenmar.conf"), QSettings::IniFormat);
-        EXPECT_EQ(stored.allKeys().size(), 16 + 4)
-            << "the window's and the panel's, signal " << signal;
+        QSettings stored(home.File("config/Weskamor/Plenmar.conf"), QSettings::IniFormat);
+        for (const auto& [section, count] : {std::pair{"Setting", 16}, {"SettingSub1", 4}}) {
+            stored.beginGroup(section);
+            EXPECT_EQ(stored.allKeys().size(), count) << section << ", signal " << signal;
+            stored.endGroup();
+        }
     }
 }

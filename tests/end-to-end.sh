@@ -29,6 +29,8 @@ status=0
 [ ! -e "$TEMP/Temppic.jpg" ] || { echo "the preview file outlived the program"; status=1; }
 grep -q "^Testfile=.*Urlaub.jpg$" "$XDG_CONFIG_HOME/Weskamor/Plenmar.conf" ||
   { echo "no settings stored"; status=1; }
-grep -q '^Exec=.* /V %f$' "$XDG_DATA_HOME/applications/plenmar-verzeichnis.desktop" ||
+grep -q '^Exec=.* /V %f$' "$XDG_DATA_HOME/kio/servicemenus/plenmar-verzeichnis.desktop" ||
   { echo "no folder action"; status=1; }
+[ ! -e "$XDG_DATA_HOME/applications" ] ||
+  { echo "an entry in the applications folder, where it could open folders"; status=1; }
 exit $status
