@@ -206,7 +206,10 @@ void CommandLineReceiver::Serve(QLocalSocket* socket) {
     }
     if (kind == quint16(Kind::CommandLine)) {
         reply << true;
-        emit Received(arguments);
+        // Confirmed before it is acted on: a dialog it opens must not keep the start waiting,
+        // which would take the silence for no window and open one of its own.
+        QMetaObject::invokeMethod(
+            this, [this, arguments] { emit Received(arguments); }, Qt::QueuedConnection);
     } else if (kind == quint16(Kind::AskValues) && m_values) {
         const ShownValues values = m_values();
         reply << values.params.TargetSize << values.params.Quality << values.params.Resolution

@@ -41,6 +41,8 @@ protected:
             window->SetControlPanelFactory(
                 [](CMainDlg& owner) -> ControlPanel* { return new CControlPanelDlg(&owner); });
         }
+        // Modal, as the program runs it for its whole life.
+        window->setWindowModality(Qt::ApplicationModal);
         window->show();
         window->WaitForConversions();
         receiver = std::make_unique<CommandLineReceiver>();
@@ -140,11 +142,23 @@ TEST_F(WindowChannel, ASecondStartHandsItsCommandLineToTheRunningWindow) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->PicturePath() == photo; }, 5000))
         << window->PicturePath().toStdString();
 
-    prompts.AnswerDialogNext([](QDialog&) { return int(QDialog::Rejected); });
-    EXPECT_EQ(SecondStart({"/V", "."}), 0);
+    // The start is confirmed while the dialog it asked for is still open.
+    bool confirmedWhileOpen = false;
+    prompts.AnswerDialogNext([&](QDialog&) {
+        confirmedWhileOpen = QTest::qWaitFor(
+            [&] { return !QFileInfo::exists(runtime.File("second-start-waits")); }, 8000);
+        return int(QDialog::Rejected);
+    });
+    WriteAll(runtime.File("second-start-waits"), "");
+    EXPECT_TRUE(Meanwhile([&] {
+        const bool taken = ForwardToRunningWindow(name, AbsoluteCommandLine({"/V", "."}), 5000);
+        QFile::remove(runtime.File("second-start-waits"));
+        return taken;
+    }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !prompts.DialogCaptions().isEmpty(); }, 5000));
+    EXPECT_TRUE(confirmedWhileOpen);
     EXPECT_EQ(prompts.DialogCaptions(), QStringList{"Verzeichnis umwandeln"});
-    EXPECT_EQ(window->BatchMail().sourceFolder, pictures.Path());
+    EXPECT_EQ(window->BatchMail().sourceFolder, QDir::currentPath());
     QSettings stored(otherConfig.File("Weskamor/Plenmar.conf"), QSettings::IniFormat);
     EXPECT_FALSE(stored.contains("Setting/X")) << "the second start keeps no window's settings";
 

@@ -328,8 +328,11 @@ void CMainDlg::TakeCommandLine(const QStringList& arguments) {
     TakeHeldCommandLines();
 }
 
-bool CMainDlg::DialogOpen() {
-    return QApplication::activeModalWidget() != nullptr;
+bool CMainDlg::DialogOpen() const {
+    // The window itself runs modally for the program's whole life: only what opens over it
+    // counts.
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal != nullptr && modal != this;
 }
 
 void CMainDlg::TakeHeldCommandLines() {

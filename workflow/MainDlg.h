@@ -148,7 +148,7 @@ private:
     // Takes the command lines handed over meanwhile, unless a dialog is open.
     void TakeHeldCommandLines();
     // Whether a dialog or message box of the program's is open.
-    static bool DialogOpen();
+    bool DialogOpen() const;
 
     WindowPlacement Placement() const;
 
