@@ -21,12 +21,34 @@ constexpr auto kStreamVersion = QDataStream::Qt_6_4;
 
 enum class Kind : quint16 { CommandLine = 1, AskValues = 2 };
 
+// More than any command line holds; a request claiming more is no request of ours.
+constexpr quint32 kMostArguments = 4096;
+
 QByteArray Request(Kind kind, const QStringList& arguments) {
     QByteArray message;
     QDataStream stream(&message, QIODevice::WriteOnly);
     stream.setVersion(kStreamVersion);
-    stream << kMagic << quint16(kind) << arguments;
+    stream << kMagic << quint16(kind) << quint32(arguments.size());
+    for (const QString& argument : arguments) {
+        stream << argument;
+    }
     return message;
+}
+
+// The arguments of a request, read with a bounded count: a list's own reading would first
+// make room for as many entries as the stream claims.
+bool ReadArguments(QDataStream& stream, QStringList& arguments) {
+    quint32 count = 0;
+    stream >> count;
+    if (stream.status() != QDataStream::Ok || count > kMostArguments) {
+        return false;
+    }
+    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        QString argument;
+        stream >> argument;
+        arguments << argument;
+    }
+    return stream.status() == QDataStream::Ok;
 }
 
 // Sends a request and waits for the window's answer; nothing when no window of this user
@@ -188,22 +210,27 @@ void CommandLineReceiver::Serve(QLocalSocket* socket) {
     stream.startTransaction();
     quint32 magic = 0;
     quint16 kind = 0;
-    QStringList arguments;
-    stream >> magic >> kind >> arguments;
-    if (!stream.commitTransaction()) {
-        if (stream.status() != QDataStream::ReadPastEnd) {
-            socket->abort();  // not a request of ours
-        }
-        return;  // the rest is still on its way
+    stream >> magic >> kind;
+    if (stream.status() == QDataStream::Ok && magic != kMagic) {
+        socket->abort();  // not a request of ours
+        return;
     }
+    QStringList arguments;
+    const bool sound = stream.status() == QDataStream::Ok && ReadArguments(stream, arguments);
+    if (stream.status() == QDataStream::ReadPastEnd) {
+        stream.rollbackTransaction();  // the rest is still on its way
+        return;
+    }
+    if (!sound) {
+        stream.abortTransaction();
+        socket->abort();
+        return;
+    }
+    stream.commitTransaction();
     QByteArray answer;
     QDataStream reply(&answer, QIODevice::WriteOnly);
     reply.setVersion(kStreamVersion);
     reply << kMagic << kind;
-    if (magic != kMagic) {
-        socket->abort();
-        return;
-    }
     if (kind == quint16(Kind::CommandLine)) {
         reply << true;
         // Confirmed before it is acted on: a dialog it opens must not keep the start waiting,

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -232,7 +233,11 @@ TEST_F(WindowChannel, ASocketThatAnswersIsNeverTakenAndOneLeftBehindIs) {
 TEST_F(WindowChannel, AConnectionThatSaysNothingOrNonsenseIsClosed) {
     auto window = StartListening();
     receiver->SetIdleLimit(300);
-    for (const QByteArray& sent : {QByteArray(), QByteArray("GET / HTTP/1.0\r\n\r\n")}) {
+    // Nothing; another protocol; a request of ours claiming more arguments than there are.
+    QByteArray huge;
+    QDataStream claim(&huge, QIODevice::WriteOnly);
+    claim << quint32(0x504c4e4d) << quint16(1) << quint32(0x7fffffff);
+    for (const QByteArray& sent : {QByteArray(), QByteArray("GET / HTTP/1.0\r\n\r\n"), huge}) {
         QLocalSocket socket;
         socket.connectToServer(name);
         ASSERT_TRUE(socket.waitForConnected(2000));
