@@ -1,0 +1,98 @@
+// Runs once for each screen scale (tests/CMakeLists.txt sets QT_SCALE_FACTOR per run): the
+// device-pixel ratio is fixed when the application starts.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <cmath>
+
+#include "platform/DialogTemplate.h"
+#include "support/WindowTest.h"
+#include "workflow/MainDlg.h"
+#include "workflow/PreviewLayout.h"
+
+namespace {
+
+qreal Ratio() {
+    return qApp->devicePixelRatio();
+}
+
+QRect BoundsWhere(const QImage& image, const std::function<bool(QRgb)>& matches) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (matches(image.pixel(x, y))) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+// The pixels of `image` that differ from `expected` within `area` (at the same places).
+int DifferentPixels(const QImage& image, const QImage& expected, const QRect& area) {
+    int different = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            different += image.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return different;
+}
+
+class HiDpi : public WindowTest {};
+
+}  // namespace
+
+TEST_F(HiDpi, RunsAtTheScaleItWasStartedWith) {
+    ASSERT_TRUE(qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) << "ctest sets it for each run";
+    const double scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble();
+    EXPECT_DOUBLE_EQ(Ratio(), scale);
+}
+
+TEST_F(HiDpi, ThePreviewShowsOnePicturePixelPerDevicePixel) {
+    auto window = Start();
+    window->resize(600 + 36, 400 + 36);  // the preview control 600 by 400 window pixels
+    window->WaitForConversions();
+    QWidget* control = ControlById(*window, 1000);
+    ASSERT_EQ(control->size(), QSize(600, 400));
+    const std::shared_ptr<const PreviewFrame> frame = window->Converter().Preview();
+    ASSERT_EQ(QSize(frame->pictureWidth, frame->pictureHeight), QSize(368, 276));
+
+    const QImage painted = control->grab().toImage();
+    const QRgb grey = qRgb(128, 128, 128);
+    const QRect picture = BoundsWhere(
+        painted, [grey](QRgb pixel) { return pixel != grey && pixel != qRgb(0, 0, 0); });
+    EXPECT_EQ(picture.size(), QSize(368, 276)) << "the picture's own size in device pixels";
+    // Centred in the control's device pixels, give or take the half of a rounding.
+    EXPECT_NEAR(picture.center().x(), painted.width() / 2.0, 1.0);
+    EXPECT_NEAR(picture.center().y(), painted.height() / 2.0, 1.0);
+    const QImage shown = painted.copy(picture).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(DifferentPixels(shown, frame->image.convertToFormat(QImage::Format_RGB32),
+                              QRect(0, 0, 368, 276)),
+              0)
+        << "not one pixel resampled";
+    EXPECT_EQ(painted.pixel(picture.left() - 1, picture.top()), grey);
+    EXPECT_EQ(painted.pixel(0, 0), qRgb(0, 0, 0)) << "the border";
+}
+
+TEST_F(HiDpi, ThePreviewScrollsInDevicePixels) {
+    auto window = Start();
+    window->resize(600 + 36, 400 + 36);
+    window->OnParamChange(1000, 0);  // a box of 1000 by 750 picture pixels
+    window->WaitForConversions();
+    auto* across = qobject_cast<QScrollBar*>(ControlById(*window, 1002));
+    auto* down = qobject_cast<QScrollBar*>(ControlById(*window, 1003));
+    // The control at (10, 10) covers 600 and 400 times the ratio in device pixels at every
+    // ratio tried here.
+    const int rangeAcross = 1000 - qRound(600 * Ratio());
+    const int rangeDown = 750 - qRound(400 * Ratio());
+    EXPECT_EQ(across->isVisibleTo(window.get()), rangeAcross > 0);
+    EXPECT_EQ(down->isVisibleTo(window.get()), rangeDown > 0);
+    EXPECT_EQ(across->maximum(), std::max(rangeAcross, 0));
+    EXPECT_EQ(down->maximum(), std::max(rangeDown, 0));
+    if (rangeAcross > 0) {
+        window->OnHScroll(ScrollCode::ThumbTrack, rangeAcross, across);
+        EXPECT_EQ(window->ScrollX(), rangeAcross - 1);
+    }
+}
