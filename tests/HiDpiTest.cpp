@@ -8,6 +8,8 @@
 
 #include "platform/DialogTemplate.h"
 #include "support/WindowTest.h"
+#include "ui/HelpCards.h"
+#include "ui/ImageButton.h"
 #include "workflow/MainDlg.h"
 #include "workflow/PreviewLayout.h"
 
@@ -95,4 +97,60 @@ TEST_F(HiDpi, ThePreviewScrollsInDevicePixels) {
         window->OnHScroll(ScrollCode::ThumbTrack, rangeAcross, across);
         EXPECT_EQ(window->ScrollX(), rangeAcross - 1);
     }
+}
+
+// The looks are made at the screen's ratio from the drawing for it: every device pixel inside
+// the frame is the drawing's own, and the frame lines are whole device pixels, a window pixel
+// wide.
+TEST_F(HiDpi, ImageButtonsAreDrawnForTheDevicePixelRatio) {
+    const struct {
+        const char* name;
+        PictureAt picture;
+    } buttons[] = {{"save", [](qreal ratio) { return BitmapAt(137, ratio); }},
+                   {"toggle", [](qreal ratio) { return BitmapAt(141, ratio); }},
+                   {"help card", HelpCard(134)}};
+    QWidget host;
+    host.resize(400, 200);
+    int x = 7;  // odd places: half device pixels at 1.5
+    std::vector<CImageButton*> made;
+    for (const auto& button : buttons) {
+        auto* imageButton = new CImageButton(&host);
+        imageButton->SetImage(button.picture);
+        imageButton->move(x, 7);
+        x += imageButton->width() + 3;
+        made.push_back(imageButton);
+    }
+    host.show();
+    const int frame = std::max(1, static_cast<int>(Ratio()));
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        const QImage painted = made[i]->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage drawing = buttons[i].picture(Ratio()).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(painted.width(), qRound(made[i]->width() * Ratio())) << buttons[i].name;
+        EXPECT_LE(std::abs(drawing.width() - painted.width()), 1) << buttons[i].name;
+        const QRect inside = painted.rect().adjusted(3 * frame, 3 * frame, -3 * frame, -3 * frame);
+        EXPECT_EQ(DifferentPixels(painted, drawing, inside), 0) << buttons[i].name;
+        const int middle = painted.height() / 2;
+        for (int column = 0; column < frame; ++column) {
+            EXPECT_EQ(painted.pixel(column, middle), qRgb(255, 255, 255)) << buttons[i].name;
+            EXPECT_EQ(painted.pixel(painted.width() - 1 - column, middle), qRgb(0, 0, 0))
+                << buttons[i].name;
+        }
+        EXPECT_NE(painted.pixel(frame, middle), qRgb(255, 255, 255))
+            << buttons[i].name << ": the white edge is a window pixel wide";
+    }
+}
+
+TEST_F(HiDpi, HelpCardsWriteTheirWordsAtTheRatio) {
+    const QImage card = HelpCard(134)(Ratio());
+    ASSERT_FALSE(card.isNull());
+    EXPECT_EQ(card.size(), QSize(static_cast<int>(std::ceil(155 * Ratio())),
+                                 static_cast<int>(std::ceil(85 * Ratio()))));
+    EXPECT_DOUBLE_EQ(card.devicePixelRatio(), Ratio());
+    // The title "Vistrane" right of the sign, in its dark blue, where the drawing has none.
+    const QImage art = BitmapAt(134, Ratio());
+    const QRect title(qRound(50 * Ratio()), qRound(28 * Ratio()), qRound(60 * Ratio()),
+                      qRound(14 * Ratio()));
+    EXPECT_EQ(BoundsWhere(art.copy(title), [](QRgb pixel) { return qBlue(pixel) < 120; }), QRect());
+    EXPECT_GT(BoundsWhere(card.copy(title), [](QRgb pixel) { return qBlue(pixel) < 120; }).width(),
+              title.width() / 2);
 }

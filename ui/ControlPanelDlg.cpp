@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "HelpCards.h"
 #include "HelpPages.h"
 #include "ImageButton.h"
 #include "PanelControls.h"
@@ -251,9 +252,9 @@ void CControlPanelDlg::InitControls() {
     m_toggle->SetImage(kMoreImage);
     m_reset->SetImage(kResetImage);
     // Before the panel is cut to the controls showing: the images give these their size.
-    m_picture3->SetImage(kPictureScripts);
-    m_picture2->SetImage(kPictureFolders);
-    m_picture1->SetImage(kPictureProgram);
+    m_picture3->SetImage(HelpCard(kPictureScripts));
+    m_picture2->SetImage(HelpCard(kPictureFolders));
+    m_picture1->SetImage(HelpCard(kPictureProgram));
     // The basic state shows the size and quality controls as well, not only the buttons and
     // the information box: without them the panel could change nothing.
     ShowUpTo(*m_qualityBox);
