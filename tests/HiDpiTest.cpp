@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <cmath>
 
 #include "platform/DialogTemplate.h"
+#include "platform/FramedTextEdit.h"
 #include "support/WindowTest.h"
 #include "ui/HelpCards.h"
 #include "ui/ImageButton.h"
@@ -153,4 +155,38 @@ TEST_F(HiDpi, HelpCardsWriteTheirWordsAtTheRatio) {
     EXPECT_EQ(BoundsWhere(art.copy(title), [](QRgb pixel) { return qBlue(pixel) < 120; }), QRect());
     EXPECT_GT(BoundsWhere(card.copy(title), [](QRgb pixel) { return qBlue(pixel) < 120; }).width(),
               title.width() / 2);
+}
+
+// Between the window around the box and its white inside there is the frame, on every side,
+// wherever the box stands.
+TEST_F(HiDpi, TextBoxesKeepTheirFrameOnEverySide) {
+    QWidget host;
+    host.resize(420, 120);
+    std::vector<FramedTextEdit*> boxes;
+    for (int i = 0; i < 4; ++i) {
+        auto* box = new FramedTextEdit(QString(), &host);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        box->setGeometry(10 + i * 100, 10 + i, 80, 40 + i);
+        boxes.push_back(box);
+    }
+    host.show();
+    const QImage painted = host.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb white = qRgb(255, 255, 255);
+    for (FramedTextEdit* box : boxes) {
+        const QRgb frameColour = box->FrameColour().rgb();
+        const QRect inside = box->geometry().adjusted(10, 10, -10, -10);
+        const QPoint centre(qRound(inside.center().x() * Ratio()),
+                            qRound(inside.center().y() * Ratio()));
+        ASSERT_EQ(painted.pixel(centre), white);
+        // From the centre outwards: white, then the frame, then the window.
+        const QPoint directions[] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};
+        for (const QPoint& step : directions) {
+            QPoint at = centre;
+            while (painted.rect().contains(at) && painted.pixel(at) == white) {
+                at += step;
+            }
+            EXPECT_EQ(painted.pixel(at), frameColour)
+                << "box at " << box->y() << ", going " << step.x() << "," << step.y();
+        }
+    }
 }
