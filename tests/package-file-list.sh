@@ -18,8 +18,8 @@ for expected in ./usr/bin/plenmar ./usr/bin/plenmar-convert \
   echo "$files" | grep -qx "$expected" || { echo "missing: $expected"; status=1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libjpeg62-turbo libheif1 qt6-qpa-plugins qt6-image-formats-plugins \
-    xdg-utils qt6-translations-l10n; do
+for package in libqt6widgets6 libjpeg62-turbo libheif1 qt6-qpa-plugins qt6-wayland \
+    qt6-image-formats-plugins xdg-utils qt6-translations-l10n; do
   echo "$depends" | grep -q "$package" || { echo "not declared: $package"; status=1; }
 done
 exit $status

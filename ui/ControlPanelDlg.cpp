@@ -64,8 +64,10 @@ CControlPanelDlg::CControlPanelDlg(QWidget* parent) : QDialog(parent) {
     if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
         ApplyDialogTemplate(*this, *dialogTemplate, PanelControls::MakeControl);
     }
-    // A tool window of the main window: above it, without a taskbar entry of its own.
-    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Tool);
+    // A tool window of the main window: above it, without a taskbar entry of its own, and
+    // with nothing to maximise.
+    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask & ~Qt::WindowMaximizeButtonHint) |
+                   Qt::Tool);
     m_clientHeight = height();
     m_client = new QWidget(this);
     const QObjectList controls = children();  // a copy: reparenting changes the list
