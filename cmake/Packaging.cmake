@@ -5,11 +5,12 @@ set(CPACK_PACKAGE_NAME vistrane)
 set(CPACK_PACKAGE_VENDOR Weskamor)
 set(CPACK_PACKAGE_CONTACT "Vistrane <vistrane@weskamor.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "shrinks photos for mail and the web")
-set(CPACK_PACKAGE_DESCRIPTION "Vistrane scales pictures (JPEG, GIF, BMP, HEIC, WebP, TIFF) so that their
-longer side has the length you choose, encodes them as JPEG with the quality and resolution
-you choose, adjusts
-brightness, contrast and colours, converts whole folders and hands pictures to your mail
-program. Its user interface is German. plenmar-convert does the same from the command line.")
+# Lines of at most 80 characters, as Debian's tools show them.
+set(CPACK_PACKAGE_DESCRIPTION "Vistrane scales pictures (JPEG, GIF, BMP, HEIC, WebP, TIFF)
+so that their longer side has the length you choose, encodes them as JPEG with
+the quality and resolution you choose, adjusts brightness, contrast and
+colours, converts whole folders and hands pictures to your mail program. Its
+user interface is German. plenmar-convert does the same from the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
