@@ -65,6 +65,7 @@ CMainApp::CMainApp(int& argc, char** argv) : QApplication(argc, argv) {
     KeepImageThreadsReady();
     // The provisional name until the start settles on the profile's.
     setApplicationName(LoadString(57344));
+    setDesktopFileName(QStringLiteral("vistrane"));  // task bars find the menu entry by it
     LoadQtGermanTexts(*this);
 }
 

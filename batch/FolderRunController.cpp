@@ -58,10 +58,11 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
     m_running = true;
     m_progress = new CBatchProgressDlg(&m_window, [this] { m_worker.Cancel(); });
     m_progress->show();
-    // Over the window's lower right corner, off the picture, which is centred.
-    const QRect window = m_window.frameGeometry();
-    m_progress->move(window.right() - m_progress->frameGeometry().width() - 20,
-                     window.bottom() - m_progress->frameGeometry().height() - 20);
+    // Centred over the window it belongs to, where the eye is, as dialogs stand. (Where the
+    // window system places windows itself, as Wayland's do, this changes nothing.)
+    const QRect frame = m_progress->frameGeometry();
+    m_progress->move(m_window.frameGeometry().center() -
+                     QPoint(frame.width() / 2, frame.height() / 2));
     const auto started = m_worker.Start([this, run](WindowWorker& worker) {
         // However the run ends, the window learns of it: a run that threw must not leave the
         // program waiting for it for ever.

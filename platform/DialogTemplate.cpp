@@ -11,12 +11,12 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
 
+#include "FramedTextEdit.h"
 #include "MulDiv.h"
 
 namespace {
@@ -38,7 +38,7 @@ QRect UnitRect(const QJsonObject& object) {
 QWidget* Edit(const ControlTemplate& control, QWidget* parent) {
     const bool readOnly = control.style.contains("readonly");
     if (control.style.contains("multiline")) {
-        auto* edit = new QPlainTextEdit(control.text, parent);
+        auto* edit = new FramedTextEdit(control.text, parent);
         edit->setReadOnly(readOnly);
         edit->setTabChangesFocus(true);  // Enter starts a new line; Tab moves on, as in a dialog
         if (control.style.contains("autohscroll")) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Draws the program's icon: a small landscape picture with a corner folded down, as the
 # program shrinks pictures. Our own drawing (res/icons/vistrane.svg is the same in SVG).
-# Writes resource ICON 128 (64 x 64) and the sizes installed into the hicolor icon theme.
+# Writes resource ICON 128 (64 x 64) and the sizes installed into the hicolor icon theme;
+# the one of 128 serves as ICON 128 on screens scaled by more than 1 (resources.qrc).
 # Needs ImageMagick 6. The results are committed; run this only to change them.
 set -eu
 cd "$(dirname "$0")"

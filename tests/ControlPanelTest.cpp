@@ -88,8 +88,14 @@ TEST_F(Panel, StartsFilledFromTheParametersBesideTheWindow) {
     Start();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->windowTitle(), "Schnellstart");
-    EXPECT_TRUE(panel->windowFlags() & Qt::Tool);
+    // A tool window belonging to the main window, with nothing to maximise; the main window
+    // an ordinary one, for task bars to show.
+    EXPECT_EQ(panel->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_FALSE(panel->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(panel->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(panel->parentWidget(), window.get());
+    EXPECT_EQ(window->windowFlags() & Qt::WindowType_Mask, Qt::Window);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(Field(1018)->text(), "368");
     EXPECT_EQ(Control<QSlider>(1017)->value(), 368);
     EXPECT_EQ(Field(1026)->text(), "70");
@@ -293,6 +299,15 @@ TEST_F(Panel, TheToggleWidensToTheColoursAndBack) {
         EXPECT_FALSE(Control(1064)->isVisible());
     }
     EXPECT_EQ(panel->width(), StartWidth());
+}
+
+TEST_F(Panel, TheColourFieldsStandInOneColumn) {
+    Start();
+    panel->OnToggleExtensions();
+    for (int id : {1045, 1046, 1047, 1048, 1049}) {
+        EXPECT_EQ(Control(id)->x(), Control(1045)->x()) << id;
+        EXPECT_EQ(Control(id)->width(), Control(1045)->width()) << id;
+    }
 }
 
 TEST_F(Panel, SpinButtonsCountByOneWithinTheirRange) {

@@ -489,6 +489,22 @@ TEST_F(FolderWindow, ShowsEachPictureThenThePictureOpenBefore) {
         << window->windowTitle().toStdString();
 }
 
+TEST_F(FolderWindow, TheProgressWindowStandsCentredOverTheWindow) {
+    Put(source.Path(), {"a.jpg", {80, 60}});
+    auto window = Start();
+    window->setGeometry(150, 100, 900, 700);
+    QRect progress;
+    prompts.AnswerNextWith([&](const Message&) {
+        progress = window->FolderProgress()->frameGeometry();
+        return Answer::No;
+    });
+    ChooseInDialog(source.Path(), destination.Path(), true, false);
+    RunToTheEnd(*window);
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_LE((progress.center() - window->frameGeometry().center()).manhattanLength(), 2)
+        << progress.x() << "," << progress.y();
+}
+
 TEST_F(FolderWindow, RefusesOtherCommandsDuringARunButTakesNewSizesForLaterFiles) {
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
         Put(source.Path(), {name, {800, 600}});

@@ -129,7 +129,7 @@ TEST(DialogTemplateTest, ConvertsDialogUnitsWithTheFontsBaseUnits) {
                     {"radio", {}, "QRadioButton"},
                     {"groupbox", {}, "QGroupBox"},
                     {"combobox", {}, "QComboBox"},
-                    {"edit", {"multiline"}, "QPlainTextEdit"},
+                    {"edit", {"multiline"}, "FramedTextEdit"},
                     {"edit", {"hidden"}, "QLineEdit"}};
     for (int i = 0; i < int(std::size(controls)); ++i) {
         kinds.controls.push_back(

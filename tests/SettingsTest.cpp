@@ -4,6 +4,7 @@
 #include <QSettings>
 
 #include "platform/TempFolder.h"
+#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 #include "workflow/MainSettings.h"
 #include "workflow/SettingsStore.h"
@@ -141,6 +142,45 @@ TEST_F(Settings, ThePanelTakesItsStoredCornerButKeepsItsTitleBarOnTheScreen) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.File("elsewhere"));
     EXPECT_EQ(RestorePanelPosition(SettingsStore(), panel, screen), QPoint(10, 20))
         << "nothing stored: where it is";
+}
+
+// Where the window system tells no positions (Wayland), the corners stored by sessions that
+// had them stay, with the sizes the windows have now; nothing stored, nothing is written.
+TEST_F(Settings, PositionsTheWindowSystemDoesNotTellKeepTheStoredCorners) {
+    const struct {
+        const char* stored;  // both sections
+        const char* left;
+        const char* top;
+        const char* right;
+        const char* bottom;
+    } cases[] = {
+        {"Position%20Left=700\nPosition%20Top=40\nPosition%20Right=1300\n"
+         "Position%20Bottom=500\n",
+         "700", "40", "1340", "520"},
+        {"Position%20Left=2147483500\nPosition%20Top=-5\nPosition%20Right=0\n"
+         "Position%20Bottom=0\n",
+         "2147483500", "-5", "2147483647", "475"},
+        {"Position%20Left=oben\nPosition%20Top=40\n", "oben", "40", "", ""},
+        {"", "", "", "", ""},
+    };
+    WindowPlacement unknown{0, 0, 640, 480};  // where a Wayland window says it is
+    unknown.positionKnown = false;
+    for (const auto& c : cases) {
+        WriteAll(File(), QByteArray("[Setting]\n") + c.stored + "[SettingSub1]\n" + c.stored);
+        {
+            SettingsStore store;
+            SaveSettings(store, params, picture, batchMail, unknown);
+            SavePanelPosition(store, unknown);
+        }
+        const QMap<QString, QString> stored = Stored();
+        for (const char* section : {"Setting/", "SettingSub1/"}) {
+            const QString key = QString::fromLatin1(section) + "Position ";
+            EXPECT_EQ(stored.value(key + "Left"), c.left) << section << c.stored;
+            EXPECT_EQ(stored.value(key + "Top"), c.top) << section << c.stored;
+            EXPECT_EQ(stored.value(key + "Right"), c.right) << section << c.stored;
+            EXPECT_EQ(stored.value(key + "Bottom"), c.bottom) << section << c.stored;
+        }
+    }
 }
 
 TEST_F(Settings, TheStoredBoxHeightIsBoundedAsTheSizeIs) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 
-class QWidget;
+#include "platform/DialogTemplate.h"
+
 struct ControlTemplate;
 
 // The controls of "Schnellstart" as its template numbers them, the widgets made for them, and
@@ -53,6 +55,12 @@ enum Image {
     kLessImage = 142,
     kResetImage = 143,
 };
+
+// Control `id` of `dialog` as the widget it is made as; null when it is another.
+template <typename Widget>
+Widget* Find(const QWidget& dialog, int id) {
+    return qobject_cast<Widget*>(ControlById(dialog, id));
+}
 
 // Our own widget for a control of the template (the image buttons, the colour fields with
 // their spin buttons); null where the standard one for its kind serves.

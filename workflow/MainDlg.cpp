@@ -54,6 +54,9 @@ CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
     if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
         ApplyDialogTemplate(*this, *dialogTemplate, PreviewPane::MakeControl);
     }
+    // The program's own window, which task bars show with its icon: an ordinary top-level
+    // window, not a dialog belonging to none.
+    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
     m_preview.Bind(*this);
     setAcceptDrops(true);
     // Standard shortcuts for the commands, whichever window shows the menu.

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <algorithm>
+#include <limits>
+#include <optional>
 
 #include "SettingsStore.h"
 #include "platform/TempFolder.h"
@@ -25,12 +27,38 @@ WindowPlacement ReadPlacement(const SettingsStore& store, const QString& section
     return placement;
 }
 
+// The stored value of `key`, if one is stored.
+std::optional<int> StoredInt(const SettingsStore& store, const QString& section,
+                             const QString& key) {
+    const int value = store.ReadInt(section, key, 0);
+    return value == store.ReadInt(section, key, 1) ? std::optional<int>(value) : std::nullopt;
+}
+
+int Saturated(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
+}
+
 void WritePlacement(SettingsStore& store, const QString& section,
                     const WindowPlacement& placement) {
-    store.WriteInt(section, kTop, placement.top);
-    store.WriteInt(section, kLeft, placement.left);
-    store.WriteInt(section, kRight, placement.right);
-    store.WriteInt(section, kBottom, placement.bottom);
+    WindowPlacement written = placement;
+    if (!placement.positionKnown) {
+        // The stored corner stays, with the size the window has now; nothing stored, nothing
+        // to keep: the next start places the window as without settings.
+        const std::optional<int> left = StoredInt(store, section, kLeft);
+        const std::optional<int> top = StoredInt(store, section, kTop);
+        if (!left || !top) {
+            return;
+        }
+        written.left = *left;
+        written.top = *top;
+        written.right = Saturated(1LL * *left + placement.right - placement.left);
+        written.bottom = Saturated(1LL * *top + placement.bottom - placement.top);
+    }
+    store.WriteInt(section, kTop, written.top);
+    store.WriteInt(section, kLeft, written.left);
+    store.WriteInt(section, kRight, written.right);
+    store.WriteInt(section, kBottom, written.bottom);
 }
 
 // Where a window of `size` (no larger than the screen) with its corner stored at left, top

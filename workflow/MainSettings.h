@@ -25,6 +25,9 @@ struct WindowPlacement {
     int top = 0;
     int right = 0;
     int bottom = 0;
+    // False where the window system tells no window's position (Wayland): then only the
+    // size counts, and a stored position is kept for the sessions that have one.
+    bool positionKnown = true;
 };
 
 // Where the main window goes when nothing is stored: 20 pixels from the screen's top and left
@@ -40,8 +43,8 @@ WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen);
 // placed where `window` says (defaults derive from the screen size).
 void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
                   BatchMailSettings& batchMail, WindowPlacement& window, QSize screen);
-// Writes all 16 values, changed or not. MaxKb is read back at the start; Resolution only by
-// StoredConversionParams.
+// Writes all 16 values, changed or not (the window's position only where it is known).
+// MaxKb is read back at the start; Resolution only by StoredConversionParams.
 void SaveSettings(SettingsStore& store, const ConversionParams& params, const QString& picturePath,
                   const BatchMailSettings& batchMail, const WindowPlacement& window);
 

@@ -2,11 +2,13 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
 #include "Conversion.h"
 #include "PreviewLayout.h"
+#include "platform/DevicePixels.h"
 #include "platform/DialogTemplate.h"
 #include "platform/OwnerDrawnControl.h"
 
@@ -94,7 +96,7 @@ void PreviewPane::UpdateScrollBars() {
     }
     const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
     const PreviewLayout layout =
-        LayOutPreview(m_previewControl->size(), m_params.TargetSize, m_params.CompanionSize,
+        LayOutPreview(DeviceSize(*m_previewControl), m_params.TargetSize, m_params.CompanionSize,
                       frame->pictureWidth, frame->pictureHeight, m_scrollX, m_scrollY);
     m_horizontalBar->setVisible(layout.HorizontalShown());
     m_horizontalBar->setRange(0, layout.horizontalRange);
@@ -105,16 +107,27 @@ void PreviewPane::UpdateScrollBars() {
     m_previewControl->update();
 }
 
-void PreviewPane::Paint(QPainter& painter, const QRect& item) const {
+void PreviewPane::Paint(QPainter& painter, const QRect& item) {
     const std::shared_ptr<const PreviewFrame> frame = m_conversion.Preview();
+    const DevicePixelPainting device(painter, item);
+    const QRect area = device.Rect();
     const PreviewLayout layout =
-        LayOutPreview(item.size(), m_params.TargetSize, m_params.CompanionSize, frame->pictureWidth,
+        LayOutPreview(area.size(), m_params.TargetSize, m_params.CompanionSize, frame->pictureWidth,
                       frame->pictureHeight, m_scrollX, m_scrollY);
-    painter.setPen(Qt::black);
-    painter.setBrush(QColor(128, 128, 128));
-    painter.drawRect(item.adjusted(0, 0, -1, -1));
-    painter.drawImage(layout.destination, frame->image,
-                      QRect(0, 0, frame->pictureWidth, frame->pictureHeight));
+    // Grey inside a black border one window pixel wide, in whole device pixels.
+    const int border = std::max(1, static_cast<int>(painter.device()->devicePixelRatioF()));
+    painter.fillRect(area, Qt::black);
+    painter.fillRect(area.adjusted(border, border, -border, -border), QColor(128, 128, 128));
+    painter.drawPixmap(layout.destination, Pixmap(frame),
+                       QRect(0, 0, frame->pictureWidth, frame->pictureHeight));
+}
+
+const QPixmap& PreviewPane::Pixmap(const std::shared_ptr<const PreviewFrame>& frame) {
+    if (m_pixmapFrame.lock() != frame) {
+        m_pixmap = QPixmap::fromImage(frame->image);
+        m_pixmapFrame = frame;
+    }
+    return m_pixmap;
 }
 
 void PreviewPane::OnHScroll(int code, int position, QScrollBar* bar) {

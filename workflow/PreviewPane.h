@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPixmap>
 #include <QRect>
+#include <memory>
 
 class Conversion;
 class OwnerDrawnControl;
@@ -9,11 +11,14 @@ class QScrollBar;
 class QWidget;
 struct ControlTemplate;
 struct ConversionParams;
+struct PreviewFrame;
 
 // The main window's preview: the control that shows the converted picture at its real pixel
 // size in a box of the target size, and the two bars that scroll it when the box is larger
 // than the control. It reads the window's parameters and the last finished preview, so it
-// never waits for a conversion.
+// never waits for a conversion. Real pixels are the screen's: the box, the offsets and the
+// bars' ranges count device pixels, so one picture pixel is one device pixel at any
+// device-pixel ratio (at ratio 1 they are the window's pixels).
 class PreviewPane {
 public:
     PreviewPane(const Conversion& conversion, const ConversionParams& params)
@@ -36,7 +41,7 @@ public:
     void OnHScroll(int code, int position, QScrollBar* bar);
     void OnVScroll(int code, int position, QScrollBar* bar);
     // Paints the preview control, whose whole rectangle is `item`.
-    void Paint(QPainter& painter, const QRect& item) const;
+    void Paint(QPainter& painter, const QRect& item);
 
     int ScrollX() const { return m_scrollX; }
     int ScrollY() const { return m_scrollY; }
@@ -44,6 +49,8 @@ public:
 private:
     bool Bound() const;
     void Scroll(int code, int position, QScrollBar* bar, int& offset);
+    // The frame as a pixmap for the screen, made once per frame.
+    const QPixmap& Pixmap(const std::shared_ptr<const PreviewFrame>& frame);
 
     const Conversion& m_conversion;
     const ConversionParams& m_params;
@@ -52,4 +59,6 @@ private:
     QScrollBar* m_verticalBar = nullptr;
     QScrollBar* m_horizontalBar = nullptr;
     OwnerDrawnControl* m_previewControl = nullptr;
+    std::weak_ptr<const PreviewFrame> m_pixmapFrame;
+    QPixmap m_pixmap;
 };

@@ -3,12 +3,16 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "platform/WindowSystem.h"
+
 WindowPlacement PlacementAt(QPoint topLeft, QSize inside) {
     return {topLeft.x(), topLeft.y(), topLeft.x() + inside.width(), topLeft.y() + inside.height()};
 }
 
 WindowPlacement PlacementOf(const QWidget& window) {
-    return PlacementAt(window.pos(), window.size());
+    WindowPlacement placement = PlacementAt(window.pos(), window.size());
+    placement.positionKnown = WindowPositionsKnown();
+    return placement;
 }
 
 void PlaceWindow(QWidget& window, const WindowPlacement& placement) {

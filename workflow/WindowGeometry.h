@@ -13,6 +13,7 @@ class QWidget;
 // inside, so that a start without changes gives the same window again.
 
 WindowPlacement PlacementAt(QPoint topLeft, QSize inside);
+// Where `window` is, as far as the window system tells.
 WindowPlacement PlacementOf(const QWidget& window);
 // Moves and sizes `window` as `placement` says.
 void PlaceWindow(QWidget& window, const WindowPlacement& placement);
