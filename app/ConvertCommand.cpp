@@ -247,7 +247,7 @@ int ConvertList(const ConvertOptions& options) {
         nextName,
         {options.params, options.destination,
          options.keepNames ? ResultNames::Kept : ResultNames::WithSize,
-         JobsTheDescriptorsAllow(options.jobs)},
+         JobsTheDescriptorsAllow(options.jobs), options.treeBase, options.part, options.parts},
         [&](const FolderRunFile& file) {
             progress.Clear();
             // Pictures of several folders may give one result name: the earlier one is named

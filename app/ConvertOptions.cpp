@@ -101,6 +101,30 @@ QString ParseListMode(const QCommandLineParser& parser, const QCommandLineOption
     return {};
 }
 
+// Where the results of a list go, and which of its pictures this run takes.
+QString ParseShare(const QCommandLineParser& parser, const QCommandLineOption& tree,
+                   const QCommandLineOption& part, ConvertOptions& options) {
+    if (parser.isSet(tree)) {
+        options.treeBase = parser.values(tree).constLast();
+    }
+    if (!parser.isSet(part)) {
+        return {};
+    }
+    const QString text = parser.values(part).constLast();
+    const QStringList numbers = text.split(QLatin1Char('/'));
+    bool partOk = false;
+    bool partsOk = false;
+    if (numbers.size() == 2) {
+        options.part = numbers[0].toInt(&partOk);
+        options.parts = numbers[1].toInt(&partsOk);
+    }
+    if (!partOk || !partsOk || options.parts < 1 || options.parts > 1000000 || options.part < 1 ||
+        options.part > options.parts) {
+        return QStringLiteral("--part takes K/N, a part K of N from 1 to N, not \"%1\"").arg(text);
+    }
+    return {};
+}
+
 }  // namespace
 
 const char* ConvertVersion() {
@@ -134,6 +158,10 @@ QString ConvertUsage() {
         "                      standard input (-); read and converted a part at a time\n"
         "  -0, --null          the names in LIST end with a NUL byte (find -print0)\n"
         "  --keep-names        name each result NAME.jpg, not NAME WIDTHxHEIGHT.jpg\n"
+        "  --tree BASE         -o: each result into the folder below FOLDER that its\n"
+        "                      picture's folder is below BASE (made as needed)\n"
+        "  --part K/N          -o: only part K of N of the pictures, chosen by result name,\n"
+        "                      for one of N runs that share a list (1 <= K <= N)\n"
         "  --formats LIST      folder mode: the endings taken, in this order (default all of\n"
         "                      jpg,jpe,jpeg,gif,bmp,heic,heif,webp,png,tif,tiff)\n"
         "  --recursive         folder mode: subfolders too, into subfolders of DESTINATION of\n"
@@ -173,11 +201,13 @@ QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& option
     const QCommandLineOption filesFrom(QStringLiteral("files-from"), {}, QStringLiteral("FILE"));
     const QCommandLineOption nul(QStringList{QStringLiteral("0"), QStringLiteral("null")});
     const QCommandLineOption keepNames(QStringLiteral("keep-names"));
+    const QCommandLineOption tree(QStringLiteral("tree"), {}, QStringLiteral("BASE"));
+    const QCommandLineOption part(QStringLiteral("part"), {}, QStringLiteral("K/N"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions({blackAndWhite, folder, formats, recursive, output, filesFrom, nul, keepNames,
-                       quiet, help, version});
+                       tree, part, quiet, help, version});
 
     const bool parsed = parser.parse(QStringList{QStringLiteral("plenmar-convert")} + arguments);
     options.help = parser.isSet(help);
@@ -222,10 +252,14 @@ QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& option
     options.keepNames = parser.isSet(keepNames);
     options.listMode = parser.isSet(output) || parser.isSet(filesFrom);
     if (options.listMode) {
-        return ParseListMode(parser, output, filesFrom, nul, options);
+        const QString problem = ParseListMode(parser, output, filesFrom, nul, options);
+        return problem.isEmpty() ? ParseShare(parser, tree, part, options) : problem;
     }
     if (parser.isSet(nul)) {
         return QStringLiteral("-0 belongs to --files-from");
+    }
+    if (parser.isSet(tree) || parser.isSet(part)) {
+        return QStringLiteral("--tree and --part belong to -o FOLDER");
     }
     if (options.keepNames && !options.folderMode) {
         return QStringLiteral("--keep-names belongs to -o, --files-from or --folder");

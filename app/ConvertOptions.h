@@ -17,6 +17,9 @@ struct ConvertOptions {
     QString listFile;     // list mode: the file with more of them, "-" for standard input
     char listSeparator = '\n';
     bool keepNames = false;  // results named "NAME.jpg" rather than "NAME 368x276.jpg"
+    QString treeBase;        // list mode: results in the folders the pictures have below it
+    int part = 1;            // list mode: only this part of the pictures ...
+    int parts = 1;           // ... of so many
     QStringList patterns;    // what a folder run takes: "*.jpg" and so on
     bool recursive = false;
     int jobs = 1;

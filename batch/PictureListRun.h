@@ -18,6 +18,14 @@ struct PictureListSettings {
     QString destination;
     ResultNames names = ResultNames::WithSize;
     int jobs = 1;
+    // When set, each result goes into the folder below `destination` that its picture's
+    // folder is below this one (made as needed); a picture elsewhere is refused.
+    QString treeBase = {};
+    // Only the pictures of part `part` (from 1) of `parts`: a share of the list for one of
+    // several runs, chosen by result name, so that pictures that may give the same result
+    // name fall into the same part and keep their order.
+    int part = 1;
+    int parts = 1;
 };
 
 struct PictureListCounts {
