@@ -532,7 +532,11 @@ TEST_F(MailWindow, ClosingDoesNotWaitForTheMailProgram) {
               QStringList(2,
                           "Bitte warten Sie, bis das Umwandeln des Verzeichnisses oder das "
                           "Versenden per Mail beendet ist."));
+    // The stand-in stays 30 s: a close that waited for it would take that long.
+    using Clock = std::chrono::steady_clock;
+    const auto closing = Clock::now();
     window->close();
+    EXPECT_LT(Clock::now() - closing, std::chrono::seconds(5)) << "closing waits for no mail";
     EXPECT_FALSE(window->Worker().Running());
     EXPECT_FALSE(QFile::exists(bin.File("waited-to-the-end")));
     EXPECT_EQ(TempFiles(), QStringList{}) << "the preview goes with the window, and the copy";
