@@ -4,18 +4,17 @@
 #include <unistd.h>
 
 #include <QBuffer>
-#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <mutex>
 
 #include "BmpHeader.h"
 #include "ColourTransform.h"
+#include "DecodeMemory.h"
 #include "DrawingContext.h"
 #include "FileOps.h"
 #include "HeifPicture.h"
@@ -40,76 +39,6 @@ void SetReaderLimitOnce() {
     std::call_once(once, [] { QImageReader::setAllocationLimit(PictureObject::kDecodeLimitMiB); });
 }
 
-// The pixels of a JPEG decoded at 1/denominator, four bytes each.
-long long DecodedPixelBytes(QSize stored, int denominator) {
-    return 4 * ((static_cast<long long>(stored.width()) + denominator - 1) / denominator) *
-           ((static_cast<long long>(stored.height()) + denominator - 1) / denominator);
-}
-
-long long ImageBytes(QSize size, QImage::Format format) {
-    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
-    return (static_cast<long long>(size.width()) * depth + 31) / 32 * 4 * size.height();
-}
-
-// Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but one of
-// several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
-long long CoefficientBytes(const JpegFrame& frame) {
-    return frame.multiScan ? frame.blocks * 128 : 0;
-}
-
-// The scale Qt's JPEG reader decodes at for a drawing of `size` (both as stored): the
-// largest of 1/8, 1/4, 1/2 that still covers it.
-int ScaleDenominator(QSize stored, QSize size) {
-    if (size == stored || size.width() <= 0 || size.height() <= 0) {
-        return 1;
-    }
-    const int ratio = std::min(stored.width() / size.width(), stored.height() / size.height());
-    return ratio >= 8 ? 8 : ratio >= 4 ? 4 : ratio >= 2 ? 2 : 1;
-}
-
-// Other formats are decoded whole into the form their decoder chooses and then made opaque
-// 32-bit pixels; that takes a second picture unless the decoder gave 32 bits already. A
-// decoder that does not tell its form beforehand (GIF's) is counted for both: a GIF's may
-// also keep a copy of a frame it is to restore.
-long long WholeDecodingBytes(const QByteArray& format, QSize stored, QImage::Format decoded,
-                             qint64 fileBytes) {
-    const long long opaque = ImageBytes(stored, QImage::Format_RGB32);
-    if (decoded == QImage::Format_Invalid) {
-        return 2 * opaque;
-    }
-    const bool thirtyTwoBits = decoded == QImage::Format_RGB32 ||
-                               decoded == QImage::Format_ARGB32 ||
-                               decoded == QImage::Format_ARGB32_Premultiplied;
-    long long bytes = ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
-    if (format == "webp") {
-        bytes += fileBytes;  // its decoder reads the whole file first
-    }
-    if (format == "tiff") {
-        // Qt's TIFF reader turns the order of the channels of some layouts into a copy of
-        // the picture, and libtiff holds a strip besides: a 385 KB file of 12000 × 11000
-        // was seen to take three pictures' worth.
-        bytes = std::max(bytes, 3 * opaque);
-    }
-    return bytes;
-}
-
-// The same numbers mean other colours in another colour space (a camera's Adobe RGB, a
-// phone's Display P3) than in sRGB, which is what a JPEG without a profile is taken for and
-// what the output is. Done on the drawing, the smallest form of the picture, in place for
-// 32-bit pixels: no second picture is needed. (Qt 6.4 gets 24-bit B, G, R pixels wrong here.)
-void ConvertToSRgb(QImage& image) {
-    const QColorSpace space = image.colorSpace();
-    if (!space.isValid() || space == QColorSpace(QColorSpace::SRgb)) {
-        return;
-    }
-    if (image.depth() != 32 && image.format() != QImage::Format_Grayscale8) {
-        image.convertTo(QImage::Format_RGB32);
-    }
-    if (!ConvertToSRgbInPlace(image)) {
-        image.convertToColorSpace(QColorSpace::SRgb);
-    }
-}
-
 // Transparent parts show what lies below, the black of a fresh buffer: premultiplied colours
 // are exactly that. Done in place for the 32-bit forms, so no second picture is needed.
 void MakeOpaque(QImage& image) {
@@ -131,42 +60,6 @@ void MakeOpaque(QImage& image) {
         }
     }
     image.reinterpretAsFormat(QImage::Format_RGB32);
-}
-
-// The drawing as the drawing context takes it, in sRGB; converted in place, since next to a
-// picture decoded whole even a drawing of 3000 × 3000 pixels counts.
-QImage InBgrOrder(QImage image) {
-    if (QImage converted = ToSRgbInBgrOrder(image); !converted.isNull()) {
-        return converted;
-    }
-    ConvertToSRgb(image);
-    image.convertTo(QImage::Format_BGR888);
-    return image;
-}
-
-// A BMP's decoder writes only the pixels the file holds into the picture it is given, when
-// that has the right size and form: pixels a cut-off or run-length file leaves out are then
-// black (or the first colour), never what the memory held before.
-QImage PreparedBmp(QIODevice& device, QSize size) {
-    const BmpHeader header = ReadBmpHeader(device);
-    if (!header.valid || header.decodedFormat == QImage::Format_Invalid) {
-        return {};
-    }
-    QImage image(size, header.decodedFormat);
-    if (image.depth() == 32) {
-        image.fill(Qt::black);
-    } else {
-        image.fill(0);
-    }
-    return image;
-}
-
-// A decoder that fails tells no reason; when the memory its picture needs cannot be had,
-// that is the likelier one than damage.
-bool MemoryFor(long long bytes) {
-    void* block = std::malloc(static_cast<std::size_t>(std::max(bytes, 1LL)));
-    std::free(block);
-    return block != nullptr;
 }
 
 bool CanOpenAFile() {
@@ -434,7 +327,7 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     if (image.size() != size) {
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    m_drawn = InBgrOrder(std::move(image));
+    m_drawn = SRgbInBgrOrder(std::move(image));
     if (m_drawn.isNull()) {
         *error = DefectText(PictureDefect::OutOfMemory);
         return RenderStatus::OutOfMemory;
@@ -549,9 +442,9 @@ RenderStatus PictureObject::Prepare(QSize size, QString* error) {
             return decoded;
         }
     }
-    m_drawn = InBgrOrder(size == m_whole.size() ? m_whole.copy()
-                                                : m_whole.scaled(size, Qt::IgnoreAspectRatio,
-                                                                 Qt::SmoothTransformation));
+    m_drawn = SRgbInBgrOrder(size == m_whole.size() ? m_whole.copy()
+                                                    : m_whole.scaled(size, Qt::IgnoreAspectRatio,
+                                                                     Qt::SmoothTransformation));
     if (m_drawn.isNull()) {
         *error = DefectText(PictureDefect::OutOfMemory);
         return RenderStatus::OutOfMemory;
