@@ -10,6 +10,7 @@
 #include "platform/EndingSignalNotifier.h"
 #include "platform/EndingSignals.h"
 #include "platform/PictureSource.h"
+#include "support/BufferImages.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -24,19 +25,7 @@ QByteArray Ico() {
 
 // Loads and draws `bytes` from a file, as a conversion does; the defect it ends with.
 PictureDefect Outcome(const QByteArray& bytes, long long* decodeBytes = nullptr) {
-    TestFolder folder;
-    WriteAll(folder.File("p"), bytes);
-    CPicture picture;
-    if (!picture.LoadFromFile(folder.File("p"))) {
-        return picture.Defect();
-    }
-    if (decodeBytes != nullptr) {
-        *decodeBytes = picture.DecodeBytes();
-    }
-    ImageBuffer buffer;
-    buffer.Create(64, 48);
-    picture.Draw(&buffer.Dc(), CRect{0, 0, 64, 48}, false, false);
-    return picture.Defect();
+    return LoadAndDraw(bytes, QSize(64, 48), nullptr, decodeBytes);
 }
 
 }  // namespace
