@@ -22,6 +22,7 @@
 #include "MulDiv.h"
 #include "PictureFormat.h"
 #include "PictureSource.h"
+#include "PngColourKey.h"
 #include "TiffMessages.h"
 
 namespace {
@@ -218,6 +219,9 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
     if (m_decodeBytes > kDecodeLimitBytes) {
         return Refuse(PictureDefect::TooLarge, error, defect);
     }
+    if (m_format == "png") {
+        m_pngKey = ReadPngColourKey(device);
+    }
     if (m_format == "bmp") {
         const BmpHeader header = ReadBmpHeader(device);
         if (device.size() <= header.dataStart) {
@@ -361,28 +365,9 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
             *error = DefectText(m_defect);
             return RenderStatus::Undecodable;
         }
-    } else {
-        // A decoder may keep a reference to the picture it made: it must be gone before the
-        // picture is made opaque, or that would copy it rather than work in place.
-        QImageReader reader(&device, m_format);
-        reader.setAutoDetectImageFormat(false);
-        reader.setAutoTransform(true);
-        const int complaintsBefore = TiffComplaints();
-        const bool read = reader.read(&image);
-        // A TIFF whose strips hold less than its tags claim "reads", blank where data lacks.
-        const bool complained = TiffComplaints() - complaintsBefore > m_headerComplaints;
-        if (FailedReading(device, error)) {
-            return RenderStatus::Undecodable;
-        }
-        if (!read && !MemoryFor(m_decodeBytes)) {
-            *error = DefectText(PictureDefect::OutOfMemory);
-            return RenderStatus::OutOfMemory;
-        }
-        if (!read || complained) {
-            m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
-            *error = DefectText(m_defect);
-            return RenderStatus::Undecodable;
-        }
+    } else if (const RenderStatus read = DecodeThroughQt(device, image, error);
+               read != RenderStatus::Drawn) {
+        return read;
     }
     ++m_decodes;
     MakeOpaque(image);
@@ -391,6 +376,47 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
         return RenderStatus::OutOfMemory;
     }
     m_whole = std::move(image);
+    return RenderStatus::Drawn;
+}
+
+RenderStatus PictureObject::DecodeThroughQt(PictureSource& device, QImage& image, QString* error) {
+    for (const PngColourKey::Hidden& chunk : m_pngKey.hidden) {
+        device.Overlay(chunk.offset, chunk.chunk);
+    }
+    bool read = false;
+    bool complained = false;
+    bool refused = false;
+    {
+        // A decoder may keep a reference to the picture it made: it must be gone before the
+        // picture is changed, or that would copy it rather than work in place.
+        QImageReader reader(&device, m_format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setAutoTransform(true);
+        const int complaintsBefore = TiffComplaints();
+        const int refusalsBefore = TiffRefusals();
+        read = reader.read(&image);
+        // A TIFF whose strips hold less than its tags claim "reads", blank where data lacks.
+        complained = TiffComplaints() - complaintsBefore > m_headerComplaints;
+        refused = TiffRefusals() > refusalsBefore;
+    }
+    if (FailedReading(device, error)) {
+        return RenderStatus::Undecodable;
+    }
+    if (!read && refused) {
+        m_defect = PictureDefect::UnreadKind;  // libtiff's reader is not made for its kind
+        *error = DefectText(m_defect);
+        return RenderStatus::Undecodable;
+    }
+    if (!read && !MemoryFor(m_decodeBytes)) {
+        *error = DefectText(PictureDefect::OutOfMemory);
+        return RenderStatus::OutOfMemory;
+    }
+    if (!read || complained) {
+        m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
+        *error = DefectText(m_defect);
+        return RenderStatus::Undecodable;
+    }
+    ApplyPngColourKey(image, m_pngKey);
     return RenderStatus::Drawn;
 }
 
