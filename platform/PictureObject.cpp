@@ -1,8 +1,5 @@
 #include "PictureObject.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -22,7 +19,7 @@
 #include "MulDiv.h"
 #include "PictureFormat.h"
 #include "PictureSource.h"
-#include "PngColourKey.h"
+#include "PngHead.h"
 #include "TiffMessages.h"
 
 namespace {
@@ -61,46 +58,6 @@ void MakeOpaque(QImage& image) {
         }
     }
     image.reinterpretAsFormat(QImage::Format_RGB32);
-}
-
-bool CanOpenAFile() {
-    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno != EMFILE && errno != ENFILE;
-    }
-    ::close(fd);
-    return true;
-}
-
-// Why a picture whose signature is known (or not) does not even give its size.
-PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
-                           const QImageReader& reader) {
-    if (device.ReadFailed()) {
-        return PictureDefect::ReadError;
-    }
-    if (format.isEmpty() && device.seek(0) && IsUnreadSignature(device.peek(8))) {
-        return PictureDefect::UnreadKind;
-    }
-    // A reader of another kind knows it (TGA has no signature of its own), but gives no size.
-    const QByteArray known =
-        format.isEmpty() && device.seek(0) ? QImageReader::imageFormat(&device) : QByteArray();
-    if (!known.isEmpty() && known != "jpeg" && known != "jpg" && known != "gif" && known != "bmp" &&
-        known != "png") {
-        return PictureDefect::UnreadKind;
-    }
-    if (reader.error() == QImageReader::UnsupportedFormatError && !CanOpenAFile()) {
-        return PictureDefect::TooManyOpenFiles;  // the reader's library could not be loaded
-    }
-    if (format.isEmpty() && reader.error() == QImageReader::UnsupportedFormatError) {
-        return PictureDefect::NotAPicture;
-    }
-    if (format == "jpeg") {
-        return ReadJpegFrame(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
-    }
-    if (format == "bmp") {
-        return ReadBmpHeader(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
-    }
-    return PictureDefect::DamagedHeader;
 }
 
 bool Refuse(PictureDefect why, QString* error, PictureDefect* defect) {
@@ -183,11 +140,22 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
             return Refuse(PictureDefect::TooManyScans, error, defect);
         }
         m_metadataBytes = kCommentCost * walk.commentBytes + walk.keptBytes;
-        if (m_metadataBytes > kDecodeLimitBytes) {
-            return Refuse(PictureDefect::TooLarge, error, defect);
-        }
         m_jpegEnding = walk.ending;
         m_eighth = PlanEighthDecoding(frame, walk);
+    }
+    if (format == "png") {
+        // libpng takes the memory each chunk before the pixels claims as it meets it.
+        const PngHead head = ReadPngHead(device);
+        if (device.ReadFailed() || head.claimsTooMuch) {
+            return Refuse(
+                device.ReadFailed() ? PictureDefect::ReadError : PictureDefect::DamagedHeader,
+                error, defect);
+        }
+        m_metadataBytes = head.keptBytes;
+        m_pngKey = head.key;
+    }
+    if (m_metadataBytes > kDecodeLimitBytes) {
+        return Refuse(PictureDefect::TooLarge, error, defect);
     }
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
@@ -212,15 +180,13 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
                         (m_eighth.applies ? m_eighth.coefficientBytes : m_coefficientBytes) +
                         DecodedPixelBytes(stored, 8);
     } else {
-        m_decodeBytes = WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
+        m_decodeBytes = m_metadataBytes +
+                        WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
     }
     // What reading the tags brought on, a decoding repeats.
     m_headerComplaints = TiffComplaints() - complaintsBefore;
     if (m_decodeBytes > kDecodeLimitBytes) {
         return Refuse(PictureDefect::TooLarge, error, defect);
-    }
-    if (m_format == "png") {
-        m_pngKey = ReadPngColourKey(device);
     }
     if (m_format == "bmp") {
         const BmpHeader header = ReadBmpHeader(device);

@@ -11,7 +11,7 @@
 #include "JpegEighth.h"
 #include "JpegFrame.h"
 #include "PictureDefect.h"
-#include "PngColourKey.h"
+#include "PngHead.h"
 
 class CDC;
 class QBuffer;
@@ -112,7 +112,7 @@ private:
     EighthPlan m_eighth;               // how a progressive JPEG is drawn at 1/8
     bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
     JpegEnding m_jpegEnding = JpegEnding::Complete;
-    long long m_metadataBytes = 0;  // what the JPEG reader keeps of comments and the like
+    long long m_metadataBytes = 0;  // what the readers keep of comments, texts and the like
     int m_headerComplaints = 0;     // libtiff's, about the tags alone
     PngColourKey m_pngKey;          // a 16-bit RGB PNG's transparent colour
     PictureDefect m_defect = PictureDefect::None;

@@ -91,6 +91,21 @@ TEST(HostileInput, CommentsCountAtWhatQtMakesOfThem) {
     EXPECT_EQ(Outcome(WithComments(jpeg, 1700)), PictureDefect::TooLarge);
 }
 
+TEST(HostileInput, TextsOfAPngCountAtWhatTheReadersMakeOfThem) {
+    const QByteArray png = Encode(QuarterPattern(64, 48), "png");
+    const QByteArray text = QByteArray("Comment") + '\0' + QByteArray(1000000, 'A');
+    long long plain = 0;
+    long long texted = 0;
+    ASSERT_EQ(Outcome(png, &plain), PictureDefect::None);
+    ASSERT_EQ(Outcome(WithPngChunk(png, "tEXt", text), &texted), PictureDefect::None);
+    EXPECT_GE(texted - plain, 6LL * text.size());
+    // So much that libpng's copy and Qt's texts of it break the memory rule.
+    const QByteArray much = QByteArray("Comment") + '\0' + QByteArray(90 << 20, 'A');
+    EXPECT_EQ(Outcome(WithPngChunk(png, "tEXt", much)), PictureDefect::TooLarge);
+    EXPECT_EQ(Outcome(WithPngChunkClaiming(png, "tEXt", 0x7FFFFFF0u)),
+              PictureDefect::DamagedHeader);
+}
+
 TEST(HostileInput, AReadErrorIsNeitherSuccessNorDamage) {
     const QByteArray bmp = Encode(QuarterPattern(200, 200), "bmp");
     const QByteArray jpeg = Encode(QuarterPattern(400, 300), "jpeg");

@@ -203,6 +203,8 @@ QByteArray OldStyleJpegTiff(const QByteArray& jpeg, int width, int height, int h
 
 namespace {
 
+constexpr qsizetype kAfterPngHeader = 8 + 12 + 13;  // the signature and IHDR
+
 quint32 Crc32(const QByteArray& bytes) {
     static const std::array<quint32, 256> table = [] {
         std::array<quint32, 256> t{};
@@ -227,14 +229,20 @@ quint32 Crc32(const QByteArray& bytes) {
 QByteArray WithPngChunk(const QByteArray& png, const char* type, const QByteArray& data,
                         bool rightCrc) {
     QByteArray chunk;
-    PutWord(chunk, 0);
-    PutWord(chunk, int(data.size()));
+    PutWord(chunk, int(data.size() >> 16));
+    PutWord(chunk, int(data.size() & 0xFFFF));
     chunk += QByteArray(type, 4) + data;
     const quint32 crc = Crc32(QByteArray(type, 4) + data) ^ (rightCrc ? 0 : 1);
     PutWord(chunk, int(crc >> 16));
     PutWord(chunk, int(crc & 0xFFFF));
-    constexpr qsizetype kAfterHeader = 8 + 12 + 13;  // the signature and IHDR
-    return png.left(kAfterHeader) + chunk + png.mid(kAfterHeader);
+    return png.left(kAfterPngHeader) + chunk + png.mid(kAfterPngHeader);
+}
+
+QByteArray WithPngChunkClaiming(const QByteArray& png, const char* type, quint32 length) {
+    QByteArray claim;
+    PutWord(claim, int(length >> 16));
+    PutWord(claim, int(length & 0xFFFF));
+    return png.left(kAfterPngHeader) + claim + QByteArray(type, 4);
 }
 
 QByteArray Tga(int width, int height) {

@@ -30,6 +30,9 @@ QByteArray OldStyleJpegTiff(const QByteArray& jpeg, int width, int height, int h
 // The same PNG with a chunk of `type` holding `data` after its header, its CRC right or not.
 QByteArray WithPngChunk(const QByteArray& png, const char* type, const QByteArray& data,
                         bool rightCrc = true);
+// The start of the same PNG up to its header, and a chunk of `type` after it that claims
+// `length` bytes and holds none: the file ends there (as in libpng's own crashers).
+QByteArray WithPngChunkClaiming(const QByteArray& png, const char* type, quint32 length);
 // An uncompressed 24-bit TGA of width × height, grey.
 QByteArray Tga(int width, int height);
 

@@ -25,10 +25,20 @@ struct PngColourKey {
     std::vector<Hidden> hidden;
 };
 
-// Read from the start of the device, which is left at the position it had: the chunks before
-// the pixel data, when the header says 16-bit RGB. A file of more tRNS chunks than any writer
-// makes (one) is left to Qt as it is.
-PngColourKey ReadPngColourKey(QIODevice& device);
+// What the chunks of a PNG before its pixel data say, read without decoding anything.
+struct PngHead {
+    // A chunk claims more bytes than the file holds: libpng would take memory for all it
+    // claims (a gigabyte, for a file of 57 bytes) before finding the file short.
+    bool claimsTooMuch = false;
+    // What libpng and Qt's reader keep of those chunks: texts are made UTF-16 text twice over,
+    // six times their bytes in all, measured.
+    long long keptBytes = 0;
+    PngColourKey key;
+};
+
+// Read from the start of the device, which is left at the position it had. A file of more
+// tRNS chunks than any writer makes (one) is left to Qt as it is.
+PngHead ReadPngHead(QIODevice& device);
 
 // Makes the pixels of the key's colour transparent in `image`, decoded from the file with
 // the chunks hidden (16-bit RGBX, as Qt reads it); any other picture is left as it is.
