@@ -463,11 +463,13 @@ int main(int argc, char* argv[]) {
     picture("lossless.jpg", WithFrameKind(baseline, 0xC3, 8));
     picture("grey.tga", Tga(kWidth, kHeight));
     // Kinds the libraries' own test pictures hold: a 16-bit PNG with a transparent colour (in
-    // two chunks, the first of a wrong CRC), old-style JPEG in TIFF, floating-point samples.
+    // two chunks, the first of a wrong CRC), a chunk claiming more than the file holds,
+    // old-style JPEG in TIFF, floating-point samples.
     const QByteArray wide = EncodeWithQt(WithAlpha().convertToFormat(QImage::Format_RGBX64), "png");
     const QByteArray white("\xFF\xFF\xFF\xFF\xFF\xFF", 6);
     picture("rgb16-trns.png",
             WithPngChunk(WithPngChunk(wide, "tRNS", white), "tRNS", white, false));
+    picture("text-claiming-2gib.png", WithPngChunkClaiming(wide, "tEXt", 0x7FFFFFF0u));
     picture("old-style-jpeg.tiff", OldStyleJpegTiff(baseline, kWidth, kHeight, 2, 2));
     picture("float64.tiff",
             PlainTiff(kWidth, kHeight, 1, 64, 3, QByteArray(kWidth * kHeight * 8, '\0')));
