@@ -38,6 +38,11 @@ constexpr DefectWords kWords[] = {
      "Das Bild ist zu groß für den freien Arbeitsspeicher.", nullptr},
     {PictureDefect::TooManyOpenFiles, "too many open files",
      "Das Programm hat zu viele Dateien zugleich geöffnet.", nullptr},
+    {PictureDefect::ForeignLink,
+     "a symbolic link of another user in a folder everyone may write to; not followed",
+     "Die Datei ist eine Verknüpfung, die ein anderer Benutzer in einen Ordner gelegt hat, in "
+     "den alle schreiben dürfen; ihr folgt das Programm nicht.",
+     nullptr},
 };
 
 const DefectWords* Find(PictureDefect defect) {

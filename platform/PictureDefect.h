@@ -16,6 +16,7 @@ enum class PictureDefect {
     ReadError,         // the system failed to read the file
     OutOfMemory,       // the memory ran out on the way
     TooManyOpenFiles,  // the process may open no more files
+    ForeignLink,       // a link of another user in a folder everyone may write to
 };
 
 // Words for a terminal: "cut off", "damaged header" ...

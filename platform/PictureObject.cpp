@@ -94,6 +94,9 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
         case FileOpening::NotRegular:
             *defect = PictureDefect::NotAFile;
             return nullptr;
+        case FileOpening::ForeignLink:
+            *defect = PictureDefect::ForeignLink;
+            return nullptr;
         case FileOpening::Failed:
             if (errno == EMFILE || errno == ENFILE) {
                 *defect = PictureDefect::TooManyOpenFiles;
