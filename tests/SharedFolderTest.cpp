@@ -240,3 +240,58 @@ TEST(OutputFileTest, ANamePutInTheTargetsPlaceWhileWritingLendsItNoPermissions) 
     EXPECT_EQ(written.st_mode & 0777, 0644u) << "as a new file, not as the link's target";
     EXPECT_EQ(ReadAll(open), "");
 }
+
+namespace {
+
+// The user's folders as xdg-user-dirs names them, here in a folder of the test's own.
+class FolderProposal : public MailStandInTest {
+protected:
+    void SetUp() override {
+        MailStandInTest::SetUp();
+        WriteAll(userDirs.File("user-dirs.dirs"),
+                 "XDG_PICTURES_DIR=\"" + QFile::encodeName(pictures.File("Bilder")) + "\"\n");
+        m_configHome.emplace("XDG_CONFIG_HOME", QFile::encodeName(userDirs.Path()));
+    }
+    void TearDown() override {
+        m_configHome.reset();
+        MailStandInTest::TearDown();
+    }
+
+    TestFolder userDirs;
+
+private:
+    std::optional<ScopedEnvironment> m_configHome;
+};
+
+}  // namespace
+
+TEST_F(FolderProposal, ARunWithNoDestinationKeptGoesIntoAFolderOfTheUsersOwnMadeOnOk) {
+    const QString proposed = pictures.File("Bilder/Verkleinert");
+    QDir().mkpath(pictures.File("Urlaub"));
+    WriteAll(pictures.File("Urlaub/Strand.jpg"), Encode(QuarterPattern(400, 300), "jpeg"));
+    auto window = std::make_unique<CMainDlg>();
+    window->show();
+    window->WaitForConversions();
+    EXPECT_FALSE(QFileInfo::exists(proposed)) << "not made at the start";
+
+    QString shown;
+    const auto answer = [&](int result) {
+        prompts.AnswerDialogNext([&, result](QDialog& dialog) {
+            shown = qobject_cast<QLineEdit*>(ControlById(dialog, 1022))->text();
+            qobject_cast<QLineEdit*>(ControlById(dialog, 1021))->setText(pictures.File("Urlaub"));
+            return result;
+        });
+    };
+    answer(QDialog::Rejected);
+    window->OnConvertFolder();
+    EXPECT_EQ(shown, proposed);
+    EXPECT_FALSE(QFileInfo::exists(proposed)) << "nor when the dialog is cancelled";
+
+    answer(QDialog::Accepted);
+    window->OnConvertFolder();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->FolderRunning(); }, 60000));
+    window->WaitForConversions();
+    EXPECT_TRUE(IsJpeg(proposed + "/Strand 368x276.jpg"));
+    EXPECT_EQ(prompts.Texts().last(), "Alle Dateine sind umgewandelt");
+    window->close();
+}
