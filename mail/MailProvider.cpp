@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Mapi.h"
+#include "XdgEmail.h"
 #include "platform/OutputFile.h"
 #include "platform/PrivateFolder.h"
 #include "platform/Prompts.h"
@@ -52,13 +53,14 @@ void RemoveOldCopies(const QString& staging) {
     }
 }
 
-// The name the mail program shows: the descriptor's file name, else the path's.
+// The name the mail program shows: the descriptor's file name, else the path's, with what
+// xdg-email or the mail program would take for something else replaced.
 QString AttachedName(const MapiFileDesc& file, const QString& path) {
     const QString name = QFileInfo(Text(file.lpszFileName)).fileName();
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
-        return QFileInfo(path).fileName();
+        return MailSafeFileName(QFileInfo(path).fileName());
     }
-    return name;
+    return MailSafeFileName(name);
 }
 
 // Through the programs' one writer, a piece at a time: a copy is complete or not there.
