@@ -71,7 +71,7 @@ HeifStatus StatusOf(const heif_error& error) {
 // libheif allocates.
 Handle OpenPrimary(QIODevice& device, Context& context, int sideLimit, HeifStatus* status) {
     if (!LoadHeifLibrary()) {
-        *status = HeifStatus::Unsupported;
+        *status = HeifStatus::NoLibrary;
         return nullptr;
     }
     static std::once_flag once;

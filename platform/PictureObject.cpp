@@ -94,15 +94,21 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
         case FileOpening::NotRegular:
             *defect = PictureDefect::NotAFile;
             return nullptr;
+        case FileOpening::ForeignLink:
+            *defect = PictureDefect::ForeignLink;
+            return nullptr;
         case FileOpening::Failed:
-            if (errno == EMFILE || errno == ENFILE) {
-                *defect = PictureDefect::TooManyOpenFiles;
+            // The system's words stay for the terminal; the defect gives the user's.
+            *defect = OpeningDefect(errno, path);
+            if (*defect == PictureDefect::TooManyOpenFiles ||
+                *defect == PictureDefect::NameNotUtf8) {
                 *error = DefectText(*defect);
             }
             return nullptr;
     }
     if (file.size() == 0) {
-        *error = QStringLiteral("the file is empty");
+        *defect = PictureDefect::Empty;
+        *error = DefectText(*defect);
         return nullptr;
     }
     std::unique_ptr<PictureObject> picture(new PictureObject);
@@ -211,6 +217,8 @@ bool PictureObject::ReadHeifHeader(PictureSource& device, QString* error, Pictur
             break;
         case HeifStatus::Unsupported:
             return Refuse(PictureDefect::NotAPicture, error, defect);
+        case HeifStatus::NoLibrary:
+            return Refuse(PictureDefect::HeifLibraryMissing, error, defect);
         case HeifStatus::CutOff:
             return Refuse(PictureDefect::CutOff, error, defect);
         case HeifStatus::Damaged:

@@ -60,16 +60,6 @@ protected:
     QStringList Calls() const {
         return QString::fromUtf8(ReadAll(bin.File("calls"))).split('\n', Qt::SkipEmptyParts);
     }
-    QStringList Attached() const {
-        QStringList attached;
-        const QStringList arguments = MailArguments();
-        for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
-            if (arguments[i] == "--attach") {
-                attached << arguments[i + 1];
-            }
-        }
-        return attached;
-    }
     QByteArray AttachedBytes(int number) const {
         return ReadAll(bin.File(QStringLiteral("attached%1").arg(number)));
     }
