@@ -1,5 +1,7 @@
 #include "FolderRunController.h"
 
+#include <QDir>
+
 #include "ConvertDirDlg.h"
 #include "FolderRunTexts.h"
 #include "WindowFolderRun.h"
@@ -42,6 +44,10 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
     settings.sendByMail = dialog.m_sendByMail;
     settings.sourceFolder = dialog.m_sourceFolder;
     settings.destinationFolder = dialog.m_destinationFolder;
+    // The folder proposed when none was kept is made once it is chosen, not at every start.
+    if (settings.destinationFolder == ProposedDestinationFolder()) {
+        QDir().mkpath(settings.destinationFolder);
+    }
     // A mail may have started while the dialog was open.
     if (m_host.Closing() || m_host.MailPending() || m_worker.Running()) {
         TellBusy();

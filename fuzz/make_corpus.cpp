@@ -1,9 +1,10 @@
 // Writes the starting corpus of each fuzz target into the folder given: small pictures of
 // every kind the decoders meet (JPEG baseline, progressive, of several scans, arithmetic,
 // grey, CMYK, with restarts, EXIF and a colour profile; GIF still, transparent, animated,
-// interlaced; BMP of 1, 4, 8, 16, 24 and 32 bits, run-length, bit fields, top-down, OS/2),
-// settings files and command lines; the crafted files of tests/support/CraftedFiles.h. Made at
-// build time, so no binary is kept in the sources.
+// interlaced; BMP of 1, 4, 8, 16, 24 and 32 bits, run-length, bit fields, top-down, OS/2;
+// PNG and TIFF of kinds their libraries test with), settings files and command lines; the
+// crafted files of tests/support/CraftedFiles.h. Made at build time, so no binary is kept in
+// the sources.
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
@@ -461,6 +462,19 @@ int main(int argc, char* argv[]) {
     picture("12bit.jpg", WithFrameKind(baseline, 0xC1, 12));
     picture("lossless.jpg", WithFrameKind(baseline, 0xC3, 8));
     picture("grey.tga", Tga(kWidth, kHeight));
+    // Kinds the libraries' own test pictures hold: a 16-bit PNG with a transparent colour (in
+    // two chunks, the first of a wrong CRC), a chunk claiming more than the file holds,
+    // old-style JPEG in TIFF, floating-point samples.
+    const QByteArray wide = EncodeWithQt(WithAlpha().convertToFormat(QImage::Format_RGBX64), "png");
+    const QByteArray white("\xFF\xFF\xFF\xFF\xFF\xFF", 6);
+    picture("rgb16-trns.png",
+            WithPngChunk(WithPngChunk(wide, "tRNS", white), "tRNS", white, false));
+    picture("text-claiming-2gib.png", WithPngChunkClaiming(wide, "tEXt", 0x7FFFFFF0u));
+    picture("old-style-jpeg.tiff", OldStyleJpegTiff(baseline, kWidth, kHeight, 2, 2));
+    picture("float64.tiff",
+            PlainTiff(kWidth, kHeight, 1, 64, 3, QByteArray(kWidth * kHeight * 8, '\0')));
+    picture("float32-rgb.tiff",
+            PlainTiff(kWidth, kHeight, 3, 32, 3, QByteArray(kWidth * kHeight * 12, '\0')));
     picture("icon.ico", EncodeWithQt(WithAlpha(), "ico"));
 
     const auto settings = [&](const char* name, const char* text) {

@@ -11,6 +11,7 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
                                  int maxWidth, int dpi) {
     m_lastError.clear();
     m_systemError = 0;
+    m_foreign = {};
     if (path.isEmpty()) {
         m_lastError = QStringLiteral("no file name");
         return false;
@@ -46,6 +47,7 @@ bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, 
     if (output.Stream() == nullptr) {
         m_systemError = output.SystemError();
         m_lastError = output.Error();
+        m_foreign = output.Foreign();
         return false;
     }
     JpegFileWriter writer;

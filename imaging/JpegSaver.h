@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/SharedFolders.h"
+
 class CDC;
 
 // Saves the bitmap of a drawing context as a JPEG file, through OutputFile: a regular
@@ -22,9 +24,12 @@ public:
     const QString& LastError() const { return m_lastError; }
     // The system's error number of the last failure; 0 when the system did not fail.
     int LastSystemError() const { return m_systemError; }
+    // The entry of another user in a shared folder that kept the last save from its target.
+    const ForeignEntry& LastForeign() const { return m_foreign; }
 
 private:
     QString m_lastError;
     int m_systemError = 0;
+    ForeignEntry m_foreign;
     bool m_ownerOnly = false;
 };

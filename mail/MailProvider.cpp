@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Mapi.h"
+#include "XdgEmail.h"
 #include "platform/OutputFile.h"
 #include "platform/PrivateFolder.h"
 #include "platform/Prompts.h"
@@ -52,13 +53,14 @@ void RemoveOldCopies(const QString& staging) {
     }
 }
 
-// The name the mail program shows: the descriptor's file name, else the path's.
+// The name the mail program shows: the descriptor's file name, else the path's, with what
+// xdg-email or the mail program would take for something else replaced.
 QString AttachedName(const MapiFileDesc& file, const QString& path) {
     const QString name = QFileInfo(Text(file.lpszFileName)).fileName();
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
-        return QFileInfo(path).fileName();
+        return MailSafeFileName(QFileInfo(path).fileName());
     }
-    return name;
+    return MailSafeFileName(name);
 }
 
 // Through the programs' one writer, a piece at a time: a copy is complete or not there.
@@ -79,9 +81,9 @@ ULONG Copy(QFile& source, const QString& target) {
     return copy.Commit() ? SUCCESS_SUCCESS : MAPI_E_FAILURE;
 }
 
-// Copies the attachments into a new folder of the staging folder, one copy under each
-// attachment's name (a name that comes twice goes into a subfolder of its own).
-ULONG Stage(const MapiMessage& message, QStringList& copies) {
+// Copies the attachments into a new folder of the staging folder, `folder`, one copy under
+// each attachment's name (a name that comes twice goes into a subfolder of its own).
+ULONG Stage(const MapiMessage& message, QStringList& copies, QString& folderPath) {
     for (ULONG i = 0; i < message.nFileCount; ++i) {
         if (!QFileInfo(Text(message.lpFiles[i].lpszPathName)).isFile()) {
             return MAPI_E_ATTACHMENT_NOT_FOUND;
@@ -122,6 +124,7 @@ ULONG Stage(const MapiMessage& message, QStringList& copies) {
         copies << target;
     }
     folder.setAutoRemove(false);
+    folderPath = folder.path();
     return SUCCESS_SUCCESS;
 }
 
@@ -219,15 +222,27 @@ ULONG SendMail(LHANDLE, ULONG_PTR, lpMapiMessage message, FLAGS, ULONG) {
     if (!body.isEmpty()) {
         arguments << QStringLiteral("--body") << body;
     }
+    QStringList recipients;
+    if (const ULONG added = AddRecipients(*message, recipients); added != SUCCESS_SUCCESS) {
+        return added;
+    }
+    // What does not fit into one argument would make xdg-email fail after it has started,
+    // with no word of why.
+    if (XdgEmailAddress(arguments + recipients).size() > kLongestMailAddress) {
+        return MAPI_E_TEXT_TOO_LARGE;
+    }
     QStringList copies;
-    if (const ULONG staged = Stage(*message, copies); staged != SUCCESS_SUCCESS) {
-        return staged;
+    QString staged;
+    if (const ULONG result = Stage(*message, copies, staged); result != SUCCESS_SUCCESS) {
+        return result;
     }
     for (const QString& copy : copies) {
         arguments << QStringLiteral("--attach") << copy;
     }
-    if (const ULONG added = AddRecipients(*message, arguments); added != SUCCESS_SUCCESS) {
-        return added;
+    arguments << recipients;
+    if (XdgEmailAddress(arguments).size() > kLongestMailAddress) {
+        QDir(staged).removeRecursively();
+        return MAPI_E_TOO_MANY_FILES;
     }
     return RunXdgEmail(program, arguments);
 }

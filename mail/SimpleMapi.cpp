@@ -34,6 +34,26 @@ void Tell(const QString& text) {
         {QStringLiteral("Plenmar"), text, MessageButtons::Ok, MessageIcon::Warning});
 }
 
+// What the user reads of a failed send: the published text of its code, but in German where
+// the user can do something about it.
+QString ShownText(ULONG code) {
+    switch (code) {
+        case MAPI_E_TEXT_TOO_LARGE:
+            return QStringLiteral(
+                "Betreff und Text der Mail sind zu lang für das Mailprogramm; es wurde nichts "
+                "versendet.\nxdg-email übergibt sie ihm in einer Befehlszeile von höchstens "
+                "128 KiB, in der ein Satz- oder Leerzeichen drei Bytes braucht und ein Umlaut "
+                "sechs. Kürzen Sie den Text unter „Optionen“, „Maileinstellung“.");
+        case MAPI_E_TOO_MANY_FILES:
+            return QStringLiteral(
+                "Die Mail hat zu viele Anhänge für das Mailprogramm; es wurde nichts versendet.\n"
+                "xdg-email übergibt ihm ihre Namen in einer Befehlszeile von höchstens 128 KiB. "
+                "Versenden Sie die Bilder auf mehrere Mails verteilt.");
+        default:
+            return CSimpleMapi::ErrorText(code);
+    }
+}
+
 template <typename Entry>
 void Resolve(const MailLibrary* library, const char* name, Entry& entry) {
     entry = reinterpret_cast<Entry>(MailLibraryEntry(library, name));
@@ -145,7 +165,7 @@ ULONG CSimpleMapi::SendMail(const QString& subject, const QString& text,
                              : MAPI_E_FAILURE;
     m_message = {};  // its texts go now
     if (result != SUCCESS_SUCCESS) {
-        Tell(ErrorText(result));
+        Tell(ShownText(result));
     }
     ClearAttachments();
     if (m_MAPILogoff != nullptr) {

@@ -96,3 +96,17 @@ BmpHeader ReadBmpHeader(QIODevice& device) {
     }
     return header;
 }
+
+QImage PreparedBmp(QIODevice& device, QSize size) {
+    const BmpHeader header = ReadBmpHeader(device);
+    if (!header.valid || header.decodedFormat == QImage::Format_Invalid) {
+        return {};
+    }
+    QImage image(size, header.decodedFormat);
+    if (image.depth() == 32) {
+        image.fill(Qt::black);
+    } else {
+        image.fill(0);
+    }
+    return image;
+}

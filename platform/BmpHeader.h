@@ -19,3 +19,9 @@ struct BmpHeader {
 
 // Read from the start of the device, which is left at the position it had.
 BmpHeader ReadBmpHeader(QIODevice& device);
+
+// A picture for Qt's BMP decoder to decode into, of the size and form it gives: it then
+// writes only the pixels the file holds, and pixels a cut-off or run-length file leaves out
+// are black (or the first colour), never what the memory held before. Null for a BMP whose
+// form is not known beforehand.
+QImage PreparedBmp(QIODevice& device, QSize size);

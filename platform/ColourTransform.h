@@ -1,6 +1,6 @@
 #pragma once
 
-class QImage;
+#include <QImage>
 
 // Colour profiles of tone curves and a matrix (nearly all a camera or phone writes: Adobe
 // RGB, Display P3) converted to sRGB through tables made once for each profile and kept for
@@ -17,3 +17,8 @@ bool ConvertToSRgbInPlace(QImage& image);
 // three bytes each: the conversion and the repacking in one pass. Null when not taken, as
 // above, or out of memory.
 QImage ToSRgbInBgrOrder(const QImage& image);
+
+// Any picture as the drawing context takes it: sRGB pixels in the order B, G, R. Converted in
+// place where its form allows, since next to a picture decoded whole even a drawing of
+// 3000 × 3000 pixels counts. Null when out of memory.
+QImage SRgbInBgrOrder(QImage image);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "SharedFolders.h"
+
 std::FILE* CreateNewFile(const QString& path, unsigned mode) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -59,8 +61,19 @@ bool IsFileNamed(const struct stat& file, const QString& path) {
 }  // namespace
 
 FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
-    const QByteArray name = QFile::encodeName(path);
+    const LinkEnd end = FollowLinks(path);
+    if (end.foreign.IsSet()) {
+        errno = EACCES;
+        *error = ForeignEntryText(end.foreign);
+        return FileOpening::ForeignLink;
+    }
+    // The end of the links is opened itself, so that no link put in its place since is
+    // followed; a name without an end of its own (a descriptor's in /proc) is left to the
+    // system.
+    const QByteArray endName = QFile::encodeName(end.path);
     struct stat info {};
+    const bool ended = ::lstat(endName.constData(), &info) == 0;
+    const QByteArray name = ended ? endName : QFile::encodeName(path);
     if (::stat(name.constData(), &info) != 0) {
         *error = LastSystemError();
         return FileOpening::Failed;
@@ -69,7 +82,8 @@ FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error) {
         *error = NotRegular(info.st_mode);
         return FileOpening::NotRegular;
     }
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (ended ? O_NOFOLLOW : 0));
     if (fd < 0) {
         *error = LastSystemError();
         return FileOpening::Failed;

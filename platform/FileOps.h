@@ -17,8 +17,10 @@ bool RemoveFile(const QString& path);
 
 // Opens a regular file for reading. Anything else (a folder, a FIFO, a device) is refused
 // before it is opened for reading, and the opening itself never waits for a writer, so a
-// FIFO put in the file's place meanwhile cannot block either. On failure `error` says why.
-enum class FileOpening { Opened, NotRegular, Failed };
+// FIFO put in the file's place meanwhile cannot block either. A link another user put in a
+// folder everyone may write to is not followed (see SharedFolders.h). On failure `error` says
+// why, and errno as the system would.
+enum class FileOpening { Opened, NotRegular, ForeignLink, Failed };
 FileOpening OpenRegularFile(QFile& file, const QString& path, QString* error);
 
 // Whether two names lead to one existing file (the same device and inode).

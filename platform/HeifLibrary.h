@@ -6,6 +6,6 @@
 // calls, under their own names; they forward to the library once it is loaded.
 
 // Loads libheif (once; later calls only report the outcome). False when it is not installed
-// or lacks a function we call: HEIF files then count as a format we do not read. No other
+// or lacks a function we call: HEIF files are then refused for want of it. No other
 // libheif function may be called before this has returned true.
 bool LoadHeifLibrary();

@@ -64,7 +64,7 @@ HeifStatus StatusOf(const heif_error& error) {
 HeifHandlePtr OpenPrimary(QIODevice& device, HeifContextPtr& context, int sideLimit,
                           HeifStatus* status) {
     if (!LoadHeifLibrary()) {
-        *status = HeifStatus::Unsupported;
+        *status = HeifStatus::NoLibrary;
         return nullptr;
     }
     static std::once_flag once;

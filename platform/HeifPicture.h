@@ -13,7 +13,8 @@ class QIODevice;
 // Whether the first 12 bytes are those of a HEIF file: a file type box of one of HEIF's brands.
 bool IsHeifSignature(const QByteArray& first);
 
-enum class HeifStatus { Read, Unsupported, Damaged, CutOff, OutOfMemory };
+// NoLibrary: libheif could not be loaded (not installed, or lacking a function we call).
+enum class HeifStatus { Read, Unsupported, NoLibrary, Damaged, CutOff, OutOfMemory };
 
 struct HeifHeader {
     HeifStatus status = HeifStatus::Damaged;

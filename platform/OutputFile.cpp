@@ -7,44 +7,29 @@
 #include <cerrno>
 
 #include "FileOps.h"
+#include "SharedFolders.h"
 #include "TemporaryFile.h"
 
-namespace {
-
-// Symbolic links are followed the way the system does, at most this many in a row.
-constexpr int kLinkLimit = 40;
-
-// The name the content really goes to: the end of any chain of symbolic links, which need
-// not exist yet.
-QString FollowLinks(QString path) {
-    for (int step = 0; step < kLinkLimit; ++step) {
-        const QByteArray name = QFile::encodeName(path);
-        struct stat info {};
-        if (::lstat(name.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            return path;
-        }
-        QByteArray link(PATH_MAX, '\0');
-        const ssize_t length = ::readlink(name.constData(), link.data(), link.size());
-        if (length <= 0 || length >= link.size()) {
-            return path;
-        }
-        link.truncate(length);
-        QString next = QFile::decodeName(link);
-        if (!next.startsWith(QLatin1Char('/'))) {
-            next.prepend(path.left(path.lastIndexOf(QLatin1Char('/')) + 1));
-        }
-        path = next;
-    }
-    return path;
-}
-
-}  // namespace
-
 OutputFile::OutputFile(const QString& target, Access access) {
+    const LinkEnd end = FollowLinks(target);
+    if (end.foreign.IsSet()) {
+        Refuse(end.foreign);
+        return;
+    }
+    const QByteArray endName = QFile::encodeName(end.path);
+    struct stat entry {};
+    const bool exists = ::lstat(endName.constData(), &entry) == 0;
+    if (exists && S_ISLNK(entry.st_mode)) {
+        Fail(ELOOP);  // a chain of links without end
+        return;
+    }
+    if (exists && IsForeignInSharedFolder(end.path, entry)) {
+        Refuse({end.path, false});
+        return;
+    }
     struct stat info {};
     if (::stat(QFile::encodeName(target).constData(), &info) != 0 || S_ISREG(info.st_mode)) {
-        m_temporary =
-            std::make_unique<TemporaryFile>(FollowLinks(target), access == Access::OwnerOnly);
+        m_temporary = std::make_unique<TemporaryFile>(end.path, access == Access::OwnerOnly);
         m_stream = m_temporary->Stream();
         if (m_stream == nullptr) {
             Fail(errno);
@@ -59,9 +44,12 @@ OutputFile::OutputFile(const QString& target, Access access) {
         Fail(0, QStringLiteral("not a regular file, a pipe or a character device"));
         return;
     }
-    // Opened without waiting: a pipe nobody reads refuses (ENXIO) instead of blocking.
-    const int fd =
-        ::open(QFile::encodeName(target).constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Opened without waiting: a pipe nobody reads refuses (ENXIO) instead of blocking. The entry
+    // looked at above is the one opened: a link put in its place meanwhile is not followed.
+    // (Standard output's end, a pipe without a name, is reached through /dev/stdout.)
+    constexpr int kFlags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    const int fd = exists ? ::open(endName.constData(), kFlags | O_NOFOLLOW)
+                          : ::open(QFile::encodeName(target).constData(), kFlags);
     if (fd < 0) {
         Fail(errno, errno == ENXIO ? QStringLiteral("no program reads from the pipe") : QString());
         return;
@@ -80,6 +68,11 @@ OutputFile::~OutputFile() {
     if (m_direct != nullptr) {
         std::fclose(m_direct);
     }
+}
+
+void OutputFile::Refuse(const ForeignEntry& entry) {
+    m_foreign = entry;
+    Fail(EACCES, ForeignEntryText(entry));
 }
 
 void OutputFile::Fail(int systemError, const QString& text) {

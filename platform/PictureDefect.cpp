@@ -1,6 +1,7 @@
 #include "PictureDefect.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
 
 #include "PictureObject.h"
@@ -38,6 +39,26 @@ constexpr DefectWords kWords[] = {
      "Das Bild ist zu groß für den freien Arbeitsspeicher.", nullptr},
     {PictureDefect::TooManyOpenFiles, "too many open files",
      "Das Programm hat zu viele Dateien zugleich geöffnet.", nullptr},
+    {PictureDefect::Missing, "no such file", "Die Datei existiert nicht.", nullptr},
+    {PictureDefect::NameNotUtf8, "the name is not valid UTF-8; rename the file to convert it",
+     "Der Dateiname ist kein gültiges UTF-8; benennen Sie die Datei um, damit sie umgewandelt "
+     "wird.",
+     nullptr},
+    {PictureDefect::NotPermitted, "permission denied", "Sie dürfen die Datei nicht lesen.",
+     nullptr},
+    {PictureDefect::LinkLoop, "symbolic links in a loop",
+     "Die Datei ist eine Verknüpfung, die im Kreis führt.", nullptr},
+    {PictureDefect::ForeignLink,
+     "a symbolic link of another user in a folder everyone may write to; not followed",
+     "Die Datei ist eine Verknüpfung, die ein anderer Benutzer in einen Ordner gelegt hat, in "
+     "den alle schreiben dürfen; ihr folgt das Programm nicht.",
+     nullptr},
+    {PictureDefect::Empty, "the file is empty", "Die Datei ist leer.", nullptr},
+    {PictureDefect::CannotOpen, "cannot be opened", "Die Datei lässt sich nicht öffnen.", nullptr},
+    {PictureDefect::HeifLibraryMissing, "the HEIF library is missing (package libheif1)",
+     "Die HEIF-Bibliothek fehlt (Paket libheif1); ohne sie lassen sich HEIC- und HEIF-Bilder "
+     "nicht lesen.",
+     nullptr},
 };
 
 const DefectWords* Find(PictureDefect defect) {
@@ -52,6 +73,31 @@ QString Filled(const char* text) {
 }
 
 }  // namespace
+
+PictureDefect OpeningDefect(int systemError, const QString& path) {
+    switch (systemError) {
+        case ENOENT:
+        case ENOTDIR:
+            // Bytes that are not UTF-8 reach Qt's texts as replacement characters, and the
+            // name made of those is none the folder holds.
+            return path.contains(QChar::ReplacementCharacter) ? PictureDefect::NameNotUtf8
+                                                              : PictureDefect::Missing;
+        case EACCES:
+        case EPERM:
+            return PictureDefect::NotPermitted;
+        case ELOOP:
+            return PictureDefect::LinkLoop;
+        case EIO:
+            return PictureDefect::ReadError;
+        case EMFILE:
+        case ENFILE:
+            return PictureDefect::TooManyOpenFiles;
+        case ENOMEM:
+            return PictureDefect::OutOfMemory;
+        default:
+            return PictureDefect::CannotOpen;
+    }
+}
 
 QString DefectText(PictureDefect defect) {
     const DefectWords* words = Find(defect);

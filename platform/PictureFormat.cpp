@@ -1,6 +1,28 @@
 #include "PictureFormat.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QImageReader>
+#include <cerrno>
+
+#include "BmpHeader.h"
 #include "HeifPicture.h"
+#include "JpegFrame.h"
+#include "PictureSource.h"
+
+namespace {
+
+bool CanOpenAFile() {
+    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno != EMFILE && errno != ENFILE;
+    }
+    ::close(fd);
+    return true;
+}
+
+}  // namespace
 
 QByteArray FormatFromSignature(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xD8\xFF")) {
@@ -34,4 +56,34 @@ bool IsUnreadSignature(const QByteArray& bytes) {
     return bytes.startsWith(QByteArray("\0\0\1\0", 4)) ||  // ICO
            bytes.startsWith(QByteArray("\0\0\2\0", 4)) ||  // CUR
            bytes.startsWith("\x8aMNG\r\n\x1a\n") || bytes.startsWith("\x8bJNG\r\n\x1a\n");
+}
+
+PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
+                           const QImageReader& reader) {
+    if (device.ReadFailed()) {
+        return PictureDefect::ReadError;
+    }
+    if (format.isEmpty() && device.seek(0) && IsUnreadSignature(device.peek(8))) {
+        return PictureDefect::UnreadKind;
+    }
+    // A reader of another kind knows it (TGA has no signature of its own), but gives no size.
+    const QByteArray known =
+        format.isEmpty() && device.seek(0) ? QImageReader::imageFormat(&device) : QByteArray();
+    if (!known.isEmpty() && known != "jpeg" && known != "jpg" && known != "gif" && known != "bmp" &&
+        known != "png") {
+        return PictureDefect::UnreadKind;
+    }
+    if (reader.error() == QImageReader::UnsupportedFormatError && !CanOpenAFile()) {
+        return PictureDefect::TooManyOpenFiles;  // the reader's library could not be loaded
+    }
+    if (format.isEmpty() && reader.error() == QImageReader::UnsupportedFormatError) {
+        return PictureDefect::NotAPicture;
+    }
+    if (format == "jpeg") {
+        return ReadJpegFrame(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
+    }
+    if (format == "bmp") {
+        return ReadBmpHeader(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
+    }
+    return PictureDefect::DamagedHeader;
 }

@@ -1,21 +1,17 @@
 #include "PictureObject.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QBuffer>
-#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <mutex>
 
 #include "BmpHeader.h"
 #include "ColourTransform.h"
+#include "DecodeMemory.h"
 #include "DrawingContext.h"
 #include "FileOps.h"
 #include "HeifPicture.h"
@@ -23,6 +19,7 @@
 #include "MulDiv.h"
 #include "PictureFormat.h"
 #include "PictureSource.h"
+#include "PngHead.h"
 #include "TiffMessages.h"
 
 namespace {
@@ -38,76 +35,6 @@ constexpr long long kCommentCost = 5;
 void SetReaderLimitOnce() {
     static std::once_flag once;
     std::call_once(once, [] { QImageReader::setAllocationLimit(PictureObject::kDecodeLimitMiB); });
-}
-
-// The pixels of a JPEG decoded at 1/denominator, four bytes each.
-long long DecodedPixelBytes(QSize stored, int denominator) {
-    return 4 * ((static_cast<long long>(stored.width()) + denominator - 1) / denominator) *
-           ((static_cast<long long>(stored.height()) + denominator - 1) / denominator);
-}
-
-long long ImageBytes(QSize size, QImage::Format format) {
-    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
-    return (static_cast<long long>(size.width()) * depth + 31) / 32 * 4 * size.height();
-}
-
-// Memory the smallest possible decoding needs: a JPEG can be decoded at 1/8 scale, but one of
-// several scans keeps all its coefficients (64 values of 2 bytes per block) meanwhile.
-long long CoefficientBytes(const JpegFrame& frame) {
-    return frame.multiScan ? frame.blocks * 128 : 0;
-}
-
-// The scale Qt's JPEG reader decodes at for a drawing of `size` (both as stored): the
-// largest of 1/8, 1/4, 1/2 that still covers it.
-int ScaleDenominator(QSize stored, QSize size) {
-    if (size == stored || size.width() <= 0 || size.height() <= 0) {
-        return 1;
-    }
-    const int ratio = std::min(stored.width() / size.width(), stored.height() / size.height());
-    return ratio >= 8 ? 8 : ratio >= 4 ? 4 : ratio >= 2 ? 2 : 1;
-}
-
-// Other formats are decoded whole into the form their decoder chooses and then made opaque
-// 32-bit pixels; that takes a second picture unless the decoder gave 32 bits already. A
-// decoder that does not tell its form beforehand (GIF's) is counted for both: a GIF's may
-// also keep a copy of a frame it is to restore.
-long long WholeDecodingBytes(const QByteArray& format, QSize stored, QImage::Format decoded,
-                             qint64 fileBytes) {
-    const long long opaque = ImageBytes(stored, QImage::Format_RGB32);
-    if (decoded == QImage::Format_Invalid) {
-        return 2 * opaque;
-    }
-    const bool thirtyTwoBits = decoded == QImage::Format_RGB32 ||
-                               decoded == QImage::Format_ARGB32 ||
-                               decoded == QImage::Format_ARGB32_Premultiplied;
-    long long bytes = ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
-    if (format == "webp") {
-        bytes += fileBytes;  // its decoder reads the whole file first
-    }
-    if (format == "tiff") {
-        // Qt's TIFF reader turns the order of the channels of some layouts into a copy of
-        // the picture, and libtiff holds a strip besides: a 385 KB file of 12000 × 11000
-        // was seen to take three pictures' worth.
-        bytes = std::max(bytes, 3 * opaque);
-    }
-    return bytes;
-}
-
-// The same numbers mean other colours in another colour space (a camera's Adobe RGB, a
-// phone's Display P3) than in sRGB, which is what a JPEG without a profile is taken for and
-// what the output is. Done on the drawing, the smallest form of the picture, in place for
-// 32-bit pixels: no second picture is needed. (Qt 6.4 gets 24-bit B, G, R pixels wrong here.)
-void ConvertToSRgb(QImage& image) {
-    const QColorSpace space = image.colorSpace();
-    if (!space.isValid() || space == QColorSpace(QColorSpace::SRgb)) {
-        return;
-    }
-    if (image.depth() != 32 && image.format() != QImage::Format_Grayscale8) {
-        image.convertTo(QImage::Format_RGB32);
-    }
-    if (!ConvertToSRgbInPlace(image)) {
-        image.convertToColorSpace(QColorSpace::SRgb);
-    }
 }
 
 // Transparent parts show what lies below, the black of a fresh buffer: premultiplied colours
@@ -131,82 +58,6 @@ void MakeOpaque(QImage& image) {
         }
     }
     image.reinterpretAsFormat(QImage::Format_RGB32);
-}
-
-// The drawing as the drawing context takes it, in sRGB; converted in place, since next to a
-// picture decoded whole even a drawing of 3000 × 3000 pixels counts.
-QImage InBgrOrder(QImage image) {
-    if (QImage converted = ToSRgbInBgrOrder(image); !converted.isNull()) {
-        return converted;
-    }
-    ConvertToSRgb(image);
-    image.convertTo(QImage::Format_BGR888);
-    return image;
-}
-
-// A BMP's decoder writes only the pixels the file holds into the picture it is given, when
-// that has the right size and form: pixels a cut-off or run-length file leaves out are then
-// black (or the first colour), never what the memory held before.
-QImage PreparedBmp(QIODevice& device, QSize size) {
-    const BmpHeader header = ReadBmpHeader(device);
-    if (!header.valid || header.decodedFormat == QImage::Format_Invalid) {
-        return {};
-    }
-    QImage image(size, header.decodedFormat);
-    if (image.depth() == 32) {
-        image.fill(Qt::black);
-    } else {
-        image.fill(0);
-    }
-    return image;
-}
-
-// A decoder that fails tells no reason; when the memory its picture needs cannot be had,
-// that is the likelier one than damage.
-bool MemoryFor(long long bytes) {
-    void* block = std::malloc(static_cast<std::size_t>(std::max(bytes, 1LL)));
-    std::free(block);
-    return block != nullptr;
-}
-
-bool CanOpenAFile() {
-    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno != EMFILE && errno != ENFILE;
-    }
-    ::close(fd);
-    return true;
-}
-
-// Why a picture whose signature is known (or not) does not even give its size.
-PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
-                           const QImageReader& reader) {
-    if (device.ReadFailed()) {
-        return PictureDefect::ReadError;
-    }
-    if (format.isEmpty() && device.seek(0) && IsUnreadSignature(device.peek(8))) {
-        return PictureDefect::UnreadKind;
-    }
-    // A reader of another kind knows it (TGA has no signature of its own), but gives no size.
-    const QByteArray known =
-        format.isEmpty() && device.seek(0) ? QImageReader::imageFormat(&device) : QByteArray();
-    if (!known.isEmpty() && known != "jpeg" && known != "jpg" && known != "gif" && known != "bmp" &&
-        known != "png") {
-        return PictureDefect::UnreadKind;
-    }
-    if (reader.error() == QImageReader::UnsupportedFormatError && !CanOpenAFile()) {
-        return PictureDefect::TooManyOpenFiles;  // the reader's library could not be loaded
-    }
-    if (format.isEmpty() && reader.error() == QImageReader::UnsupportedFormatError) {
-        return PictureDefect::NotAPicture;
-    }
-    if (format == "jpeg") {
-        return ReadJpegFrame(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
-    }
-    if (format == "bmp") {
-        return ReadBmpHeader(device).cutOff ? PictureDefect::CutOff : PictureDefect::DamagedHeader;
-    }
-    return PictureDefect::DamagedHeader;
 }
 
 bool Refuse(PictureDefect why, QString* error, PictureDefect* defect) {
@@ -243,15 +94,21 @@ std::unique_ptr<PictureObject> PictureObject::LoadFile(const QString& path, QStr
         case FileOpening::NotRegular:
             *defect = PictureDefect::NotAFile;
             return nullptr;
+        case FileOpening::ForeignLink:
+            *defect = PictureDefect::ForeignLink;
+            return nullptr;
         case FileOpening::Failed:
-            if (errno == EMFILE || errno == ENFILE) {
-                *defect = PictureDefect::TooManyOpenFiles;
+            // The system's words stay for the terminal; the defect gives the user's.
+            *defect = OpeningDefect(errno, path);
+            if (*defect == PictureDefect::TooManyOpenFiles ||
+                *defect == PictureDefect::NameNotUtf8) {
                 *error = DefectText(*defect);
             }
             return nullptr;
     }
     if (file.size() == 0) {
-        *error = QStringLiteral("the file is empty");
+        *defect = PictureDefect::Empty;
+        *error = DefectText(*defect);
         return nullptr;
     }
     std::unique_ptr<PictureObject> picture(new PictureObject);
@@ -289,11 +146,22 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
             return Refuse(PictureDefect::TooManyScans, error, defect);
         }
         m_metadataBytes = kCommentCost * walk.commentBytes + walk.keptBytes;
-        if (m_metadataBytes > kDecodeLimitBytes) {
-            return Refuse(PictureDefect::TooLarge, error, defect);
-        }
         m_jpegEnding = walk.ending;
         m_eighth = PlanEighthDecoding(frame, walk);
+    }
+    if (format == "png") {
+        // libpng takes the memory each chunk before the pixels claims as it meets it.
+        const PngHead head = ReadPngHead(device);
+        if (device.ReadFailed() || head.claimsTooMuch) {
+            return Refuse(
+                device.ReadFailed() ? PictureDefect::ReadError : PictureDefect::DamagedHeader,
+                error, defect);
+        }
+        m_metadataBytes = head.keptBytes;
+        m_pngKey = head.key;
+    }
+    if (m_metadataBytes > kDecodeLimitBytes) {
+        return Refuse(PictureDefect::TooLarge, error, defect);
     }
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(format.isEmpty());
@@ -318,7 +186,8 @@ bool PictureObject::ReadHeader(QIODevice& raw, QString* error, PictureDefect* de
                         (m_eighth.applies ? m_eighth.coefficientBytes : m_coefficientBytes) +
                         DecodedPixelBytes(stored, 8);
     } else {
-        m_decodeBytes = WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
+        m_decodeBytes = m_metadataBytes +
+                        WholeDecodingBytes(m_format, stored, reader.imageFormat(), device.size());
     }
     // What reading the tags brought on, a decoding repeats.
     m_headerComplaints = TiffComplaints() - complaintsBefore;
@@ -348,6 +217,8 @@ bool PictureObject::ReadHeifHeader(PictureSource& device, QString* error, Pictur
             break;
         case HeifStatus::Unsupported:
             return Refuse(PictureDefect::NotAPicture, error, defect);
+        case HeifStatus::NoLibrary:
+            return Refuse(PictureDefect::HeifLibraryMissing, error, defect);
         case HeifStatus::CutOff:
             return Refuse(PictureDefect::CutOff, error, defect);
         case HeifStatus::Damaged:
@@ -434,7 +305,7 @@ RenderStatus PictureObject::DecodeScaled(QSize size, QString* error) {
     if (image.size() != size) {
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    m_drawn = InBgrOrder(std::move(image));
+    m_drawn = SRgbInBgrOrder(std::move(image));
     if (m_drawn.isNull()) {
         *error = DefectText(PictureDefect::OutOfMemory);
         return RenderStatus::OutOfMemory;
@@ -468,28 +339,9 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
             *error = DefectText(m_defect);
             return RenderStatus::Undecodable;
         }
-    } else {
-        // A decoder may keep a reference to the picture it made: it must be gone before the
-        // picture is made opaque, or that would copy it rather than work in place.
-        QImageReader reader(&device, m_format);
-        reader.setAutoDetectImageFormat(false);
-        reader.setAutoTransform(true);
-        const int complaintsBefore = TiffComplaints();
-        const bool read = reader.read(&image);
-        // A TIFF whose strips hold less than its tags claim "reads", blank where data lacks.
-        const bool complained = TiffComplaints() - complaintsBefore > m_headerComplaints;
-        if (FailedReading(device, error)) {
-            return RenderStatus::Undecodable;
-        }
-        if (!read && !MemoryFor(m_decodeBytes)) {
-            *error = DefectText(PictureDefect::OutOfMemory);
-            return RenderStatus::OutOfMemory;
-        }
-        if (!read || complained) {
-            m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
-            *error = DefectText(m_defect);
-            return RenderStatus::Undecodable;
-        }
+    } else if (const RenderStatus read = DecodeThroughQt(device, image, error);
+               read != RenderStatus::Drawn) {
+        return read;
     }
     ++m_decodes;
     MakeOpaque(image);
@@ -498,6 +350,47 @@ RenderStatus PictureObject::DecodeWhole(QString* error) {
         return RenderStatus::OutOfMemory;
     }
     m_whole = std::move(image);
+    return RenderStatus::Drawn;
+}
+
+RenderStatus PictureObject::DecodeThroughQt(PictureSource& device, QImage& image, QString* error) {
+    for (const PngColourKey::Hidden& chunk : m_pngKey.hidden) {
+        device.Overlay(chunk.offset, chunk.chunk);
+    }
+    bool read = false;
+    bool complained = false;
+    bool refused = false;
+    {
+        // A decoder may keep a reference to the picture it made: it must be gone before the
+        // picture is changed, or that would copy it rather than work in place.
+        QImageReader reader(&device, m_format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setAutoTransform(true);
+        const int complaintsBefore = TiffComplaints();
+        const int refusalsBefore = TiffRefusals();
+        read = reader.read(&image);
+        // A TIFF whose strips hold less than its tags claim "reads", blank where data lacks.
+        complained = TiffComplaints() - complaintsBefore > m_headerComplaints;
+        refused = TiffRefusals() > refusalsBefore;
+    }
+    if (FailedReading(device, error)) {
+        return RenderStatus::Undecodable;
+    }
+    if (!read && refused) {
+        m_defect = PictureDefect::UnreadKind;  // libtiff's reader is not made for its kind
+        *error = DefectText(m_defect);
+        return RenderStatus::Undecodable;
+    }
+    if (!read && !MemoryFor(m_decodeBytes)) {
+        *error = DefectText(PictureDefect::OutOfMemory);
+        return RenderStatus::OutOfMemory;
+    }
+    if (!read || complained) {
+        m_defect = m_bmpCutOff ? PictureDefect::CutOff : PictureDefect::DamagedData;
+        *error = DefectText(m_defect);
+        return RenderStatus::Undecodable;
+    }
+    ApplyPngColourKey(image, m_pngKey);
     return RenderStatus::Drawn;
 }
 
@@ -549,9 +442,9 @@ RenderStatus PictureObject::Prepare(QSize size, QString* error) {
             return decoded;
         }
     }
-    m_drawn = InBgrOrder(size == m_whole.size() ? m_whole.copy()
-                                                : m_whole.scaled(size, Qt::IgnoreAspectRatio,
-                                                                 Qt::SmoothTransformation));
+    m_drawn = SRgbInBgrOrder(size == m_whole.size() ? m_whole.copy()
+                                                    : m_whole.scaled(size, Qt::IgnoreAspectRatio,
+                                                                     Qt::SmoothTransformation));
     if (m_drawn.isNull()) {
         *error = DefectText(PictureDefect::OutOfMemory);
         return RenderStatus::OutOfMemory;

@@ -11,6 +11,7 @@
 #include "JpegEighth.h"
 #include "JpegFrame.h"
 #include "PictureDefect.h"
+#include "PngHead.h"
 
 class CDC;
 class QBuffer;
@@ -92,6 +93,8 @@ private:
     // Whether a drawing of `size` (upright) is decoded at 1/8 through m_eighth.
     bool AtEighth(QSize size) const;
     RenderStatus DecodeWhole(QString* error);
+    // Through Qt's readers; `image` may come prepared for the decoder to write into.
+    RenderStatus DecodeThroughQt(PictureSource& device, QImage& image, QString* error);
 
     QByteArray m_bytes;  // the picture, unless it comes from a file
     QString m_path;
@@ -109,8 +112,9 @@ private:
     EighthPlan m_eighth;               // how a progressive JPEG is drawn at 1/8
     bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
     JpegEnding m_jpegEnding = JpegEnding::Complete;
-    long long m_metadataBytes = 0;  // what the JPEG reader keeps of comments and the like
+    long long m_metadataBytes = 0;  // what the readers keep of comments, texts and the like
     int m_headerComplaints = 0;     // libtiff's, about the tags alone
+    PngColourKey m_pngKey;          // a 16-bit RGB PNG's transparent colour
     PictureDefect m_defect = PictureDefect::None;
     int m_decodes = 0;
 };

@@ -20,6 +20,10 @@ void PictureSource::FailReadsPast(qint64 offset) {
     g_failPast = offset;
 }
 
+void PictureSource::Overlay(qint64 offset, const QByteArray& bytes) {
+    m_overlays.emplace_back(offset, bytes);
+}
+
 bool PictureSource::seek(qint64 position) {
     return m_inner.seek(position) && QIODevice::seek(position);
 }
@@ -46,6 +50,14 @@ qint64 PictureSource::readData(char* data, qint64 maxSize) {
     // which a decoder that takes the short read for the end never makes).
     if (read < 0 || (read < maxSize && m_inner.pos() < m_inner.size())) {
         m_readFailed = true;
+    }
+    for (const auto& [offset, bytes] : m_overlays) {
+        const qint64 from = std::max(at, offset);
+        const qint64 to = std::min(at + read, offset + bytes.size());
+        if (from < to) {
+            std::copy(bytes.constData() + (from - offset), bytes.constData() + (to - offset),
+                      data + (from - at));
+        }
     }
     return read;
 }

@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 #include <atomic>
+#include <utility>
+#include <vector>
 
 // A picture's bytes as the decoders read them, from a file or memory. The decoders take a
 // failed read for the end of the file and make up the rest; this device remembers that the
@@ -22,6 +24,10 @@ public:
     qint64 size() const override { return m_inner.size(); }
     bool seek(qint64 position) override;
 
+    // From now on reads see `bytes` in place of the inner device's own from `offset` on: a
+    // chunk a decoder is to pass over, renamed.
+    void Overlay(qint64 offset, const QByteArray& bytes);
+
     // For tests: every read reaching past `offset` fails as a failing disk's would; -1 ends it.
     static void FailReadsPast(qint64 offset);
 
@@ -33,4 +39,5 @@ private:
     QIODevice& m_inner;
     bool m_readFailed = false;
     bool m_stopped = false;
+    std::vector<std::pair<qint64, QByteArray>> m_overlays;
 };

@@ -28,6 +28,13 @@ QString RandomName(const QString& target) {
 
 TemporaryFile::TemporaryFile(const QString& target, bool ownerOnly)
     : m_target(target), m_ownerOnly(ownerOnly) {
+    struct stat existing {};
+    if (::lstat(QFile::encodeName(target).constData(), &existing) == 0 &&
+        S_ISREG(existing.st_mode)) {
+        m_targetExisted = true;
+        m_targetDevice = existing.st_dev;
+        m_targetInode = existing.st_ino;
+    }
     for (int attempt = 0; attempt < kAttempts && m_file == nullptr; ++attempt) {
         m_path = RandomName(target);
         // Registered before it exists, so that no moment leaves it uncovered.
@@ -89,9 +96,14 @@ bool TemporaryFile::KeepTargetsPermissions() {
     if (m_ownerOnly) {
         return true;  // made so
     }
+    // Only the file that was the target when the writing began lends its permissions: a name
+    // put in its place since (a link to some file of wider permissions) is replaced as a new
+    // file would be, with the umask's.
     struct stat target {};
-    if (::stat(QFile::encodeName(m_target).constData(), &target) != 0) {
-        return true;  // a new file: made with the umask's permissions
+    if (!m_targetExisted || ::lstat(QFile::encodeName(m_target).constData(), &target) != 0 ||
+        !S_ISREG(target.st_mode) || target.st_dev != m_targetDevice ||
+        target.st_ino != m_targetInode) {
+        return true;
     }
     // The group too, as far as we may give it; an owner only the superuser could.
     [[maybe_unused]] const int ignored =

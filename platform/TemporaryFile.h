@@ -22,7 +22,8 @@ public:
     // False, with errno, when the last buffered data could not be written.
     bool Close();
     // Syncs and closes the file and puts it in the target's place in one step, with the
-    // permissions the target had; false with errno.
+    // permissions of the regular file that was the target when the writing began (none: the
+    // umask's); false with errno.
     bool Commit();
 
 private:
@@ -34,4 +35,8 @@ private:
     int m_slot = -1;
     bool m_committed = false;
     bool m_ownerOnly = false;
+    // The regular file that was the target when the writing began.
+    bool m_targetExisted = false;
+    unsigned long long m_targetDevice = 0;
+    unsigned long long m_targetInode = 0;
 };

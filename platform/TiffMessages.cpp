@@ -15,15 +15,42 @@ using TiffHandler = void (*)(const char*, const char*, va_list);
 TiffHandler g_tiffWarning = nullptr;  // libtiff's own, which prints
 TiffHandler g_tiffError = nullptr;
 thread_local int t_tiffComplaints = 0;
+thread_local int t_tiffRefusals = 0;
 
-// What libtiff warns of in files it reads correctly all the same.
+bool StartsWith(const char* text, const char* start) {
+    return text != nullptr && std::strncmp(text, start, std::strlen(start)) == 0;
+}
+
+// What libtiff warns of in files it reads correctly all the same. Every old-style JPEG is
+// warned of as such, however well it decodes.
 bool HarmlessTiffWarning(const char* format) {
-    for (const char* text : {"Old-style LZW codes", "JPEG strip size exceeds expected"}) {
-        if (format != nullptr && std::strncmp(format, text, std::strlen(text)) == 0) {
+    for (const char* text : {"Old-style LZW codes", "JPEG strip size exceeds expected",
+                             "Deprecated and troublesome old-style JPEG"}) {
+        if (StartsWith(format, text)) {
             return true;
         }
     }
     return false;
+}
+
+// libtiff's words for a picture its reader is not made for (64-bit or floating-point grey
+// samples, a compression it was built without or does not know), rather than one that is
+// damaged. Its reader of whole pictures hands its reason on as the one argument of "%s".
+bool SaysKindNotRead(const char* format, va_list args) {
+    for (const char* text :
+         {"compression support is not configured", "decoding is not implemented"}) {
+        if (format != nullptr && std::strstr(format, text) != nullptr) {
+            return true;
+        }
+    }
+    if (format == nullptr || std::strcmp(format, "%s") != 0) {
+        return StartsWith(format, "Sorry, ");
+    }
+    va_list copy;
+    va_copy(copy, args);
+    const char* reason = va_arg(copy, const char*);
+    va_end(copy);
+    return StartsWith(reason, "Sorry, ");
 }
 
 void TiffWarning(const char* module, const char* format, va_list args) {
@@ -37,6 +64,9 @@ void TiffWarning(const char* module, const char* format, va_list args) {
 
 void TiffError(const char* module, const char* format, va_list args) {
     ++t_tiffComplaints;
+    if (SaysKindNotRead(format, args)) {
+        ++t_tiffRefusals;
+    }
     if (!g_quiet && g_tiffError != nullptr) {
         g_tiffError(module, format, args);
     }
@@ -74,4 +104,8 @@ void QuietTiffMessages() {
 
 int TiffComplaints() {
     return t_tiffComplaints;
+}
+
+int TiffRefusals() {
+    return t_tiffRefusals;
 }

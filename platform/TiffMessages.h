@@ -13,3 +13,6 @@ void QuietTiffMessages();
 // gives for old files it reads correctly all the same not counted): folder runs decode on
 // several threads at once, and each decoding is judged by what was said about it.
 int TiffComplaints();
+// How many of those said that libtiff's reader is not made for the kind of picture (its
+// samples, its compression), on this thread so far.
+int TiffRefusals();

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSettings>
@@ -16,6 +13,7 @@
 #include "app/WindowForwarding.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
+#include "support/Drops.h"
 #include "support/MailStandInTest.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingPrompts.h"
@@ -232,27 +230,6 @@ TEST_F(Chosen, TheWindowsSizeLimitHoldsForEveryResultAndIsKept) {
     EXPECT_EQ(qobject_cast<QLineEdit*>(ControlById(window->Panel()->Widget(), 1065))->text(), "40");
     window->close();
 }
-
-namespace {
-
-// Drops `files` on `target` as a file manager does.
-void Drop(QWidget& target, const QStringList& files) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& file : files) {
-        urls << QUrl::fromLocalFile(file);
-    }
-    data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &drop);
-    ASSERT_TRUE(drop.isAccepted());
-    QCoreApplication::processEvents();
-}
-
-}  // namespace
 
 TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
     const QString photo = Picture("Eins.jpg", Photo(800, 600));

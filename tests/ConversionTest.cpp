@@ -205,7 +205,11 @@ TEST_F(ConversionTest, DamagedPicturesAreConvertedWithAWarningOrRefusedWithTheRe
                  {WithUndefinedQuantTable(jpeg), false, "Das Bild enthält beschädigte Daten."},
                  {"GIF89a nothing", false, "Das Bild hat einen beschädigten Kopf."},
                  {WithFrameSize(jpeg, 30000, 30000, true), false,
-                  "Das Bild ist zu groß: es bräuchte mehr als 512 MiB Speicher."}};
+                  "Das Bild ist zu groß: es bräuchte mehr als 512 MiB Speicher."},
+                 // Kinds libtiff reads, and one it does not.
+                 {OldStyleJpegTiff(Encode(QuarterPattern(64, 48), "jpeg"), 64, 48, 2, 2), true, ""},
+                 {PlainTiff(2, 1, 1, 64, 3, QByteArray(16, '\0')), false,
+                  "Diese Art Bild kann das Programm nicht lesen."}};
     for (const auto& c : cases) {
         WriteAll(folder.File("p.jpg"), c.bytes);
         const ConversionResult run = conversion.Run(params, folder.File("p.jpg"), {}, "", {});

@@ -268,6 +268,13 @@ TEST_F(ConvertCli, WarnsOfDamagedPicturesAndKeepsTheDecodersQuiet) {
     for (const QString& line : Lines(fromTiff.err)) {
         EXPECT_TRUE(line.startsWith("plenmar-convert: ")) << line.toStdString();
     }
+    // A kind libtiff does not read is named as such, not as damage, and libtiff's "Sorry"
+    // stays off the terminal.
+    const QString floating = Put("float.tif", PlainTiff(2, 1, 1, 64, 3, QByteArray(16, '\0')));
+    const ProcessResult fromFloat = Convert({floating, destination.File("float.jpg")});
+    EXPECT_EQ(fromFloat.exitCode, 1);
+    EXPECT_EQ(fromFloat.err, "plenmar-convert: " + floating.toUtf8() +
+                                 ": a kind of picture this program does not read\n");
 }
 
 TEST_F(ConvertCli, NamesThatAreNotUtf8AreNeverLeftOutSilently) {

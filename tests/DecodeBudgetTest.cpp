@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "workflow/DecodeBudget.h"
@@ -13,9 +14,11 @@ TEST(DecodeBudgetTest, ADecodingWaitsUntilEnoughComesBack) {
         DecodeBudget::Reservation reservation = budget.Reserve(50);
         granted = true;
     });
-    while (budget.Waiting() == 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (budget.Waiting() == 0 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::yield();
     }
+    EXPECT_EQ(budget.Waiting(), 1) << "the second decoding never came to wait";
     EXPECT_FALSE(granted) << "60 + 50 is over the allowance";
     EXPECT_EQ(budget.InUse(), 60);
     first.Release();

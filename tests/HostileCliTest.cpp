@@ -155,6 +155,26 @@ TEST(HostileCli, StarvedResourcesGiveTheirReasonNeverASignalOrAHang) {
     EXPECT_EQ(QDir(into.Path()).entryList(QDir::Files).size(), 40);
 }
 
+TEST(HostileCli, APngChunkClaimingMoreThanTheFileHoldsIsRefusedWithoutItsMemory) {
+    // libpng takes the memory a text, palette or calibration chunk claims before it reads it:
+    // a gigabyte for a file of 37 bytes, the way libpng's own crashers are made.
+    TestFolder folder;
+    const QByteArray png = Encode(QuarterPattern(8, 8), "png");
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL"}) {
+        SCOPED_TRACE(type);
+        const QString picture = folder.File(QStringLiteral("%1.png").arg(type));
+        WriteAll(picture, WithPngChunkClaiming(png, type, 0x7FFFFFF0u));
+        const ProcessResult run = RunProgram(kConvert, {picture, folder.File("o.jpg")});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err.toStdString(),
+                  "plenmar-convert: " + picture.toStdString() + ": damaged header\n")
+            << "refused before libpng reads it, which would complain";
+    }
+    rusage usage{};
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 400L * 1024) << "kilobytes at the most of any run";
+}
+
 TEST(HostileCli, AClosedOutputPipeLeavesNoTemporaryFile) {
     TestFolder from;
     for (int i = 0; i < 40; ++i) {

@@ -10,6 +10,7 @@
 #include "platform/EndingSignalNotifier.h"
 #include "platform/EndingSignals.h"
 #include "platform/PictureSource.h"
+#include "support/BufferImages.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -24,19 +25,7 @@ QByteArray Ico() {
 
 // Loads and draws `bytes` from a file, as a conversion does; the defect it ends with.
 PictureDefect Outcome(const QByteArray& bytes, long long* decodeBytes = nullptr) {
-    TestFolder folder;
-    WriteAll(folder.File("p"), bytes);
-    CPicture picture;
-    if (!picture.LoadFromFile(folder.File("p"))) {
-        return picture.Defect();
-    }
-    if (decodeBytes != nullptr) {
-        *decodeBytes = picture.DecodeBytes();
-    }
-    ImageBuffer buffer;
-    buffer.Create(64, 48);
-    picture.Draw(&buffer.Dc(), CRect{0, 0, 64, 48}, false, false);
-    return picture.Defect();
+    return LoadAndDraw(bytes, QSize(64, 48), nullptr, decodeBytes);
 }
 
 }  // namespace
@@ -100,6 +89,21 @@ TEST(HostileInput, CommentsCountAtWhatQtMakesOfThem) {
     EXPECT_GE(commented - plain, 5LL * 100 * 65535);
     // So many that what Qt would make of them breaks the memory rule before it reads them.
     EXPECT_EQ(Outcome(WithComments(jpeg, 1700)), PictureDefect::TooLarge);
+}
+
+TEST(HostileInput, TextsOfAPngCountAtWhatTheReadersMakeOfThem) {
+    const QByteArray png = Encode(QuarterPattern(64, 48), "png");
+    const QByteArray text = QByteArray("Comment") + '\0' + QByteArray(1000000, 'A');
+    long long plain = 0;
+    long long texted = 0;
+    ASSERT_EQ(Outcome(png, &plain), PictureDefect::None);
+    ASSERT_EQ(Outcome(WithPngChunk(png, "tEXt", text), &texted), PictureDefect::None);
+    EXPECT_GE(texted - plain, 6LL * text.size());
+    // So much that libpng's copy and Qt's texts of it break the memory rule.
+    const QByteArray much = QByteArray("Comment") + '\0' + QByteArray(90 << 20, 'A');
+    EXPECT_EQ(Outcome(WithPngChunk(png, "tEXt", much)), PictureDefect::TooLarge);
+    EXPECT_EQ(Outcome(WithPngChunkClaiming(png, "tEXt", 0x7FFFFFF0u)),
+              PictureDefect::DamagedHeader);
 }
 
 TEST(HostileInput, AReadErrorIsNeitherSuccessNorDamage) {

@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 
-#include "platform/TempFolder.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 #include "workflow/MainSettings.h"
@@ -48,7 +48,10 @@ TEST_F(Settings, AFirstStartGetsTheDefaults) {
     EXPECT_EQ(params.Resolution, 72);
     EXPECT_EQ(picture, "");
     EXPECT_EQ(batchMail.sourceFolder, QDir::currentPath());
-    EXPECT_EQ(batchMail.destinationFolder, TempFolder());
+    const QString proposed =
+        QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + "/Verkleinert";
+    EXPECT_EQ(batchMail.destinationFolder, proposed) << "a folder of the user's own, not /tmp";
+    EXPECT_EQ(ProposedDestinationFolder(), proposed);
     EXPECT_EQ(batchMail.mailSubject, "Beiliegend Ihre Bilder");
     EXPECT_EQ(batchMail.mailText, "In der Beilage erhalten Sie die gewünschten Bilder");
     EXPECT_EQ(batchMail.askPerFile, 0);

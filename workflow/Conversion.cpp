@@ -30,6 +30,7 @@ ConversionResult WriteFailed(ConversionResult& result, const QString& target,
     result.error = QStringLiteral("cannot write %1: %2").arg(target, saver.LastError());
     result.failure = ConversionFailure::CannotWrite;
     result.systemError = saver.LastSystemError();
+    result.foreign = saver.LastForeign();
     return result;
 }
 

@@ -56,7 +56,8 @@ QString FailureReason(const ConversionResult& result) {
                                     ? result.defect
                                     : PictureDefect::OutOfMemory);
         case ConversionFailure::CannotWrite:
-            return WriteReason(result.systemError);
+            return result.foreign.IsSet() ? ForeignEntryGerman(result.foreign)
+                                          : WriteReason(result.systemError);
         case ConversionFailure::CannotReadBack:
             return QStringLiteral("Das umgewandelte Bild lässt sich nicht wieder lesen.");
     }

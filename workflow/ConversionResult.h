@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/PictureObject.h"
+#include "platform/SharedFolders.h"
 
 // Why a run wrote nothing.
 enum class ConversionFailure {
@@ -23,8 +24,9 @@ struct ConversionResult {
     // What is wrong with the source picture: why it could not be read (or was replaced by
     // the sample), or the damage it was converted with, which `warning` then tells.
     PictureDefect defect = PictureDefect::None;
-    QString warning;      // a picture converted in spite of damage, in words for a terminal
-    int systemError = 0;  // errno of a failed write
+    QString warning;       // a picture converted in spite of damage, in words for a terminal
+    int systemError = 0;   // errno of a failed write
+    ForeignEntry foreign;  // what of another user kept a write from its target
     bool usedSample = false;
     int width = 0;  // the written picture
     int height = 0;

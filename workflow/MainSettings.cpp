@@ -1,12 +1,12 @@
 #include "MainSettings.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <algorithm>
 #include <limits>
 #include <optional>
 
 #include "SettingsStore.h"
-#include "platform/TempFolder.h"
 
 namespace {
 
@@ -94,6 +94,14 @@ WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen) 
             static_cast<int>(corner.y() + h)};
 }
 
+QString ProposedDestinationFolder() {
+    QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty()) {
+        pictures = QDir::homePath();
+    }
+    return pictures + QStringLiteral("/Verkleinert");
+}
+
 void LoadSettings(const SettingsStore& store, ConversionParams& params, QString& picturePath,
                   BatchMailSettings& batchMail, WindowPlacement& window, QSize screen) {
     params.TargetSize = store.ReadInt(kMain, QStringLiteral("X"), 640);
@@ -108,7 +116,7 @@ void LoadSettings(const SettingsStore& store, ConversionParams& params, QString&
         store.ReadString(kMain, QStringLiteral("Mailtext"),
                          QStringLiteral("In der Beilage erhalten Sie die gewünschten Bilder"));
     batchMail.destinationFolder =
-        store.ReadString(kMain, QStringLiteral("Destination"), TempFolder());
+        store.ReadString(kMain, QStringLiteral("Destination"), ProposedDestinationFolder());
     batchMail.sendByMail = store.ReadInt(kMain, QStringLiteral("Mail senden"), 0);
     batchMail.askPerFile = store.ReadInt(kMain, QStringLiteral("Nachfragen"), 0);
     window = ReadPlacement(store, kMain, DefaultPlacement(screen));

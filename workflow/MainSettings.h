@@ -38,6 +38,11 @@ WindowPlacement DefaultPlacement(QSize screen);
 // so the arithmetic is 64-bit.
 WindowPlacement FitToScreen(const WindowPlacement& stored, const QRect& screen);
 
+// The folder run's destination when none is kept: "Verkleinert" in the user's pictures folder
+// (else the home folder), a folder of the user's own rather than the shared, short-lived
+// temporary one. Made only when a run is started into it.
+QString ProposedDestinationFolder();
+
 // Section "Setting": read at the main window's start, written at its end. Reading leaves
 // Resolution 72, Quality 70 and TargetSize 368 whatever was stored; the window is to be
 // placed where `window` says (defaults derive from the screen size).

@@ -1,6 +1,9 @@
 #include "CraftedFiles.h"
 
 #include <QtEndian>
+#include <array>
+#include <functional>
+#include <vector>
 
 #include "Bytes.h"
 
@@ -114,6 +117,132 @@ QByteArray WithFrameKind(const QByteArray& jpeg, int marker, int precision) {
         patched[at + 4] = char(precision);
     }
     return patched;
+}
+
+namespace {
+
+// A TIFF's values of type SHORT: in the entry itself when two fit, else among `arrays`, which
+// stand at `arraysAt` in the file.
+quint32 Shorts(const std::vector<int>& values, QByteArray& arrays, quint32 arraysAt) {
+    if (values.size() <= 2) {
+        return quint32(values[0]) | (values.size() == 2 ? quint32(values[1]) << 16 : 0);
+    }
+    const quint32 at = arraysAt + quint32(arrays.size());
+    for (const int value : values) {
+        PutLe16(arrays, value);
+    }
+    return at;
+}
+
+// A little-endian TIFF: its 8-byte header, `data`, the one directory of `entries` (tag order)
+// and the arrays the entries point to, which `entries` makes knowing where they will stand.
+using TiffEntries = std::vector<std::array<quint32, 4>>;
+QByteArray Tiff(const QByteArray& data, int count,
+                const std::function<TiffEntries(QByteArray&, quint32)>& entries) {
+    const quint32 ifd = 8 + quint32(data.size());
+    QByteArray arrays;
+    const TiffEntries made = entries(arrays, ifd + 2 + quint32(count) * 12 + 4);
+    QByteArray tiff("II*\0", 4);
+    PutLe32(tiff, ifd);
+    tiff += data;
+    PutLe16(tiff, int(made.size()));
+    for (const auto& e : made) {
+        PutTiffEntry(tiff, {e[0], e[1], e[2], e[3]});
+    }
+    PutLe32(tiff, 0);
+    return tiff + arrays;
+}
+
+}  // namespace
+
+QByteArray PlainTiff(int width, int height, int samples, int bits, int sampleFormat,
+                     const QByteArray& pixels, int compression) {
+    const bool alpha = samples == 2 || samples == 4;
+    return Tiff(pixels, alpha ? 12 : 11, [&](QByteArray& arrays, quint32 arraysAt) {
+        const auto each = [&](int value) {
+            return Shorts(std::vector<int>(std::size_t(samples), value), arrays, arraysAt);
+        };
+        TiffEntries entries = {{256, 4, 1, quint32(width)},
+                               {257, 4, 1, quint32(height)},
+                               {258, 3, quint32(samples), each(bits)},
+                               {259, 3, 1, quint32(compression)},
+                               {262, 3, 1, samples >= 3 ? 2u : 1u},
+                               {273, 4, 1, 8},
+                               {277, 3, 1, quint32(samples)},
+                               {278, 4, 1, quint32(height)},
+                               {279, 4, 1, quint32(pixels.size())},
+                               {284, 3, 1, 1}};
+        if (alpha) {
+            entries.push_back({338, 3, 1, 2});  // unassociated alpha
+        }
+        entries.push_back({339, 3, quint32(samples), each(sampleFormat)});
+        return entries;
+    });
+}
+
+QByteArray OldStyleJpegTiff(const QByteArray& jpeg, int width, int height, int h, int v) {
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    const qsizetype data = scan + 2 + ((uchar(jpeg[scan + 2]) << 8) | uchar(jpeg[scan + 3]));
+    const quint32 strip = 8 + quint32(data);
+    return Tiff(jpeg, 13, [&](QByteArray& arrays, quint32 arraysAt) {
+        return TiffEntries{{256, 4, 1, quint32(width)},
+                           {257, 4, 1, quint32(height)},
+                           {258, 3, 3, Shorts({8, 8, 8}, arrays, arraysAt)},
+                           {259, 3, 1, 6},  // old-style JPEG
+                           {262, 3, 1, 6},  // YCbCr
+                           {273, 4, 1, strip},
+                           {277, 3, 1, 3},
+                           {278, 4, 1, quint32(height)},
+                           {279, 4, 1, quint32(jpeg.size() - data)},
+                           {284, 3, 1, 1},
+                           {513, 4, 1, 8},  // the tables: the JPEG up to its scan
+                           {514, 4, 1, quint32(data)},
+                           {530, 3, 2, Shorts({h, v}, arrays, arraysAt)}};
+    });
+}
+
+namespace {
+
+constexpr qsizetype kAfterPngHeader = 8 + 12 + 13;  // the signature and IHDR
+
+quint32 Crc32(const QByteArray& bytes) {
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 n = 0; n < 256; ++n) {
+            quint32 c = n;
+            for (int k = 0; k < 8; ++k) {
+                c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+            t[n] = c;
+        }
+        return t;
+    }();
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc = table[(crc ^ uchar(byte)) & 0xFF] ^ (crc >> 8);
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+}  // namespace
+
+QByteArray WithPngChunk(const QByteArray& png, const char* type, const QByteArray& data,
+                        bool rightCrc) {
+    QByteArray chunk;
+    PutWord(chunk, int(data.size() >> 16));
+    PutWord(chunk, int(data.size() & 0xFFFF));
+    chunk += QByteArray(type, 4) + data;
+    const quint32 crc = Crc32(QByteArray(type, 4) + data) ^ (rightCrc ? 0 : 1);
+    PutWord(chunk, int(crc >> 16));
+    PutWord(chunk, int(crc & 0xFFFF));
+    return png.left(kAfterPngHeader) + chunk + png.mid(kAfterPngHeader);
+}
+
+QByteArray WithPngChunkClaiming(const QByteArray& png, const char* type, quint32 length) {
+    QByteArray claim;
+    PutWord(claim, int(length >> 16));
+    PutWord(claim, int(length & 0xFFFF));
+    return png.left(kAfterPngHeader) + claim + QByteArray(type, 4);
 }
 
 QByteArray Tga(int width, int height) {

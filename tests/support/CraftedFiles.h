@@ -19,6 +19,21 @@ QByteArray WithComments(const QByteArray& jpeg, int count, int bytes = 65533);
 QByteArray WithRepeatedScan(const QByteArray& jpeg, int count);
 // The same JPEG with another frame marker (0xC3: lossless) and sample precision.
 QByteArray WithFrameKind(const QByteArray& jpeg, int marker, int precision);
+// An uncompressed TIFF (or, with another `compression`, one whose strip is not what it says)
+// of one strip: `samples` samples a pixel (grey, grey and alpha, RGB, RGBA) of `bits` bits
+// each, unsigned integers (`sampleFormat` 1) or floating point (3), `pixels` as stored.
+QByteArray PlainTiff(int width, int height, int samples, int bits, int sampleFormat,
+                     const QByteArray& pixels, int compression = 1);
+// An old-style JPEG-in-TIFF (compression 6) made of a baseline `jpeg` of width × height, its
+// chroma sampled 1/h across and 1/v down: its headers up to the scan as the tables of the TIFF,
+// its scan as the one strip.
+QByteArray OldStyleJpegTiff(const QByteArray& jpeg, int width, int height, int h, int v);
+// The same PNG with a chunk of `type` holding `data` after its header, its CRC right or not.
+QByteArray WithPngChunk(const QByteArray& png, const char* type, const QByteArray& data,
+                        bool rightCrc = true);
+// The start of the same PNG up to its header, and a chunk of `type` after it that claims
+// `length` bytes and holds none: the file ends there (as in libpng's own crashers).
+QByteArray WithPngChunkClaiming(const QByteArray& png, const char* type, quint32 length);
 // An uncompressed 24-bit TGA of width × height, grey.
 QByteArray Tga(int width, int height);
 

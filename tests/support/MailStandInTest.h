@@ -34,6 +34,17 @@ protected:
 
     // The arguments of the stand-in's last call.
     QStringList MailArguments() const { return MailStandInArguments(bin); }
+    // The files it was to attach, as it was given them.
+    QStringList Attached() const {
+        QStringList attached;
+        const QStringList arguments = MailArguments();
+        for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+            if (arguments[i] == QLatin1String("--attach")) {
+                attached << arguments[i + 1];
+            }
+        }
+        return attached;
+    }
 
     TestFolder bin;
     TestFolder cache;

@@ -368,3 +368,18 @@ QImage DecodeWithDjpeg(const QString& jpegPath) {
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     return ReadPpm(result.out);
 }
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
+    : m_name(name),
+      m_before(qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name))
+                                               : std::nullopt) {
+    qputenv(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (m_before) {
+        qputenv(m_name, *m_before);
+    } else {
+        qunsetenv(m_name);
+    }
+}

@@ -64,6 +64,19 @@ QByteArray WithHeifSize(const QByteArray& heic, int width, int height);
 // An uncompressed BMP with its rows stored top-down, as a negative height says.
 QByteArray StoredTopDown(const QByteArray& bmp);
 
+// Sets an environment variable for as long as it lives; then it is as it was, set or not.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<QByteArray> m_before;
+};
+
 struct ProcessResult {
     int exitCode = -1;
     QByteArray out;
