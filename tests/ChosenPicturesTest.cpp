@@ -252,7 +252,7 @@ TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
     window->WaitForConversions();
     EXPECT_EQ(window->PicturePath(), photo);
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return window->windowTitle().startsWith("Eins.jpg ("); }, 5000))
+        QTest::qWaitFor([&] { return window->windowTitle().startsWith("Eins.jpg ("); }, 30000))
         << window->windowTitle().toStdString();
     ASSERT_EQ(Notices().size(), 1);
     EXPECT_TRUE(Notices()[0].contains("kaputt.bmp")) << Notices()[0].toStdString();

@@ -570,10 +570,12 @@ TEST_F(FolderWindow, TheDialogShowsTheValuesAndTakesThemBackOnlyOnOk) {
         // The folders around the chosen one arrive later and move it; it is kept in view, and
         // the click goes where the person sees its neighbour.
         const QModelIndex winter = model->index(source.File("Winter"));
-        hiddenShown = QTest::qWaitFor([&] {
-            return model->rowCount(model->index(source.Path())) == 3 &&
-                   sourcePane->viewport()->rect().contains(sourcePane->visualRect(winter));
-        });
+        hiddenShown = QTest::qWaitFor(
+            [&] {
+                return model->rowCount(model->index(source.Path())) == 3 &&
+                       sourcePane->viewport()->rect().contains(sourcePane->visualRect(winter));
+            },
+            30000);
         QTest::mouseClick(sourcePane->viewport(), Qt::LeftButton, {},
                           sourcePane->visualRect(winter).center());
         editAfterClick = edit(1021);
@@ -687,7 +689,7 @@ TEST_F(FolderWindow, ClosingTheWindowAtAQuestionEndsTheRunAtOnce) {
         }
     });
     closer.start(5);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 30000));
     EXPECT_TRUE(sawQuestion);
     EXPECT_FALSE(window->Worker().Running());
     EXPECT_FALSE(window->FolderRunning());
