@@ -6,13 +6,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "ConvertOptions.h"
 #include "batch/FolderRun.h"
 #include "batch/FolderTree.h"
+#include "batch/PictureListRun.h"
 #include "platform/FileOps.h"
+#include "platform/NameList.h"
 #include "platform/Prompts.h"
 #include "platform/Terminal.h"
 #include "workflow/Conversion.h"
@@ -87,16 +91,23 @@ int ConvertOne(ConvertOptions options) {
     return Report(options.source, result, options) ? 0 : 1;
 }
 
+// How far a run is, on a terminal; a list of unknown length shows only what is done.
 class Progress {
 public:
     Progress(bool shown, qsizetype total) : m_shown(shown), m_total(total) {}
     void Show(qsizetype done, const QString& file) const {
-        if (m_shown) {
-            std::fprintf(stderr, "\r\x1b[K[%lld/%lld] %s", static_cast<long long>(done),
-                         static_cast<long long>(m_total),
-                         ConversionTexts::FileName(file).toLocal8Bit().constData());
-            std::fflush(stderr);
+        if (!m_shown) {
+            return;
         }
+        const QByteArray name = ConversionTexts::FileName(file).toLocal8Bit();
+        if (m_total < 0) {
+            std::fprintf(stderr, "\r\x1b[K[%lld] %s", static_cast<long long>(done),
+                         name.constData());
+        } else {
+            std::fprintf(stderr, "\r\x1b[K[%lld/%lld] %s", static_cast<long long>(done),
+                         static_cast<long long>(m_total), name.constData());
+        }
+        std::fflush(stderr);
     }
     void Clear() const {
         if (m_shown) {
@@ -178,18 +189,85 @@ int ConvertFolder(const ConvertOptions& options) {
             done += files.size();
             continue;
         }
-        ConvertFolderInParallel(files, options.params, folder.destination,
-                                JobsTheDescriptorsAllow(options.jobs),
-                                [&](const FolderRunFile& file) {
-                                    progress.Clear();
-                                    if (!file.replaced.isEmpty()) {
-                                        PrintError(file.source, ReplacedText(file));
-                                    }
-                                    problem = !Report(file.source, file.result, options) || problem;
-                                    progress.Show(++done, file.source);
-                                });
+        ConvertFolderInParallel(
+            files, options.params, folder.destination, JobsTheDescriptorsAllow(options.jobs),
+            [&](const FolderRunFile& file) {
+                progress.Clear();
+                if (!file.replaced.isEmpty()) {
+                    PrintError(file.source, ReplacedText(file));
+                }
+                problem = !Report(file.source, file.result, options) || problem;
+                progress.Show(++done, file.source);
+            },
+            options.keepNames ? ResultNames::Kept : ResultNames::WithSize);
     }
     progress.Clear();
+    return problem ? 1 : 0;
+}
+
+// The list of --files-from, open for reading; closed at the end unless it is standard input.
+struct ListInput {
+    std::FILE* file = nullptr;
+    ~ListInput() {
+        if (file != nullptr && file != stdin) {
+            std::fclose(file);
+        }
+    }
+};
+
+int ConvertList(const ConvertOptions& options) {
+    if (!QFileInfo(options.destination).isDir()) {
+        PrintError(options.destination, QStringLiteral("no such folder"));
+        return 1;
+    }
+    ListInput input;
+    std::optional<NameListReader> list;
+    if (!options.listFile.isEmpty()) {
+        input.file = options.listFile == QStringLiteral("-")
+                         ? stdin
+                         : std::fopen(QFile::encodeName(options.listFile).constData(), "rb");
+        if (input.file == nullptr) {
+            PrintError(options.listFile, QStringLiteral("cannot read the list: ") +
+                                             QString::fromLocal8Bit(std::strerror(errno)));
+            return 1;
+        }
+        list.emplace(input.file, options.listSeparator);
+    }
+    qsizetype named = 0;
+    const auto nextName = [&]() -> std::optional<QByteArray> {
+        if (named < options.files.size()) {
+            return QFile::encodeName(options.files[named++]);
+        }
+        return list ? list->Next() : std::nullopt;
+    };
+    const Progress progress(!options.quiet && IsTerminal(stderr), list ? -1 : options.files.size());
+    qsizetype done = 0;
+    bool problem = false;
+    ConvertPictureList(
+        nextName,
+        {options.params, options.destination,
+         options.keepNames ? ResultNames::Kept : ResultNames::WithSize,
+         JobsTheDescriptorsAllow(options.jobs), options.treeBase, options.part, options.parts},
+        [&](const FolderRunFile& file) {
+            progress.Clear();
+            // Pictures of several folders may give one result name: the earlier one is named
+            // with its folder.
+            if (file.replaced == file.source) {
+                PrintError(file.source, QStringLiteral("named twice; converted again"));
+            } else if (!file.replaced.isEmpty()) {
+                PrintError(file.source,
+                           QStringLiteral("same result name as %1; that result is replaced")
+                               .arg(file.replaced));
+            }
+            problem = !Report(file.source, file.result, options) || problem;
+            progress.Show(++done, file.source);
+        });
+    progress.Clear();
+    if (list && list->Error() != 0) {
+        PrintError(options.listFile, QStringLiteral("cannot read the list to its end: ") +
+                                         QString::fromLocal8Bit(std::strerror(list->Error())));
+        problem = true;
+    }
     return problem ? 1 : 0;
 }
 
@@ -198,7 +276,9 @@ int ConvertFolder(const ConvertOptions& options) {
 int RunConvert(const ConvertOptions& options) {
     SilentPrompts silent;
     Prompts* previous = InstallPrompts(&silent);
-    const int status = options.folderMode ? ConvertFolder(options) : ConvertOne(options);
+    const int status = options.folderMode ? ConvertFolder(options)
+                       : options.listMode ? ConvertList(options)
+                                          : ConvertOne(options);
     InstallPrompts(previous);
     return status;
 }

@@ -77,6 +77,54 @@ QString ParseFormats(const QString& list, QStringList& patterns) {
     return patterns.isEmpty() ? QStringLiteral("--formats names no format") : QString();
 }
 
+// Pictures named one by one into a folder: -o FOLDER FILE..., --files-from LIST.
+QString ParseListMode(const QCommandLineParser& parser, const QCommandLineOption& output,
+                      const QCommandLineOption& filesFrom, const QCommandLineOption& nul,
+                      ConvertOptions& options) {
+    if (options.folderMode) {
+        return QStringLiteral("-o and --files-from do not go with --folder");
+    }
+    if (!parser.isSet(output)) {
+        return QStringLiteral("--files-from needs -o FOLDER");
+    }
+    options.destination = parser.values(output).constLast();
+    options.files = parser.positionalArguments();
+    if (parser.isSet(filesFrom)) {
+        options.listFile = parser.values(filesFrom).constLast();
+    } else if (parser.isSet(nul)) {
+        return QStringLiteral("-0 belongs to --files-from");
+    }
+    options.listSeparator = parser.isSet(nul) ? '\0' : '\n';
+    if (options.files.isEmpty() && options.listFile.isEmpty()) {
+        return QStringLiteral("-o FOLDER needs pictures: FILE... or --files-from LIST");
+    }
+    return {};
+}
+
+// Where the results of a list go, and which of its pictures this run takes.
+QString ParseShare(const QCommandLineParser& parser, const QCommandLineOption& tree,
+                   const QCommandLineOption& part, ConvertOptions& options) {
+    if (parser.isSet(tree)) {
+        options.treeBase = parser.values(tree).constLast();
+    }
+    if (!parser.isSet(part)) {
+        return {};
+    }
+    const QString text = parser.values(part).constLast();
+    const QStringList numbers = text.split(QLatin1Char('/'));
+    bool partOk = false;
+    bool partsOk = false;
+    if (numbers.size() == 2) {
+        options.part = numbers[0].toInt(&partOk);
+        options.parts = numbers[1].toInt(&partsOk);
+    }
+    if (!partOk || !partsOk || options.parts < 1 || options.parts > 1000000 || options.part < 1 ||
+        options.part > options.parts) {
+        return QStringLiteral("--part takes K/N, a part K of N from 1 to N, not \"%1\"").arg(text);
+    }
+    return {};
+}
+
 }  // namespace
 
 const char* ConvertVersion() {
@@ -87,11 +135,14 @@ QString ConvertUsage() {
     return QStringLiteral(
         "Usage: plenmar-convert [OPTIONS] PICTURE OUTPUT.jpg\n"
         "       plenmar-convert [OPTIONS] --folder SOURCE DESTINATION\n"
+        "       plenmar-convert [OPTIONS] -o FOLDER [PICTURE...] [--files-from LIST [-0]]\n"
         "\n"
         "Shrinks pictures (JPEG, GIF, BMP, HEIC/HEIF, WebP, PNG, TIFF) to JPEG files whose\n"
         "longer side has the given size. A folder run converts every picture of SOURCE of\n"
         "those kinds into DESTINATION as \"NAME WIDTHxHEIGHT.jpg\"; a file named so beside\n"
-        "its picture is a result of an earlier run and is left alone.\n"
+        "its picture is a result of an earlier run and is left alone. With -o, the pictures\n"
+        "named (on the command line, then in LIST) are converted as named into FOLDER under\n"
+        "the same names.\n"
         "\n"
         "  --size N            longer side in pixels, clamped to 5..3000   (default 368)\n"
         "  --quality Q         JPEG quality 0..100                          (default 70)\n"
@@ -101,8 +152,16 @@ QString ConvertUsage() {
         "  --orientation N     0..7: 1 quarter turn, 2 half turn, 4 mirror  (default 0)\n"
         "  --max-kb N          the highest quality up to --quality whose file takes at most\n"
         "                      N Kb (1 Kb = 1000 bytes); the chosen quality is printed\n"
-        "  --jobs N            folder mode: files converted at once         (default: processor "
-        "count)\n"
+        "  --jobs N            files converted at once          (default: processor count)\n"
+        "  -o, --output FOLDER the folder the named pictures are converted into\n"
+        "  --files-from LIST   more pictures, one name a line, from the file LIST or from\n"
+        "                      standard input (-); read and converted a part at a time\n"
+        "  -0, --null          the names in LIST end with a NUL byte (find -print0)\n"
+        "  --keep-names        name each result NAME.jpg, not NAME WIDTHxHEIGHT.jpg\n"
+        "  --tree BASE         -o: each result into the folder below FOLDER that its\n"
+        "                      picture's folder is below BASE (made as needed)\n"
+        "  --part K/N          -o: only part K of N of the pictures, chosen by result name,\n"
+        "                      for one of N runs that share a list (1 <= K <= N)\n"
         "  --formats LIST      folder mode: the endings taken, in this order (default all of\n"
         "                      jpg,jpe,jpeg,gif,bmp,heic,heif,webp,png,tif,tiff)\n"
         "  --recursive         folder mode: subfolders too, into subfolders of DESTINATION of\n"
@@ -137,10 +196,18 @@ QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& option
     const QCommandLineOption folder(QStringLiteral("folder"));
     const QCommandLineOption formats(QStringLiteral("formats"), {}, QStringLiteral("LIST"));
     const QCommandLineOption recursive(QStringLiteral("recursive"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
+                                    QStringLiteral("FOLDER"));
+    const QCommandLineOption filesFrom(QStringLiteral("files-from"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption nul(QStringList{QStringLiteral("0"), QStringLiteral("null")});
+    const QCommandLineOption keepNames(QStringLiteral("keep-names"));
+    const QCommandLineOption tree(QStringLiteral("tree"), {}, QStringLiteral("BASE"));
+    const QCommandLineOption part(QStringLiteral("part"), {}, QStringLiteral("K/N"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({blackAndWhite, folder, formats, recursive, quiet, help, version});
+    parser.addOptions({blackAndWhite, folder, formats, recursive, output, filesFrom, nul, keepNames,
+                       tree, part, quiet, help, version});
 
     const bool parsed = parser.parse(QStringList{QStringLiteral("plenmar-convert")} + arguments);
     options.help = parser.isSet(help);
@@ -181,6 +248,21 @@ QString ParseConvertOptions(const QStringList& arguments, ConvertOptions& option
         if (!problem.isEmpty()) {
             return problem;
         }
+    }
+    options.keepNames = parser.isSet(keepNames);
+    options.listMode = parser.isSet(output) || parser.isSet(filesFrom);
+    if (options.listMode) {
+        const QString problem = ParseListMode(parser, output, filesFrom, nul, options);
+        return problem.isEmpty() ? ParseShare(parser, tree, part, options) : problem;
+    }
+    if (parser.isSet(nul)) {
+        return QStringLiteral("-0 belongs to --files-from");
+    }
+    if (parser.isSet(tree) || parser.isSet(part)) {
+        return QStringLiteral("--tree and --part belong to -o FOLDER");
+    }
+    if (options.keepNames && !options.folderMode) {
+        return QStringLiteral("--keep-names belongs to -o, --files-from or --folder");
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {

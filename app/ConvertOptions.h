@@ -9,9 +9,18 @@
 struct ConvertOptions {
     ConversionParams params;
     bool folderMode = false;
-    QString source;        // a picture, or the folder to convert
-    QString destination;   // the file to write, or the folder to write into
-    QStringList patterns;  // what a folder run takes: "*.jpg" and so on
+    // Pictures named one by one into the folder `destination` (-o, --files-from).
+    bool listMode = false;
+    QString source;       // a picture, or the folder to convert
+    QString destination;  // the file to write, or the folder to write into
+    QStringList files;    // list mode: the pictures named on the command line
+    QString listFile;     // list mode: the file with more of them, "-" for standard input
+    char listSeparator = '\n';
+    bool keepNames = false;  // results named "NAME.jpg" rather than "NAME 368x276.jpg"
+    QString treeBase;        // list mode: results in the folders the pictures have below it
+    int part = 1;            // list mode: only this part of the pictures ...
+    int parts = 1;           // ... of so many
+    QStringList patterns;    // what a folder run takes: "*.jpg" and so on
     bool recursive = false;
     int jobs = 1;
     bool quiet = false;

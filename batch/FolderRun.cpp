@@ -9,36 +9,12 @@
 #include <optional>
 #include <thread>
 
+#include "platform/FileOps.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/DecodeBudget.h"
 
 namespace {
-
-// Memory the workers' decodings may take together. Most photos need a few megabytes at the
-// reduced scale; a progressive JPEG decoded at 1/4 or more keeps all its coefficients (90 MB
-// for 15 megapixels without chroma subsampling) and may then decode alone. At 1/8 it keeps
-// little more than its chroma's.
-constexpr long long kDecodeBudget = 48LL * 1024 * 1024;
-
-// Files whose names differ only in the extension may give the same result name in the same
-// folder; each group goes to one worker, in listing order.
-std::vector<std::vector<std::size_t>> GroupByStem(const QStringList& files,
-                                                  const QStringList& destinations) {
-    std::vector<std::vector<std::size_t>> groups;
-    std::map<QString, std::size_t> groupOfStem;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(files.size()); ++i) {
-        const auto [it, inserted] =
-            groupOfStem.emplace(destinations[static_cast<qsizetype>(i)] + QLatin1Char('/') +
-                                    ConversionTexts::BaseName(files[static_cast<qsizetype>(i)]),
-                                groups.size());
-        if (inserted) {
-            groups.emplace_back();
-        }
-        groups[it->second].push_back(i);
-    }
-    return groups;
-}
 
 void Record(FolderRunReport& report, FolderRunFile file) {
     if (!file.Converted()) {
@@ -80,8 +56,39 @@ int FolderRunReport::Converted() const {
 }
 
 ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParams& params,
-                                   const QString& source, const QString& destination) {
-    return conversion.Run(params, source, destination, {}, source, SampleUse::Never);
+                                   const QString& source, const QString& destination,
+                                   ResultNames names) {
+    if (names == ResultNames::WithSize) {
+        return conversion.Run(params, source, destination, {}, source, SampleUse::Never);
+    }
+    // Joined piece by piece, as the names with sizes are: a '%' must stay a '%'.
+    const QString target =
+        destination + QLatin1Char('/') + ConversionTexts::BaseName(source) + QStringLiteral(".jpg");
+    // The result would be written over the picture it is made of.
+    if (IsSameFile(source, target)) {
+        ConversionResult refused;
+        refused.failure = ConversionFailure::CannotWrite;
+        refused.error =
+            QStringLiteral("its result would replace the picture itself; nothing written");
+        return refused;
+    }
+    return conversion.Run(params, source, {}, target, source, SampleUse::Never);
+}
+
+std::vector<std::vector<qsizetype>> ResultGroups(const QStringList& files,
+                                                 const QStringList& destinations) {
+    std::vector<std::vector<qsizetype>> groups;
+    std::map<QString, std::size_t> groupOfStem;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const auto [it, inserted] = groupOfStem.emplace(
+            destinations[i] + QLatin1Char('/') + ConversionTexts::BaseName(files[i]),
+            groups.size());
+        if (inserted) {
+            groups.emplace_back();
+        }
+        groups[it->second].push_back(i);
+    }
+    return groups;
 }
 
 FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
@@ -121,56 +128,81 @@ FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
 
 FolderRunReport ConvertFolderInParallel(const QStringList& files, const ConversionParams& params,
                                         const QString& destination, int jobs,
-                                        const std::function<void(const FolderRunFile&)>& reported) {
+                                        const std::function<void(const FolderRunFile&)>& reported,
+                                        ResultNames names) {
     return ConvertFilesInParallel(
-        files, params, [&destination](const QString&) { return destination; }, jobs, reported);
+        files, params, [&destination](const QString&) { return destination; }, jobs, reported,
+        nullptr, names);
 }
 
 FolderRunReport ConvertFilesInParallel(const QStringList& files, const ConversionParams& params,
                                        const std::function<QString(const QString&)>& destinationOf,
                                        int jobs,
                                        const std::function<void(const FolderRunFile&)>& reported,
-                                       const std::atomic<bool>* cancel) {
+                                       const std::atomic<bool>* cancel, ResultNames names) {
     QStringList destinations;
     destinations.reserve(files.size());
     for (const QString& file : files) {
         destinations << destinationOf(file);
     }
-    const std::vector<std::vector<std::size_t>> groups = GroupByStem(files, destinations);
-    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+    DecodeBudget budget(kRunDecodeBudget);
+    FolderRunReport report;
+    ConvertSideBySide(
+        ResultGroups(files, destinations),
+        [&](Conversion& conversion, qsizetype i) {
+            return ConvertIntoFolder(conversion, params, files[i], destinations[i], names);
+        },
+        {jobs, &budget, cancel},
+        [&](qsizetype i, std::optional<ConversionResult> result) {
+            if (!result) {
+                report.cancelled = true;
+                return;
+            }
+            Record(report, {files[i], std::move(*result)});
+            if (reported) {
+                reported(report.files.back());
+            }
+        });
+    return report;
+}
+
+void ConvertSideBySide(
+    const std::vector<std::vector<qsizetype>>& groups,
+    const std::function<ConversionResult(Conversion&, qsizetype)>& convert, const SideBySide& how,
+    const std::function<void(qsizetype, std::optional<ConversionResult>)>& finished) {
+    qsizetype count = 0;
+    for (const std::vector<qsizetype>& group : groups) {
+        count += static_cast<qsizetype>(group.size());
+    }
+    const auto cancelled = [&how] { return how.cancel != nullptr && how.cancel->load(); };
     // A file left out for a cancel is finished without a result.
-    std::vector<std::optional<ConversionResult>> results(files.size());
-    std::vector<char> finishedFiles(files.size(), 0);
+    std::vector<std::optional<ConversionResult>> results(static_cast<std::size_t>(count));
+    std::vector<char> finishedFiles(static_cast<std::size_t>(count), 0);
     std::mutex lock;
-    std::condition_variable finished;
+    std::condition_variable done;
     std::atomic<std::size_t> nextGroup{0};
-    DecodeBudget budget(kDecodeBudget);
 
     auto work = [&] {
         // No preview file: every run names its target.
         Conversion conversion{QString()};
-        conversion.SetDecodeBudget(&budget);
+        conversion.SetDecodeBudget(how.budget);
         for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
-            for (const std::size_t i : groups[g]) {
+            for (const qsizetype i : groups[g]) {
                 std::optional<ConversionResult> result;
                 if (!cancelled()) {
-                    result = GuardedRun([&] {
-                        return ConvertIntoFolder(conversion, params,
-                                                 files[static_cast<qsizetype>(i)],
-                                                 destinations[static_cast<qsizetype>(i)]);
-                    });
+                    result = GuardedRun([&] { return convert(conversion, i); });
                 }
                 std::lock_guard guard(lock);
-                results[i] = std::move(result);
-                finishedFiles[i] = 1;
-                finished.notify_all();
+                results[static_cast<std::size_t>(i)] = std::move(result);
+                finishedFiles[static_cast<std::size_t>(i)] = 1;
+                done.notify_all();
             }
         }
     };
     std::vector<std::thread> workers;
-    const std::size_t count = std::min<std::size_t>(std::max(jobs, 1), groups.size());
+    const std::size_t threads = std::min<std::size_t>(std::max(how.jobs, 1), groups.size());
     try {
-        for (std::size_t w = 0; w < count; ++w) {
+        for (std::size_t w = 0; w < threads; ++w) {
             workers.emplace_back(work);
         }
     } catch (const std::system_error&) {
@@ -179,24 +211,14 @@ FolderRunReport ConvertFilesInParallel(const QStringList& files, const Conversio
             work();
         }
     }
-
-    FolderRunReport report;
-    for (qsizetype i = 0; i < files.size(); ++i) {
+    for (qsizetype i = 0; i < count; ++i) {
         std::unique_lock guard(lock);
-        finished.wait(guard, [&] { return finishedFiles[static_cast<std::size_t>(i)] != 0; });
-        if (!results[static_cast<std::size_t>(i)]) {
-            report.cancelled = true;
-            continue;
-        }
-        FolderRunFile file{files[i], std::move(*results[static_cast<std::size_t>(i)])};
+        done.wait(guard, [&] { return finishedFiles[static_cast<std::size_t>(i)] != 0; });
+        std::optional<ConversionResult> result = std::move(results[static_cast<std::size_t>(i)]);
         guard.unlock();
-        Record(report, std::move(file));
-        if (reported) {
-            reported(report.files.back());
-        }
+        finished(i, std::move(result));
     }
     for (std::thread& worker : workers) {
         worker.join();
     }
-    return report;
 }

@@ -13,6 +13,7 @@
 #include "workflow/ConversionResult.h"
 
 class Conversion;
+class DecodeBudget;
 
 // One picture of a folder run and what became of it.
 struct FolderRunFile {
@@ -50,10 +51,43 @@ struct FolderRunReport {
     int Converted() const;
 };
 
-// Converts `source` into "<destination>/<name> <w>x<h>.jpg" with `params`. A source that
-// cannot be decoded fails: a folder run never writes the sample picture as a result.
+// What a run names its results: "<name> <w>x<h>.jpg", or "<name>.jpg".
+enum class ResultNames { WithSize, Kept };
+
+// Converts `source` into "<destination>/<name> <w>x<h>.jpg" (or "<destination>/<name>.jpg")
+// with `params`. A source that cannot be decoded fails: a folder run never writes the sample
+// picture as a result. Nor is a picture replaced by its own result.
 ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParams& params,
-                                   const QString& source, const QString& destination);
+                                   const QString& source, const QString& destination,
+                                   ResultNames names = ResultNames::WithSize);
+
+// The files (by index) that may give the same result name, in order: those of the same name
+// up to the extension going to the same folder. Each group is converted by one worker in
+// order, so the later file's result wins as in a run one file at a time.
+std::vector<std::vector<qsizetype>> ResultGroups(const QStringList& files,
+                                                 const QStringList& destinations);
+
+// Memory the workers' decodings of a run side by side may take together. Most photos need a few
+// megabytes at the reduced scale; a progressive JPEG decoded at 1/4 or more keeps all its
+// coefficients (90 MB for 15 megapixels without chroma subsampling) and may then decode alone. At
+// 1/8 it keeps little more than its chroma's.
+inline constexpr long long kRunDecodeBudget = 48LL * 1024 * 1024;
+
+// How a run side by side shares the machine.
+struct SideBySide {
+    int jobs = 1;
+    DecodeBudget* budget = nullptr;  // shared by the workers' decodings
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// Converts the files 0..n-1 that `groups` holds with `how.jobs` workers, each with its own
+// Conversion, `convert` making each file's result. `finished` hears of every file in index
+// order on the calling thread, as soon as it and all before it are done, and takes its result
+// (none for a file left out once `how.cancel` was set). Nothing is kept.
+void ConvertSideBySide(
+    const std::vector<std::vector<qsizetype>>& groups,
+    const std::function<ConversionResult(Conversion&, qsizetype)>& convert, const SideBySide& how,
+    const std::function<void(qsizetype, std::optional<ConversionResult>)>& finished);
 
 // The steps of a run one file at a time, as the window takes them.
 struct FolderRunSteps {
@@ -80,7 +114,8 @@ FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
 // thread, as soon as it and all before it are done.
 FolderRunReport ConvertFolderInParallel(const QStringList& files, const ConversionParams& params,
                                         const QString& destination, int jobs,
-                                        const std::function<void(const FolderRunFile&)>& reported);
+                                        const std::function<void(const FolderRunFile&)>& reported,
+                                        ResultNames names = ResultNames::WithSize);
 
 // The same for files that may lie in different folders: each goes into the folder
 // `destinationOf` names for it. Once `cancel` (when given) is set, files not yet begun are
@@ -90,4 +125,5 @@ FolderRunReport ConvertFilesInParallel(const QStringList& files, const Conversio
                                        const std::function<QString(const QString&)>& destinationOf,
                                        int jobs,
                                        const std::function<void(const FolderRunFile&)>& reported,
-                                       const std::atomic<bool>* cancel = nullptr);
+                                       const std::atomic<bool>* cancel = nullptr,
+                                       ResultNames names = ResultNames::WithSize);

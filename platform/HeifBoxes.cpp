@@ -14,41 +14,6 @@ namespace {
 constexpr long long kMostMetaBytes = 16LL * 1024 * 1024;
 constexpr int kSequenceParameterSet = 33;
 
-std::uint64_t BigEndian(const char* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < count; ++i) {
-        value = value << 8 | static_cast<unsigned char>(bytes[i]);
-    }
-    return value;
-}
-
-// Calls `visit(type, begin, end)` for each box in data[begin, end); false when a box runs
-// past the end.
-bool ForEachBox(const QByteArray& data, qsizetype begin, qsizetype end,
-                const std::function<void(const QByteArray&, qsizetype, qsizetype)>& visit) {
-    while (end - begin >= 8) {
-        std::uint64_t size = BigEndian(data.constData() + begin, 4);
-        const QByteArray type = data.mid(begin + 4, 4);
-        qsizetype header = 8;
-        if (size == 1) {
-            if (end - begin < 16) {
-                return false;
-            }
-            size = BigEndian(data.constData() + begin + 8, 8);
-            header = 16;
-        } else if (size == 0) {
-            size = static_cast<std::uint64_t>(end - begin);
-        }
-        if (size < static_cast<std::uint64_t>(header) ||
-            size > static_cast<std::uint64_t>(end - begin)) {
-            return false;
-        }
-        visit(type, begin + header, begin + static_cast<qsizetype>(size));
-        begin += static_cast<qsizetype>(size);
-    }
-    return true;
-}
-
 // Exp-Golomb and fixed-width fields of a parameter set, emulation prevention removed.
 class BitReader {
 public:
@@ -172,8 +137,41 @@ bool ReadConfiguration(const QByteArray& data, qsizetype begin, qsizetype end, H
 
 }  // namespace
 
-HeifBoxes ReadHeifBoxes(QIODevice& device) {
-    HeifBoxes claims;
+std::uint64_t BigEndian(const char* bytes, int count) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    }
+    return value;
+}
+
+bool ForEachBox(const QByteArray& data, qsizetype begin, qsizetype end,
+                const std::function<void(const QByteArray&, qsizetype, qsizetype)>& visit) {
+    while (end - begin >= 8) {
+        std::uint64_t size = BigEndian(data.constData() + begin, 4);
+        const QByteArray type = data.mid(begin + 4, 4);
+        qsizetype header = 8;
+        if (size == 1) {
+            if (end - begin < 16) {
+                return false;
+            }
+            size = BigEndian(data.constData() + begin + 8, 8);
+            header = 16;
+        } else if (size == 0) {
+            size = static_cast<std::uint64_t>(end - begin);
+        }
+        if (size < static_cast<std::uint64_t>(header) ||
+            size > static_cast<std::uint64_t>(end - begin)) {
+            return false;
+        }
+        visit(type, begin + header, begin + static_cast<qsizetype>(size));
+        begin += static_cast<qsizetype>(size);
+    }
+    return true;
+}
+
+HeifMeta ReadHeifMeta(QIODevice& device) {
+    HeifMeta found;
     const qint64 start = device.pos();
     QByteArray meta;
     qint64 at = 0;
@@ -194,11 +192,11 @@ HeifBoxes ReadHeifBoxes(QIODevice& device) {
             break;
         }
         if (size > static_cast<std::uint64_t>(device.size() - at)) {
-            claims.cutOff = true;
+            found.cutOff = true;
         }
         if (header.mid(4, 4) == "meta") {
             if (size > static_cast<std::uint64_t>(kMostMetaBytes)) {
-                claims.readable = false;
+                found.tooLarge = true;
                 break;
             }
             device.seek(at + headerSize);
@@ -208,6 +206,16 @@ HeifBoxes ReadHeifBoxes(QIODevice& device) {
             std::min<std::uint64_t>(size, std::numeric_limits<qint64>::max() / 4));
     }
     device.seek(start);
+    found.meta = meta;
+    return found;
+}
+
+HeifBoxes ReadHeifBoxes(QIODevice& device) {
+    HeifBoxes claims;
+    const HeifMeta found = ReadHeifMeta(device);
+    claims.cutOff = found.cutOff;
+    claims.readable = !found.tooLarge;
+    const QByteArray& meta = found.meta;
 
     // meta is a full box: four bytes of version and flags before its children.
     const auto properties = [&](const QByteArray& type, qsizetype begin, qsizetype end) {

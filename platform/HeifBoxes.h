@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <cstdint>
+#include <functional>
+
 class QIODevice;
 
 // What the boxes of a HEIF file claim, read before anything is decoded. The HEVC decoder
@@ -15,3 +19,18 @@ struct HeifBoxes {
 };
 
 HeifBoxes ReadHeifBoxes(QIODevice& device);
+
+// The content of the file's meta box (its version and flags first), read without libheif.
+struct HeifMeta {
+    QByteArray meta;        // empty when there is none
+    bool cutOff = false;    // a top-level box goes on past the end of the file
+    bool tooLarge = false;  // a meta box larger than any photo's, left unread
+};
+HeifMeta ReadHeifMeta(QIODevice& device);
+
+// Calls `visit(type, begin, end)` for each box in data[begin, end), its content from begin to
+// end; false when a box runs past the end.
+bool ForEachBox(const QByteArray& data, qsizetype begin, qsizetype end,
+                const std::function<void(const QByteArray&, qsizetype, qsizetype)>& visit);
+// `count` bytes as one big-endian number.
+std::uint64_t BigEndian(const char* bytes, int count);

@@ -22,6 +22,7 @@ namespace {
     F(heif_context_set_maximum_image_size_limit)    \
     F(heif_context_set_max_decoding_threads)        \
     F(heif_context_read_from_reader)                \
+    F(heif_context_read_from_memory_without_copy)   \
     F(heif_context_get_primary_image_handle)        \
     F(heif_image_handle_release)                    \
     F(heif_image_handle_get_width)                  \
@@ -29,6 +30,7 @@ namespace {
     F(heif_image_handle_get_ispe_width)             \
     F(heif_image_handle_get_ispe_height)            \
     F(heif_image_handle_get_luma_bits_per_pixel)    \
+    F(heif_image_handle_get_chroma_bits_per_pixel)  \
     F(heif_image_handle_has_alpha_channel)          \
     F(heif_image_handle_is_premultiplied_alpha)     \
     F(heif_image_handle_get_color_profile_type)     \
@@ -42,7 +44,8 @@ namespace {
     F(heif_image_release)                           \
     F(heif_image_get_plane_readonly)                \
     F(heif_image_get_width)                         \
-    F(heif_image_get_height)
+    F(heif_image_get_height)                        \
+    F(heif_image_get_bits_per_pixel_range)
 
 struct Functions {
 #define PLENMAR_HEIF_POINTER(name) decltype(&::name) name = nullptr;
@@ -118,6 +121,11 @@ heif_error heif_context_read_from_reader(heif_context* context, const heif_reade
                                          void* userdata, const heif_reading_options* options) {
     return Api().heif_context_read_from_reader(context, reader, userdata, options);
 }
+heif_error heif_context_read_from_memory_without_copy(heif_context* context, const void* memory,
+                                                      size_t size,
+                                                      const heif_reading_options* options) {
+    return Api().heif_context_read_from_memory_without_copy(context, memory, size, options);
+}
 heif_error heif_context_get_primary_image_handle(heif_context* context,
                                                  heif_image_handle** handle) {
     return Api().heif_context_get_primary_image_handle(context, handle);
@@ -139,6 +147,9 @@ int heif_image_handle_get_ispe_height(const heif_image_handle* handle) {
 }
 int heif_image_handle_get_luma_bits_per_pixel(const heif_image_handle* handle) {
     return Api().heif_image_handle_get_luma_bits_per_pixel(handle);
+}
+int heif_image_handle_get_chroma_bits_per_pixel(const heif_image_handle* handle) {
+    return Api().heif_image_handle_get_chroma_bits_per_pixel(handle);
 }
 int heif_image_handle_has_alpha_channel(const heif_image_handle* handle) {
     return Api().heif_image_handle_has_alpha_channel(handle);
@@ -186,6 +197,9 @@ int heif_image_get_width(const heif_image* image, heif_channel channel) {
 }
 int heif_image_get_height(const heif_image* image, heif_channel channel) {
     return Api().heif_image_get_height(image, channel);
+}
+int heif_image_get_bits_per_pixel_range(const heif_image* image, heif_channel channel) {
+    return Api().heif_image_get_bits_per_pixel_range(image, channel);
 }
 
 }  // extern "C"

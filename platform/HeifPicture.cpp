@@ -6,30 +6,22 @@
 #include <QIODevice>
 #include <QPointF>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "HeifBoxes.h"
+#include "HeifGrid.h"
+#include "HeifHandles.h"
 #include "HeifLibrary.h"
+#include "HeifTiles.h"
 
 namespace {
-
-// Tiles libheif decodes at once; each holds its coded picture and conversions meanwhile.
-constexpr int kTileThreads = 4;
-
-struct ContextFree {
-    void operator()(heif_context* context) const { heif_context_free(context); }
-};
-struct HandleFree {
-    void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
-};
-struct ImageFree {
-    void operator()(heif_image* image) const { heif_image_release(image); }
-};
-using Context = std::unique_ptr<heif_context, ContextFree>;
-using Handle = std::unique_ptr<heif_image_handle, HandleFree>;
-using Image = std::unique_ptr<heif_image, ImageFree>;
 
 // libheif reads the boxes it needs, and later the coded data, straight from the device.
 QIODevice& Device(void* userdata) {
@@ -69,7 +61,8 @@ HeifStatus StatusOf(const heif_error& error) {
 
 // The primary picture of the file on `device`; `sideLimit` > 0 bounds every picture side
 // libheif allocates.
-Handle OpenPrimary(QIODevice& device, Context& context, int sideLimit, HeifStatus* status) {
+HeifHandlePtr OpenPrimary(QIODevice& device, HeifContextPtr& context, int sideLimit,
+                          HeifStatus* status) {
     if (!LoadHeifLibrary()) {
         *status = HeifStatus::NoLibrary;
         return nullptr;
@@ -93,7 +86,7 @@ Handle OpenPrimary(QIODevice& device, Context& context, int sideLimit, HeifStatu
         error = heif_context_get_primary_image_handle(context.get(), &handle);
     }
     *status = StatusOf(error);
-    return Handle(handle);
+    return HeifHandlePtr(handle);
 }
 
 // nclx: code points of H.273 instead of a profile. Only transfer curves Qt can express are
@@ -178,6 +171,42 @@ long long HeifDecodeBytes(const HeifBoxes& claims, long long area, int bitsPerPi
     return fileBytes + coded * perPixel + tiles;
 }
 
+// An 8-bit picture without transparency: a grid tile by tile, else the whole as planes of
+// red, green and blue, which libheif makes before it interleaves them. Null when neither
+// works out; the interleaved decoding then decides.
+QImage DecodeEightBit(QIODevice& device, const heif_image_handle* handle,
+                      const heif_decoding_options* options, QSize expected, int sideLimit,
+                      HeifStatus* status) {
+    if (const std::optional<HeifTileGrid> grid = ReadHeifGrid(device)) {
+        QImage tiled = DecodeGridTiles(*grid, sideLimit);
+        if (tiled.size() == expected) {
+            return tiled;
+        }
+    }
+    heif_image* decoded = nullptr;
+    const heif_error error =
+        heif_decode_image(handle, &decoded, heif_colorspace_RGB, heif_chroma_444, options);
+    const HeifImagePtr image(decoded);
+    *status = StatusOf(error);
+    if (*status != HeifStatus::Read) {
+        return {};
+    }
+    if (heif_image_get_width(image.get(), heif_channel_R) != expected.width() ||
+        heif_image_get_height(image.get(), heif_channel_R) != expected.height()) {
+        *status = HeifStatus::Damaged;  // the stream has another size than its boxes say
+        return {};
+    }
+    QImage result(expected, QImage::Format_RGB32);
+    if (result.isNull()) {
+        *status = HeifStatus::OutOfMemory;
+        return {};
+    }
+    if (!PastePlanes(image.get(), {}, result.bits(), result.bytesPerLine(), expected)) {
+        return {};
+    }
+    return result;
+}
+
 }  // namespace
 
 bool IsHeifSignature(const QByteArray& first) {
@@ -192,8 +221,8 @@ bool IsHeifSignature(const QByteArray& first) {
 HeifHeader ReadHeifHeader(QIODevice& device) {
     HeifHeader header;
     const HeifBoxes claims = ReadHeifBoxes(device);
-    Context context;
-    const Handle handle = OpenPrimary(device, context, 0, &header.status);
+    HeifContextPtr context;
+    const HeifHandlePtr handle = OpenPrimary(device, context, 0, &header.status);
     if (!handle) {
         // libheif takes a file cut off in its boxes for one that lacks them.
         if (header.status == HeifStatus::Damaged && claims.cutOff) {
@@ -221,8 +250,8 @@ HeifHeader ReadHeifHeader(QIODevice& device) {
 QImage DecodeHeif(QIODevice& device, QSize expected, HeifStatus* status) {
     // No picture libheif makes (a grid's canvas above all) may have a side longer than the
     // picture's own, as its header gave it before cropping.
-    Context context;
-    Handle handle = OpenPrimary(device, context, 0, status);
+    HeifContextPtr context;
+    HeifHandlePtr handle = OpenPrimary(device, context, 0, status);
     if (!handle) {
         return {};
     }
@@ -239,11 +268,20 @@ QImage DecodeHeif(QIODevice& device, QSize expected, HeifStatus* status) {
     if (options) {
         options->convert_hdr_to_8bit = 1;
     }
+    if (!alpha && heif_image_handle_get_luma_bits_per_pixel(handle.get()) == 8 &&
+        heif_image_handle_get_chroma_bits_per_pixel(handle.get()) == 8) {
+        QImage result =
+            DecodeEightBit(device, handle.get(), options.get(), expected, side + 1, status);
+        if (!result.isNull() || *status != HeifStatus::Read) {
+            result.setColorSpace(ColourSpaceOf(handle.get()));
+            return result;
+        }
+    }
     heif_image* decoded = nullptr;
     const heif_error error = heif_decode_image(
         handle.get(), &decoded, heif_colorspace_RGB,
         alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
-    const Image image(decoded);
+    const HeifImagePtr image(decoded);
     *status = StatusOf(error);
     if (*status != HeifStatus::Read) {
         return {};

@@ -18,6 +18,7 @@ for expected in ./usr/bin/plenmar ./usr/bin/plenmar-convert \
     ./usr/share/icons/hicolor/scalable/apps/vistrane.svg \
     ./usr/share/man/man1/plenmar.1.gz ./usr/share/man/man1/plenmar-convert.1.gz \
     ./usr/share/doc/vistrane/copyright ./usr/share/doc/vistrane/changelog.gz \
+    ./usr/share/doc/vistrane/examples/plenmar-convert-slurm.sh \
     ./usr/share/vistrane/help/vistrane.html; do
   echo "$files" | grep -qx "$expected" || { echo "missing: $expected"; status=1; }
 done

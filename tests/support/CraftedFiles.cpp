@@ -319,3 +319,64 @@ QByteArray HeifGrid(const QByteArray& heic, int tile, int width, int height) {
     const int start = int(head(0).size()) + 8;
     return head(start) + Box("mdat", data + grid);
 }
+
+QByteArray HeifGridOfTiles(const std::vector<QByteArray>& tiles, int tile, int width, int height,
+                           const QByteArray& gridProperties, int essentialProperties) {
+    const int count = int(tiles.size());
+    const int gridId = count + 1;
+    const int columns = (width + tile - 1) / tile;
+    const int rows = (height + tile - 1) / tile;
+    const QByteArray grid =
+        QByteArray(2, '\0') + char(rows - 1) + char(columns - 1) + Words({width, height});
+    const auto infe = [](int id, const char* type, int flags) {
+        return Box("infe", QByteArray("\x02\0\0", 3) + char(flags) + Words({id, 0}) +
+                               QByteArray(type, 4) + QByteArray(1, '\0'));
+    };
+    const auto ispe = [](int w, int h) { return FullBox("ispe", 0, Words({0, w, 0, h})); };
+    QByteArray items = Words({gridId});
+    QByteArray references = Words({gridId, count});
+    QByteArray configurations;
+    QByteArray associations;
+    QByteArray coded;
+    for (int i = 0; i < count; ++i) {
+        // Tiles are hidden items, as phones write them.
+        items += infe(i + 1, "hvc1", 1);
+        PutWord(references, i + 1);
+        configurations += FoundBox(tiles[size_t(i)], "hvcC");
+        // Wide (16-bit) associations: the configuration, essential, then the tile size.
+        associations += Words({i + 1}) + char(2) + Words({0x8000 | (i + 1), count + 1});
+        coded += FoundBox(tiles[size_t(i)], "mdat").mid(8);
+    }
+    items += infe(gridId, "grid", 0);
+    QByteArray gridAssociations = Words({count + 2});
+    int extra = 0;
+    for (qsizetype at = 0; at < gridProperties.size(); ++extra) {
+        const auto size = qFromBigEndian<quint32>(gridProperties.constData() + at);
+        at += size;
+        gridAssociations +=
+            Words({(extra < essentialProperties ? 0x8000 : 0) | (count + 3 + extra)});
+    }
+    associations += Words({gridId}) + char(1 + extra) + gridAssociations;
+    const QByteArray rest =
+        FullBox("iinf", 0, items) + FullBox("iref", 0, Box("dimg", references)) +
+        Box("iprp",
+            Box("ipco", configurations + ispe(tile, tile) + ispe(width, height) + gridProperties) +
+                Box("ipma", QByteArray("\0\0\0\x01", 4) + Words({0, count + 1}) + associations));
+    const auto head = [&](int base) {
+        QByteArray locations = Words({count + 1});
+        int at = base;
+        for (int i = 0; i <= count; ++i) {
+            const int length =
+                i < count ? int(FoundBox(tiles[size_t(i)], "mdat").size() - 8) : int(grid.size());
+            locations += Words({i + 1, 0, 1, at >> 16, at & 0xFFFF, length >> 16, length & 0xFFFF});
+            at += length;
+        }
+        const QByteArray iloc = FullBox("iloc", 0, QByteArray("\x44\0", 2) + locations);
+        const QByteArray hdlr =
+            FullBox("hdlr", 0, QByteArray(4, '\0') + "pict" + QByteArray(13, '\0'));
+        return FoundBox(tiles.front(), "ftyp") +
+               FullBox("meta", 0, hdlr + FullBox("pitm", 0, Words({gridId})) + iloc + rest);
+    };
+    const int start = int(head(0).size()) + 8;
+    return head(start) + Box("mdat", coded + grid);
+}

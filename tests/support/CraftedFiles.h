@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <vector>
 
 // Crafted files that claim far more than they hold, a few lines of bytes each: for the tests
 // and the fuzzing corpus alike.
@@ -39,3 +40,9 @@ QByteArray Tga(int width, int height);
 // A HEIF grid of width × height made of the coded picture of `heic` (one picture, as
 // heif-enc writes it, of `tile` × `tile` coded pixels) repeated.
 QByteArray HeifGrid(const QByteArray& heic, int tile, int width, int height);
+// A HEIF grid of width × height made of `tiles` (each one picture as heif-enc writes it, of
+// `tile` × `tile` coded pixels), in reading order, each a hidden item of its own, as phones
+// write their photos. `gridProperties` are boxes the grid carries besides its size (irot,
+// imir, clap), the first `essentialProperties` of them marked essential.
+QByteArray HeifGridOfTiles(const std::vector<QByteArray>& tiles, int tile, int width, int height,
+                           const QByteArray& gridProperties = {}, int essentialProperties = 0);
