@@ -325,24 +325,6 @@ TEST_F(ConversionTest, RunsFromSeveralThreadsDoNotOverlap) {
     EXPECT_EQ(SizeOf(folder.File("a 368x276.jpg")), QSize(368, 276));
 }
 
-TEST(TempFolderTest, FallsBackFromTempToTmpdirToSlashTmp) {
-    const QByteArray temp = qgetenv("TEMP");
-    const QByteArray tmpdir = qgetenv("TMPDIR");
-    qputenv("TEMP", "/t1");
-    qputenv("TMPDIR", "/t2");
-    EXPECT_EQ(TempFolder(), "/t1");
-    qunsetenv("TEMP");
-    EXPECT_EQ(TempFolder(), "/t2");
-    qunsetenv("TMPDIR");
-    EXPECT_EQ(TempFolder(), "/tmp");
-    if (!temp.isNull()) {
-        qputenv("TEMP", temp);
-    }
-    if (!tmpdir.isNull()) {
-        qputenv("TMPDIR", tmpdir);
-    }
-}
-
 TEST_F(ConversionTest, HeldPreviewsWaitForTheReleaseWhileNamedRunsGoOn) {
     const QString source = Picture("p.png", QuarterPattern(400, 300));
     BackgroundConversion background(conversion);

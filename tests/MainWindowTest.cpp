@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <QDeadlineTimer>
-#include <QProcess>
-
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -14,59 +10,18 @@
 #include <QTimer>
 #include <atomic>
 #include <optional>
-#include <stdexcept>
 #include <thread>
 
 #include "batch/ConvertDirDlg.h"
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
-#include "platform/StringTable.h"
 #include "platform/WidgetPrompts.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
-#include "workflow/AboutDlg.h"
 #include "workflow/MainDlg.h"
 #include "workflow/PreviewLayout.h"
 #include "workflow/WindowWorker.h"
-
-TEST(PreviewLayoutTest, CentresASmallBoxAndScrollsALargeOne) {
-    PreviewLayout layout = LayOutPreview({600, 400}, 368, 276, 368, 276, 0, 0);
-    EXPECT_FALSE(layout.HorizontalShown());
-    EXPECT_FALSE(layout.VerticalShown());
-    EXPECT_EQ(layout.destination, QRect(116, 62, 368, 276)) << "drawn 1:1";
-
-    layout = LayOutPreview({600, 400}, 368, 480, 368, 276, 0, 0);
-    EXPECT_TRUE(layout.VerticalShown());
-    EXPECT_EQ(layout.verticalRange, 80);
-    EXPECT_EQ(layout.destination, QRect(116, 102, 368, 276)) << "1:1, centred in the box";
-
-    layout = LayOutPreview({600, 400}, 1000, 750, 1000, 750, 50, 20);
-    EXPECT_EQ(layout.horizontalRange, 400);
-    EXPECT_EQ(layout.verticalRange, 350);
-    EXPECT_EQ(layout.destination, QRect(-50, -20, 1000, 750));
-
-    layout = LayOutPreview({600, 400}, 368, 490, 276, 368, 7, 9);
-    EXPECT_EQ(layout.box, QSize(490, 368)) << "portrait pictures turn the box";
-    EXPECT_EQ(layout.scrollX, 0) << "a hidden bar resets its offset";
-    EXPECT_EQ(layout.destination, QRect(162, 16, 276, 368));
-
-    layout = LayOutPreview({600, 400}, 368, 480, 0, 0, 0, 0);
-    EXPECT_EQ(layout.destination.height(), 1) << "no picture yet: nothing to speak of";
-}
-
-TEST(PreviewLayoutTest, ScrollCodesMoveByLinesPagesAndTheThumb) {
-    EXPECT_EQ(ScrollTo(ScrollCode::LineDown, 0, 100, 400), 110);
-    EXPECT_EQ(ScrollTo(ScrollCode::LineUp, 0, 5, 400), 0);
-    EXPECT_EQ(ScrollTo(ScrollCode::PageDown, 0, 100, 400), 130);
-    EXPECT_EQ(ScrollTo(ScrollCode::PageUp, 0, 100, 400), 70);
-    EXPECT_EQ(ScrollTo(ScrollCode::Top, 0, 100, 400), 90);
-    EXPECT_EQ(ScrollTo(ScrollCode::Bottom, 0, 100, 400), 110);
-    EXPECT_EQ(ScrollTo(ScrollCode::ThumbTrack, 400, 100, 400), 399) << "one short of the maximum";
-    EXPECT_EQ(ScrollTo(ScrollCode::ThumbPosition, 50, 100, 400), std::nullopt);
-    EXPECT_EQ(ScrollTo(ScrollCode::EndScroll, 50, 100, 400), std::nullopt);
-    EXPECT_EQ(ScrollTo(42, 50, 100, 400), 100);
-}
 
 TEST(DialogTemplateTest, ModalFramesHaveAFixedSizeAndOnlyTheMainWindowGrows) {
     CMainDlg window;
@@ -80,74 +35,6 @@ TEST(DialogTemplateTest, ModalFramesHaveAFixedSizeAndOnlyTheMainWindowGrows) {
         EXPECT_EQ(c.dialog->minimumSize() == c.dialog->maximumSize(), c.fixed)
             << c.dialog->windowTitle().toStdString();
     }
-}
-
-TEST(AboutBox, NamesEveryLibraryWithItsLicence) {
-    const QString text = CAboutDlg::Text();
-    for (const char* library :
-         {"Qt ", "libjpeg-turbo ", "libheif (GNU LGPL", "libde265 (GNU LGPL"}) {
-        EXPECT_TRUE(text.contains(library)) << library;
-    }
-}
-
-TEST(WindowWorkerTest, WhatATaskThrowsIsToldAndTheWorkerIsFreeAgain) {
-    RecordingPrompts prompts;
-    QObject window;
-    WindowWorker worker(&window);
-    const struct {
-        std::function<void()> fail;
-        const char* told;
-    } cases[] = {{[] { throw std::bad_alloc(); }, "nicht genug Arbeitsspeicher"},
-                 {[] { throw std::runtime_error("kaputt"); }, "kaputt"}};
-    for (const auto& c : cases) {
-        ASSERT_EQ(worker.Start([&c](WindowWorker&) { c.fail(); }),
-                  WindowWorker::StartResult::Started);
-        worker.Wait();
-        EXPECT_FALSE(worker.Running());
-        ASSERT_FALSE(prompts.Messages().empty());
-        EXPECT_TRUE(prompts.Messages().back().text.contains(QString::fromUtf8(c.told)))
-            << prompts.Messages().back().text.toStdString();
-    }
-}
-
-TEST(DialogTemplateTest, ConvertsDialogUnitsWithTheFontsBaseUnits) {
-    const DialogUnits units(6, 13);
-    EXPECT_EQ(units.ToPixels(QRect(7, 50, 431, 184)), QRect(11, 81, 647, 299));
-    const auto main = LoadDialogTemplate(130);
-    ASSERT_TRUE(main.has_value());
-    EXPECT_EQ(main->caption, "Ansicht");
-    EXPECT_EQ(main->size, QSize(468, 270));
-    ASSERT_EQ(main->controls.size(), 3u);
-    EXPECT_FALSE(LoadDialogTemplate(4711).has_value());
-
-    DialogTemplate kinds;
-    const struct {
-        const char* kind;
-        QStringList style;
-        const char* className;
-    } controls[] = {{"slider", {"vertical"}, "QSlider"},
-                    {"radio", {}, "QRadioButton"},
-                    {"groupbox", {}, "QGroupBox"},
-                    {"combobox", {}, "QComboBox"},
-                    {"edit", {"multiline"}, "FramedTextEdit"},
-                    {"edit", {"hidden"}, "QLineEdit"}};
-    for (int i = 0; i < int(std::size(controls)); ++i) {
-        kinds.controls.push_back(
-            {2000 + i, controls[i].kind, {}, {0, 0, 10, 10}, controls[i].style});
-    }
-    QDialog dialog;
-    ApplyDialogTemplate(dialog, kinds);
-    dialog.show();
-    for (int i = 0; i < int(std::size(controls)); ++i) {
-        EXPECT_STREQ(ControlById(dialog, 2000 + i)->metaObject()->className(),
-                     controls[i].className);
-    }
-    EXPECT_FALSE(ControlById(dialog, 2005)->isVisible()) << "a hidden control stays hidden";
-    EXPECT_EQ(LoadString(1052), "Schaltet zusätzliche Erweiterungen ein");
-    EXPECT_EQ(LoadString(4711), "");
-    EXPECT_EQ(QtNameFilters("Bilder (*.jpg;*.jpeg;*.gif)|*.jpg;*.jpeg;*.gif||"),
-              QStringList{"Bilder (*.jpg *.jpeg *.gif)"});
-    EXPECT_EQ(QtNameFilters("Bilder (*.jpg)|*.jpg"), QStringList{"Bilder (*.jpg)"});
 }
 
 namespace {
@@ -668,43 +555,4 @@ TEST_F(MainWindowWithBoxes, ANoticeThatNoNotificationServiceTakesIsAMessageBox) 
     CurrentPrompts().Notify("Bilder verkleinert", "1 Bild auf 368 Pixel verkleinert");
     EXPECT_EQ(shown, "Bilder verkleinert\n\n1 Bild auf 368 Pixel verkleinert");
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-}
-
-TEST(Program, EndsAsIfClosedWhenASignalEndsIt) {
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-        TestFolder home;
-        const QString temp = home.File("temp");
-        QDir(home.Path()).mkpath("temp");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", home.Path());
-        environment.insert("XDG_CONFIG_HOME", home.File("config"));
-        environment.insert("XDG_DATA_HOME", home.File("data"));
-        environment.insert("TEMP", temp);
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        QProcess program;
-        StartWithStandardSignals(program);
-        program.setProcessEnvironment(environment);
-        program.start(PLENMAR_PROGRAM, {});
-        ASSERT_TRUE(program.waitForStarted());
-        // The first conversion writes the preview file: the window is up.
-        const QString preview = temp + "/Temppic.jpg";
-        const QDeadlineTimer deadline(60000);
-        while (!QFile::exists(preview) && !deadline.hasExpired() &&
-               program.state() == QProcess::Running) {
-            program.waitForFinished(5);
-        }
-        ASSERT_TRUE(QFile::exists(preview)) << program.readAllStandardError().toStdString();
-
-        ::kill(static_cast<pid_t>(program.processId()), signal);
-        ASSERT_TRUE(program.waitForFinished(60000));
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << signal;
-        EXPECT_EQ(program.exitCode(), 0);
-        EXPECT_FALSE(QFile::exists(preview)) << signal;
-        QSettings stored(home.File("config/Weskamor/Plenmar.conf"), QSettings::IniFormat);
-        for (const auto& [section, count] : {std::pair{"Setting", 16}, {"SettingSub1", 4}}) {
-            stored.beginGroup(section);
-            EXPECT_EQ(stored.allKeys().size(), count) << section << ", signal " << signal;
-            stored.endGroup();
-        }
-    }
 }

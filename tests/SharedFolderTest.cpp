@@ -220,27 +220,6 @@ TEST_F(SharedFolder, AnotherUsersPipeFileOrLinkToAPictureIsLeftAlone) {
         << told.toStdString();
 }
 
-TEST(OutputFileTest, ANamePutInTheTargetsPlaceWhileWritingLendsItNoPermissions) {
-    TestFolder folder;
-    const QString target = folder.File("neu.jpg");
-    const QString open = folder.File("offen.txt");
-    WriteAll(open, "");
-    ::chmod(QFile::encodeName(open).constData(), 0666);
-    const mode_t mask = ::umask(022);
-    OutputFile output(target);
-    ASSERT_NE(output.Stream(), nullptr);
-    // Someone puts a link to a file anyone may write in the new name's place.
-    ASSERT_TRUE(QFile::link(open, target));
-    std::fputs("Bild", output.Stream());
-    ASSERT_TRUE(output.Commit());
-    ::umask(mask);
-    struct stat written {};
-    ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &written), 0);
-    EXPECT_TRUE(S_ISREG(written.st_mode)) << "the link itself is replaced";
-    EXPECT_EQ(written.st_mode & 0777, 0644u) << "as a new file, not as the link's target";
-    EXPECT_EQ(ReadAll(open), "");
-}
-
 namespace {
 
 // The user's folders as xdg-user-dirs names them, here in a folder of the test's own.

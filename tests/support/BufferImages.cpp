@@ -1,5 +1,7 @@
 #include "BufferImages.h"
 
+#include <gtest/gtest.h>
+
 #include "TestFiles.h"
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
@@ -36,4 +38,9 @@ PictureDefect LoadAndDraw(const QByteArray& bytes, QSize size, QImage* drawn,
         *drawn = ToImage(buffer.Dc());
     }
     return picture.Defect();
+}
+
+void FillBuffer(ImageBuffer& buffer, const QImage& image) {
+    ASSERT_TRUE(buffer.Create(image.width(), image.height()));
+    Fill(buffer.Dc(), image);
 }

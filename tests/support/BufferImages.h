@@ -8,11 +8,14 @@
 #include "platform/PictureDefect.h"
 
 class CDC;
+class ImageBuffer;
 
 // The bitmap selected into `dc` as an RGB888 image, top row first.
 QImage ToImage(const CDC& dc);
 // Copies `image` into the bitmap selected into `dc` (same size), as B, G, R bytes.
 void Fill(CDC& dc, const QImage& image);
+// Makes `buffer` the size of `image` and copies it in.
+void FillBuffer(ImageBuffer& buffer, const QImage& image);
 
 // Loads `bytes` (from a file of their own, as a conversion does, or from memory) and draws the
 // picture at `size`: the defect that ends with. The drawing goes to `drawn`, the memory its

@@ -37,6 +37,17 @@ QImage Plain(int width, int height, QRgb colour) {
     return image;
 }
 
+QImage Busy(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y,
+                           qRgb((x * 37 + y * 11) & 255, (x * x + y * 3) & 255, (y * 29) & 255));
+        }
+    }
+    return image;
+}
+
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();

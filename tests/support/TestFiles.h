@@ -26,6 +26,8 @@ private:
 QImage QuarterPattern(int width, int height);
 // A picture filled with one colour.
 QImage Plain(int width, int height, QRgb colour);
+// Pixels no encoder setting can hide: every channel varies.
+QImage Busy(int width, int height);
 
 QByteArray ReadAll(const QString& path);
 void WriteAll(const QString& path, const QByteArray& bytes);

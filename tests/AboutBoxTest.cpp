@@ -1,0 +1,11 @@
+#include <gtest/gtest.h>
+
+#include "workflow/AboutDlg.h"
+
+TEST(AboutBox, NamesEveryLibraryWithItsLicence) {
+    const QString text = CAboutDlg::Text();
+    for (const char* library :
+         {"Qt ", "libjpeg-turbo ", "libheif (GNU LGPL", "libde265 (GNU LGPL"}) {
+        EXPECT_TRUE(text.contains(library)) << library;
+    }
+}
