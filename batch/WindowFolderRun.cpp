@@ -123,8 +123,7 @@ std::optional<ConversionResult> WindowFolderRun::ConvertFolderFile(WindowWorker&
         const ConversionResult preview =
             m_window.conversion.Run(params, file, {}, {}, file, SampleUse::Never);
         // A picture that cannot be shown cannot be converted either: nothing to ask about.
-        if (preview.failure == ConversionFailure::Unreadable ||
-            preview.failure == ConversionFailure::OutOfMemory) {
+        if (NothingToShow(preview)) {
             return preview;
         }
         switch (worker.Ask({QStringLiteral("Plenmar"),

@@ -260,9 +260,7 @@ void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
             }
             return;
         }
-        const bool unreadable = result.failure == ConversionFailure::Unreadable ||
-                                result.failure == ConversionFailure::OutOfMemory;
-        if (!unreadable || m_picturePath != path || path.isEmpty()) {
+        if (!NothingToShow(result) || m_picturePath != path || path.isEmpty()) {
             return;  // the preview file's own trouble is told apart; a later picture won
         }
         // The picture that was open stays; with none, the sample, titled as such. Its title
