@@ -24,8 +24,8 @@ QString InfoText(const QString& sourceSizeLine, int previewKb, const QString& pr
 QString LimitLine(int quality, int maxKb, bool overLimit);
 int Kb(long long bytes);
 
-// Why a run failed, in German for the user.
-// A target not written, by the system's error number (0: none known).
+// Why a run failed, in German for the user (FailureReason chooses among them). A target not
+// written, by the system's error number (0: none known):
 QString WriteReason(int systemError);
 QString CannotReadBack();
 QString CannotEncode();
