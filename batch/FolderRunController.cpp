@@ -69,27 +69,30 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
     const QRect frame = m_progress->frameGeometry();
     m_progress->move(m_window.frameGeometry().center() -
                      QPoint(frame.width() / 2, frame.height() / 2));
-    const auto started = m_worker.Start([this, run](WindowWorker& worker) {
-        // However the run ends, the window learns of it: a run that threw must not leave the
-        // program waiting for it for ever.
-        struct Ended {
-            CFolderRunController& controller;
-            WindowWorker& worker;
-            ~Ended() {
-                worker.Post([&controller = controller] {
-                    controller.End();
-                    controller.m_host.FolderRunEnded();
-                });
-            }
-        } ended{*this, worker};
-        run->Run(worker);
-    });
+    const auto started =
+        m_worker.Start([this, run](WindowWorker& worker) { BatchThreadProc(worker, *run); });
     if (started != WindowWorker::StartResult::Started) {
         End();
         if (started == WindowWorker::StartResult::Busy) {
             TellBusy();
         }
     }
+}
+
+void CFolderRunController::BatchThreadProc(WindowWorker& worker, WindowFolderRun& run) {
+    // However the run ends, the window learns of it and shows its picture again: a run that
+    // threw must not leave the program waiting for it for ever.
+    struct Ended {
+        CFolderRunController& controller;
+        WindowWorker& worker;
+        ~Ended() {
+            worker.Post([&controller = controller] {
+                controller.End();
+                controller.m_host.FolderRunEnded();
+            });
+        }
+    } ended{*this, worker};
+    run.ConvertFolder(worker);
 }
 
 void CFolderRunController::End() {

@@ -10,6 +10,7 @@ class BackgroundConversion;
 class Conversion;
 class CSimpleMapi;
 class QWidget;
+class WindowFolderRun;
 class WindowWorker;
 
 // What a folder run needs of the window that owns it.
@@ -46,6 +47,9 @@ public:
     CBatchProgressDlg* Progress() const { return m_progress.data(); }
 
 private:
+    // The run's thread on the window's worker: the folder converted, then the window told
+    // that the run has ended.
+    void BatchThreadProc(WindowWorker& worker, WindowFolderRun& run);
     void End();
 
     QWidget& m_window;

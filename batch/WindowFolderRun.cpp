@@ -58,7 +58,7 @@ QString Obstacle(const QString& source, const FolderPictures& listing, const QSt
 
 }  // namespace
 
-void WindowFolderRun::Run(WindowWorker& worker) {
+void WindowFolderRun::ConvertFolder(WindowWorker& worker) {
     const FolderPictures listing = ListFolderPictures(m_settings.sourceFolder);
     if (const QString obstacle =
             Obstacle(m_settings.sourceFolder, listing, m_settings.destinationFolder);
@@ -87,7 +87,7 @@ void WindowFolderRun::Run(WindowWorker& worker) {
         mail.ClearAttachments();
     }
     FolderRunSteps steps;
-    steps.convertFile = [&](const QString& file) { return ConvertFile(worker, file); };
+    steps.convertFile = [&](const QString& file) { return ConvertFolderFile(worker, file); };
     steps.progress = [&](qsizetype done, qsizetype total, const QString& next) {
         PostProgress(worker, done, total, next);
     };
@@ -115,16 +115,15 @@ void WindowFolderRun::Run(WindowWorker& worker) {
     }
 }
 
-std::optional<ConversionResult> WindowFolderRun::ConvertFile(WindowWorker& worker,
-                                                             const QString& file) {
+std::optional<ConversionResult> WindowFolderRun::ConvertFolderFile(WindowWorker& worker,
+                                                                   const QString& file) {
     const ConversionParams params = m_window.params();
     if (m_settings.askPerFile) {
         // The title names the file asked about, not the picture open before the run.
         const ConversionResult preview =
             m_window.conversion.Run(params, file, {}, {}, file, SampleUse::Never);
         // A picture that cannot be shown cannot be converted either: nothing to ask about.
-        if (preview.failure == ConversionFailure::Unreadable ||
-            preview.failure == ConversionFailure::OutOfMemory) {
+        if (NothingToShow(preview)) {
             return preview;
         }
         switch (worker.Ask({QStringLiteral("Plenmar"),

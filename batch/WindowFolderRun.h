@@ -35,13 +35,14 @@ public:
     // `settings` and `picturePath` (the picture open before the run) as at its start.
     WindowFolderRun(Window window, BatchMailSettings settings, QString picturePath);
 
-    // The run on the worker, to its end report and its mail.
-    void Run(WindowWorker& worker);
+    // The walk over the source folder on the worker: every picture through ConvertFolderFile,
+    // then the end report or the mail.
+    void ConvertFolder(WindowWorker& worker);
 
 private:
-    // One file: asks first if the user wants that, converts it, adds it to the mail. No
-    // result when the user declined it.
-    std::optional<ConversionResult> ConvertFile(WindowWorker& worker, const QString& file);
+    // One file of the walk: asks first if the user wants that, converts it, adds it to the
+    // mail. No result when the user declined it.
+    std::optional<ConversionResult> ConvertFolderFile(WindowWorker& worker, const QString& file);
     void PostProgress(WindowWorker& worker, qsizetype done, qsizetype total, const QString& next);
 
     const Window m_window;

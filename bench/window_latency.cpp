@@ -164,21 +164,21 @@ int main(int argc, char* argv[]) {
     constexpr int kRounds = 7;
     std::printf("%-34s %13s %15s\n", "", "window held", "run finished");
     for (const int size : {368, 3000}) {
-        window.OnParamChange(size, 0);
+        window.OnParamChange(size, kSizeChanged);
         const Figures full =
             Measure(window, kRounds, [&](int) { window.Recompute(photo, {}, {}); });
         Print(size == 368 ? "full run, 368" : "full run, 3000", full);
     }
-    window.OnParamChange(368, 0);
+    window.OnParamChange(368, kSizeChanged);
     window.Recompute(photo, {}, {});
     window.WaitForConversions();
     const Figures quick = Measure(window, kRounds * 3, [&](int i) {
         window.Params().Brightness = i % 2 ? 20 : -20;
-        window.OnParamChange(0, 2);
+        window.OnParamChange(0, kColoursChanged);
     });
     Print("quick preview (kind 2), 368", quick);
 
-    window.OnParamChange(3000, 0);
+    window.OnParamChange(3000, kSizeChanged);
     Figures paint;
     for (int i = 0; i < kRounds; ++i) {
         window.Recompute(photo, {}, {});

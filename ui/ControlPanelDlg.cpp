@@ -242,7 +242,7 @@ void CControlPanelDlg::ApplyQuality(int q) {
             *m_quality = 100;
             m_qualityField->setText(QStringLiteral("100"));
         }
-        m_mainWindow->OnParamChange(*m_quality, 1);
+        m_mainWindow->OnParamChange(*m_quality, kQualityChanged);
     }
     UpdateQualityControls();
 }
@@ -276,7 +276,7 @@ void CControlPanelDlg::OnVScroll() {
     const int position = m_sizeSlider->sliderPosition();
     *m_size = position;
     m_sizeField->setText(QString::number(position));  // runs OnSizeChange
-    m_mainWindow->OnParamChange(position, 0);
+    m_mainWindow->OnParamChange(position, kSizeChanged);
 }
 
 void CControlPanelDlg::OnSizeChange() {
@@ -286,7 +286,7 @@ void CControlPanelDlg::OnSizeChange() {
     const int value = WholeNumber(m_sizeField->text());
     *m_size = value;
     m_sizeSlider->setValue(value);
-    m_mainWindow->OnParamChange(value, 0);
+    m_mainWindow->OnParamChange(value, kSizeChanged);
     m_countdown = kTicksBeforeFullRun;
 }
 
@@ -302,7 +302,7 @@ void CControlPanelDlg::OnColourChange(int ConversionParams::*parameter, const CS
     }
     m_countdown = kTicksBeforeFullRun;
     m_mainWindow->Params().*parameter = WholeNumber(field->text());
-    m_mainWindow->OnParamChange(*m_quality, 2);
+    m_mainWindow->OnParamChange(*m_quality, kColoursChanged);
 }
 
 void CControlPanelDlg::OnBlackAndWhite() {
@@ -311,7 +311,7 @@ void CControlPanelDlg::OnBlackAndWhite() {
     }
     m_countdown = kTicksBeforeFullRun;
     m_mainWindow->Params().BlackAndWhite = m_blackAndWhite->isChecked() ? 1 : 0;
-    m_mainWindow->OnParamChange(*m_quality, 2);
+    m_mainWindow->OnParamChange(*m_quality, kColoursChanged);
 }
 
 void CControlPanelDlg::OnReset() {
@@ -330,7 +330,7 @@ void CControlPanelDlg::OnReset() {
     params.GreenShift = WholeNumber(m_green->text());
     params.BlackAndWhite = m_blackAndWhite->isChecked() ? 1 : 0;
     params.RedShift = WholeNumber(m_red->text());
-    m_mainWindow->OnParamChange(*m_quality, 2);
+    m_mainWindow->OnParamChange(*m_quality, kColoursChanged);
 }
 
 void CControlPanelDlg::OnToggleExtensions() {
@@ -383,7 +383,7 @@ void CControlPanelDlg::OnOrientationChange() {
     }
     const int turn = std::max(m_rotationList->currentIndex(), 0);
     m_mainWindow->Params().Orientation = turn + (m_mirror->isChecked() ? 4 : 0);
-    m_mainWindow->OnParamChange(*m_quality, 1);
+    m_mainWindow->OnParamChange(*m_quality, kQualityChanged);
 }
 
 void CControlPanelDlg::OnOpen() {
@@ -438,7 +438,7 @@ void CControlPanelDlg::OnTimer() {
     }
     --m_countdown;
     if (m_countdown == 0) {
-        m_mainWindow->OnParamChange(*m_quality, 1);
+        m_mainWindow->OnParamChange(*m_quality, kQualityChanged);
     }
 }
 

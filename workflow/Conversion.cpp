@@ -56,7 +56,7 @@ bool ChooseQuality(const ConversionParams& params, const ImageBuffer& picture,
         });
     if (fit.bytes < 0) {
         result.error = QStringLiteral("cannot encode the picture: %1").arg(writer.ErrorText());
-        result.failure = ConversionFailure::OutOfMemory;
+        result.failure = ConversionFailure::CannotEncode;
         return false;
     }
     result.quality = fit.quality;
@@ -252,7 +252,7 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     if (writer.WriteMemory(scaled.Section()->Bits(), scaled.Width(), scaled.Height(),
                            firstEncoding) != JpegFileWriter::Ok) {
         result.error = QStringLiteral("cannot encode the picture: %1").arg(writer.ErrorText());
-        result.failure = ConversionFailure::OutOfMemory;
+        result.failure = ConversionFailure::CannotEncode;
         return result;
     }
     scaled.Release();

@@ -1,45 +1,6 @@
 #include "ConversionResult.h"
 
-#include <cerrno>
-#include <cstring>
-
-namespace {
-
-QString WriteReason(int systemError) {
-    switch (systemError) {
-        case ENOENT:
-        case ENOTDIR:
-            return QStringLiteral("Der Ordner existiert nicht.");
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("Sie dürfen in diesen Ordner nicht schreiben.");
-        case EROFS:
-            return QStringLiteral("Der Datenträger ist schreibgeschützt.");
-        case ENOSPC:
-        case EDQUOT:
-            return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
-        case EFBIG:
-            return QStringLiteral("Die Datei wäre größer als erlaubt.");
-        case ENAMETOOLONG:
-            return QStringLiteral("Der Dateiname ist zu lang.");
-        case EISDIR:
-            return QStringLiteral("Unter diesem Namen gibt es schon einen Ordner.");
-        case EIO:
-            return QStringLiteral("Der Datenträger meldet einen Schreibfehler.");
-        case ENXIO:
-            return QStringLiteral("Aus dieser Pipe liest kein Programm.");
-        case EMFILE:
-        case ENFILE:
-            return DefectGerman(PictureDefect::TooManyOpenFiles);
-        case 0:
-            return QStringLiteral("Die Datei konnte nicht geschrieben werden.");
-        default:
-            return QStringLiteral("Die Datei konnte nicht geschrieben werden (%1).")
-                .arg(QString::fromLocal8Bit(std::strerror(systemError)));
-    }
-}
-
-}  // namespace
+#include "ConversionTexts.h"
 
 QString WarningReason(const ConversionResult& result) {
     return result.warning.isEmpty() ? QString() : DefectWarningGerman(result.defect);
@@ -57,9 +18,28 @@ QString FailureReason(const ConversionResult& result) {
                                     : PictureDefect::OutOfMemory);
         case ConversionFailure::CannotWrite:
             return result.foreign.IsSet() ? ForeignEntryGerman(result.foreign)
-                                          : WriteReason(result.systemError);
+                                          : ConversionTexts::WriteReason(result.systemError);
         case ConversionFailure::CannotReadBack:
-            return QStringLiteral("Das umgewandelte Bild lässt sich nicht wieder lesen.");
+            return ConversionTexts::CannotReadBack();
+        case ConversionFailure::CannotEncode:
+            return ConversionTexts::CannotEncode();
+        case ConversionFailure::Unexpected:
+            return ConversionTexts::Unexpected(result.error);
     }
     return {};
+}
+
+bool NothingToShow(const ConversionResult& result) {
+    switch (result.failure) {
+        case ConversionFailure::Unreadable:
+        case ConversionFailure::OutOfMemory:
+        case ConversionFailure::CannotEncode:
+        case ConversionFailure::Unexpected:
+            return true;
+        case ConversionFailure::None:
+        case ConversionFailure::CannotWrite:
+        case ConversionFailure::CannotReadBack:
+            break;
+    }
+    return false;
 }

@@ -14,6 +14,8 @@ enum class ConversionFailure {
     OutOfMemory,  // the picture could not be held in memory
     CannotWrite,  // the target could not be written; systemError tells why
     CannotReadBack,
+    CannotEncode,  // the JPEG writer failed on the picture held in memory
+    Unexpected,    // the run threw what it does not expect; `error` says what
 };
 
 // What one run produced.
@@ -38,24 +40,28 @@ struct ConversionResult {
     QString infoText;
 };
 
-// Runs `run` (giving a ConversionResult) on a thread's way, and turns what it throws into a
-// failed result carrying the message: a picture too large for memory must cost that picture,
-// not the program.
+// Runs `run` (giving a ConversionResult) at a thread's entry, and turns what it throws into a
+// failed result of its kind: a picture too large for memory must cost that picture, not the
+// program, and anything else is told for what it is rather than taken for lack of memory.
 template <typename Run>
 ConversionResult GuardedRun(Run&& run) noexcept {
     ConversionResult failed;
-    failed.failure = ConversionFailure::OutOfMemory;
+    failed.failure = ConversionFailure::Unexpected;
     try {
         return run();
     } catch (const std::bad_alloc&) {
+        failed.failure = ConversionFailure::OutOfMemory;
         failed.error = QStringLiteral("out of memory");
     } catch (const std::exception& error) {
         failed.error = QString::fromLocal8Bit(error.what());
     } catch (...) {
-        failed.error = QStringLiteral("unexpected failure");
+        failed.error = QStringLiteral("an exception of unknown type");
     }
     return failed;
 }
+
+// The picture itself could not be made, so there is nothing of it to show or to ask about.
+bool NothingToShow(const ConversionResult& result);
 
 // Why a run failed, in German for the user: what went wrong and, where it helps, what to do.
 QString FailureReason(const ConversionResult& result);

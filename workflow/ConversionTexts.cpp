@@ -1,5 +1,10 @@
 #include "ConversionTexts.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "platform/PictureDefect.h"
+
 namespace ConversionTexts {
 
 QString SampleName() {
@@ -59,6 +64,52 @@ QString LimitLine(int quality, int maxKb, bool overLimit) {
         return QStringLiteral("Über %1 Kb auch mit Qualität 0").arg(maxKb);
     }
     return QStringLiteral("Qualität %1 für höchstens %2 Kb").arg(quality).arg(maxKb);
+}
+
+QString WriteReason(int systemError) {
+    switch (systemError) {
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("Der Ordner existiert nicht.");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("Sie dürfen in diesen Ordner nicht schreiben.");
+        case EROFS:
+            return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
+        case EFBIG:
+            return QStringLiteral("Die Datei wäre größer als erlaubt.");
+        case ENAMETOOLONG:
+            return QStringLiteral("Der Dateiname ist zu lang.");
+        case EISDIR:
+            return QStringLiteral("Unter diesem Namen gibt es schon einen Ordner.");
+        case EIO:
+            return QStringLiteral("Der Datenträger meldet einen Schreibfehler.");
+        case ENXIO:
+            return QStringLiteral("Aus dieser Pipe liest kein Programm.");
+        case EMFILE:
+        case ENFILE:
+            return DefectGerman(PictureDefect::TooManyOpenFiles);
+        case 0:
+            return QStringLiteral("Die Datei konnte nicht geschrieben werden.");
+        default:
+            return QStringLiteral("Die Datei konnte nicht geschrieben werden (%1).")
+                .arg(QString::fromLocal8Bit(std::strerror(systemError)));
+    }
+}
+
+QString CannotReadBack() {
+    return QStringLiteral("Das umgewandelte Bild lässt sich nicht wieder lesen.");
+}
+
+QString CannotEncode() {
+    return QStringLiteral("Das Bild lässt sich nicht als JPEG speichern.");
+}
+
+QString Unexpected(const QString& what) {
+    return QStringLiteral("Unerwarteter Fehler: %1").arg(what);
 }
 
 }  // namespace ConversionTexts

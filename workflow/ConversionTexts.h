@@ -24,4 +24,12 @@ QString InfoText(const QString& sourceSizeLine, int previewKb, const QString& pr
 QString LimitLine(int quality, int maxKb, bool overLimit);
 int Kb(long long bytes);
 
+// Why a run failed, in German for the user (FailureReason chooses among them). A target not
+// written, by the system's error number (0: none known):
+QString WriteReason(int systemError);
+QString CannotReadBack();
+QString CannotEncode();
+// Something the run did not expect, with its own words.
+QString Unexpected(const QString& what);
+
 }  // namespace ConversionTexts

@@ -191,10 +191,10 @@ void CMainDlg::OnParamChange(int value, int kind) {
     // Other threads (a folder run) see a change once it settles, with the full run it brings:
     // a size typed digit by digit ("2", "20", "200") must not convert a picture at 5 pixels.
     switch (kind) {
-        case 0:
+        case kSizeChanged:
             SetTargetSize(std::clamp(value, 5, 3000));
             break;
-        case 1:
+        case kQualityChanged:
             m_params.Quality = value;
             if (m_params.TargetSize >= kSmallestKeptSize) {
                 m_keptSize = m_params.TargetSize;
@@ -203,8 +203,8 @@ void CMainDlg::OnParamChange(int value, int kind) {
             PublishParams();
             Recompute(m_picturePath, {}, {});
             break;
-        case 2:
-        case 3:
+        case kColoursChanged:
+        case kPreviewRedrawn:
             m_background.QuickPreview(m_params);
             break;
         default:
@@ -260,9 +260,7 @@ void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
             }
             return;
         }
-        const bool unreadable = result.failure == ConversionFailure::Unreadable ||
-                                result.failure == ConversionFailure::OutOfMemory;
-        if (!unreadable || m_picturePath != path || path.isEmpty()) {
+        if (!NothingToShow(result) || m_picturePath != path || path.isEmpty()) {
             return;  // the preview file's own trouble is told apart; a later picture won
         }
         // The picture that was open stays; with none, the sample, titled as such. Its title

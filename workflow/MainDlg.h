@@ -47,7 +47,7 @@ public:
     // Conversion::Recompute. `done` hears of the result on the window's thread.
     void Recompute(const QString& picturePath, const QString& outputFolder,
                    const QString& outputName, Completion done = {});
-    // The control panel's one entry: 0 size, 1 quality and full run, 2 and 3 colours.
+    // The control panel's one entry; `kind` is one of ParamChange (ControlPanel.h).
     void OnParamChange(int value, int kind);
     void SetTargetSize(int size);
     // The arguments the program was started with, after its name; see ProcessCommandLine.
