@@ -12,17 +12,17 @@
 #include <mutex>
 #include <optional>
 
-#include "BackgroundConversion.h"
-#include "ControlPanel.h"
-#include "Conversion.h"
-#include "ConversionView.h"
-#include "MainSettings.h"
 #include "PreviewPane.h"
-#include "SettingsStore.h"
-#include "WindowWorker.h"
 #include "batch/FolderRunController.h"
 #include "mail/SendPicture.h"
 #include "mail/SimpleMapi.h"
+#include "workflow/BackgroundConversion.h"
+#include "workflow/ControlPanel.h"
+#include "workflow/Conversion.h"
+#include "workflow/ConversionView.h"
+#include "workflow/MainSettings.h"
+#include "workflow/SettingsStore.h"
+#include "workflow/WindowWorker.h"
 
 class PostedCalls;
 class QScrollBar;

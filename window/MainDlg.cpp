@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "AboutDlg.h"
-#include "ConversionTexts.h"
 #include "FileDrops.h"
 #include "PreviewPane.h"
 #include "WindowGeometry.h"
@@ -20,6 +19,7 @@
 #include "platform/FileOps.h"
 #include "platform/PostedCalls.h"
 #include "platform/TempFolder.h"
+#include "workflow/ConversionTexts.h"
 
 namespace {
 
