@@ -105,19 +105,11 @@ void Conversion::Publish() {
     }
 }
 
-QString Conversion::Recompute(const ConversionParams& params, const QString& picturePath,
-                              const QString& outputFolder, const QString& outputName,
-                              const QString& currentPicturePath) {
-    return Run(params, picturePath, outputFolder, outputName, currentPicturePath).target;
-}
-
-ConversionResult Conversion::Run(const ConversionParams& params, const QString& picturePath,
-                                 const QString& outputFolder, const QString& outputName,
-                                 const QString& currentPicturePath, SampleUse sampleUse) {
+ConversionResult Conversion::Run(const ConversionRequest& request) {
     std::lock_guard lock(m_runLock);
     try {
-        return RunLocked(params, picturePath, outputFolder, outputName, currentPicturePath,
-                         m_substituteSample && sampleUse == SampleUse::AsConfigured);
+        return RunLocked(request,
+                         m_substituteSample && request.sampleUse == SampleUse::AsConfigured);
     } catch (const std::bad_alloc&) {
         // Whatever step ran out (Qt's containers, the adjustments' tables), the run has
         // nothing to show; what it allocated is gone with its stack.
@@ -207,9 +199,9 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
     return true;
 }
 
-ConversionResult Conversion::RunLocked(const ConversionParams& params, const QString& picturePath,
-                                       const QString& outputFolder, const QString& outputName,
-                                       const QString& currentPicturePath, bool substituteSample) {
+ConversionResult Conversion::RunLocked(const ConversionRequest& request, bool substituteSample) {
+    const ConversionParams& params = request.params;
+    const QString& picturePath = request.picture;
     ConversionResult result;
     if (ImageThreadsState() != ImageThreads::Ready) {
         result.defect = ImageThreadsState() == ImageThreads::NoMemory
@@ -228,12 +220,12 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     }
 
     QString target = m_previewPath;
-    if (!outputFolder.isEmpty()) {
-        target = ConversionTexts::FolderTargetName(outputFolder, picturePath, result.width,
+    if (!request.outputFolder.isEmpty()) {
+        target = ConversionTexts::FolderTargetName(request.outputFolder, picturePath, result.width,
                                                    result.height);
     }
-    if (!outputName.isEmpty()) {
-        target = outputName;
+    if (!request.outputName.isEmpty()) {
+        target = request.outputName;
     }
     if (target.isEmpty()) {
         result.error = QStringLiteral("no file to write");
@@ -299,7 +291,7 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     Publish();
 
     result.previewKb = m_previewPath.isEmpty() ? 0 : ConversionTexts::Kb(FileSize(m_previewPath));
-    const QString& named = outputFolder.isEmpty() ? currentPicturePath : picturePath;
+    const QString& named = request.outputFolder.isEmpty() ? request.currentPicture : picturePath;
     result.title = ConversionTexts::Title(
         result.usedSample ? ConversionTexts::SampleName() : ConversionTexts::FileName(named),
         result.previewKb);

@@ -183,7 +183,11 @@ void CMainDlg::Recompute(const QString& picturePath, const QString& outputFolder
             m_posted->Post([done, result] { done(result); });
         };
     }
-    m_background.Recompute(m_params, picturePath, outputFolder, outputName, m_picturePath,
+    m_background.Recompute({.params = m_params,
+                            .picture = picturePath,
+                            .outputFolder = outputFolder,
+                            .outputName = outputName,
+                            .currentPicture = m_picturePath},
                            std::move(reply));
 }
 
