@@ -18,15 +18,20 @@
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/ConversionView.h"
+#include "workflow/WindowTexts.h"
 
 namespace {
 
 class RecordingView final : public ConversionView {
 public:
     void InvalidatePreview() override { ++invalidations; }
-    void SetTitle(const QString& title) override { titles << title; }
-    bool PanelExists() const override { return panel; }
-    void SetInfoText(const QString& text) override { infoTexts << text; }
+    // As the window does: the title always, the information only with a panel to show it.
+    void Converted(const ConversionRequest& request, const ConversionResult& result) override {
+        titles << WindowTexts::Title(request, result);
+        if (panel) {
+            infoTexts << WindowTexts::Information(request, result);
+        }
+    }
 
     bool panel = true;
     int invalidations = 0;
@@ -127,39 +132,43 @@ TEST_F(ConversionTest, ARunReportsTitleAndInformationFromThePreviewFile) {
     WriteAll(source, small + QByteArray(1999 - small.size(), '\0'));  // trailing bytes are ignored
 
     params.Resolution = 96;
-    const ConversionResult run =
-        conversion.Run({.params = params, .picture = source, .currentPicture = source});
+    const ConversionRequest preview{.params = params, .picture = source, .currentPicture = source};
+    const ConversionResult run = conversion.Run(preview);
     ASSERT_FALSE(run.target.isEmpty()) << run.error.toStdString();
     const int kb = static_cast<int>(FileSize(folder.File("Temppic.jpg")) / 1000);
-    EXPECT_EQ(run.title, QStringLiteral("Urlaub.jpg (%1 Kb)").arg(kb));
-    EXPECT_EQ(run.infoText,
+    const QString title = WindowTexts::Title(preview, run);
+    const QString information = WindowTexts::Information(preview, run);
+    EXPECT_EQ(title, QStringLiteral("Urlaub.jpg (%1 Kb)").arg(kb));
+    EXPECT_EQ(information,
               QStringLiteral("Original Dateigrösse: 1 Kb\r\nAngepasste Dateigrösse: %1 Kb\r\n"
                              "Bildformat: 9.7 x 7.3 cm")
                   .arg(kb));
-    EXPECT_EQ(view.titles, QStringList{run.title});
-    EXPECT_EQ(view.infoTexts, QStringList{run.infoText});
+    EXPECT_EQ(view.titles, QStringList{title});
+    EXPECT_EQ(view.infoTexts, QStringList{information});
     EXPECT_GE(view.invalidations, 1);
 
     // Saving under another name: the title still tells the preview file, which stays as it was.
     const QByteArray previewBefore = ReadAll(folder.File("Temppic.jpg"));
     view.panel = false;
     params.Quality = 20;
-    const ConversionResult saved = conversion.Run({.params = params,
-                                                   .picture = source,
-                                                   .outputName = folder.File("saved.jpg"),
-                                                   .currentPicture = source});
+    const ConversionRequest saving{.params = params,
+                                   .picture = source,
+                                   .outputName = folder.File("saved.jpg"),
+                                   .currentPicture = source};
+    const ConversionResult saved = conversion.Run(saving);
     EXPECT_EQ(saved.target, folder.File("saved.jpg"));
     EXPECT_EQ(ReadAll(folder.File("Temppic.jpg")), previewBefore);
-    EXPECT_EQ(saved.title, run.title);
+    EXPECT_EQ(WindowTexts::Title(saving, saved), title);
     EXPECT_EQ(view.infoTexts.size(), 1) << "no panel, no information text";
 
     // A folder run names the title after the converted file, and an explicit name wins.
-    const ConversionResult inFolder = conversion.Run({.params = params,
-                                                      .picture = source,
-                                                      .outputFolder = folder.Path(),
-                                                      .currentPicture = "/else/Current.gif"});
+    const ConversionRequest intoFolder{.params = params,
+                                       .picture = source,
+                                       .outputFolder = folder.Path(),
+                                       .currentPicture = "/else/Current.gif"};
+    const ConversionResult inFolder = conversion.Run(intoFolder);
     EXPECT_EQ(inFolder.target, folder.File("Urlaub 368x276.jpg"));
-    EXPECT_TRUE(inFolder.title.startsWith("Urlaub.jpg ("));
+    EXPECT_TRUE(WindowTexts::Title(intoFolder, inFolder).startsWith("Urlaub.jpg ("));
     EXPECT_EQ(conversion
                   .Run({.params = params,
                         .picture = source,
@@ -191,16 +200,19 @@ TEST_F(ConversionTest, OnlyARunWithoutAPictureShowsTheSampleAndSaysSo) {
         conversion.SetSubstituteSample(c.substitute);
         const QString target = folder.File("x.jpg");
         QFile::remove(target);
-        const ConversionResult run = conversion.Run({.params = params,
-                                                     .picture = c.picture,
-                                                     .outputName = target,
-                                                     .currentPicture = c.picture});
+        const ConversionRequest request{.params = params,
+                                        .picture = c.picture,
+                                        .outputName = target,
+                                        .currentPicture = c.picture};
+        const ConversionResult run = conversion.Run(request);
         EXPECT_EQ(run.usedSample, c.sample);
         EXPECT_EQ(run.failure, c.failure);
         EXPECT_EQ(QFile::exists(target), c.sample) << "nothing under the picture's name";
         if (c.sample) {
-            EXPECT_TRUE(run.title.startsWith("Beispielbild (")) << run.title.toStdString();
-            EXPECT_TRUE(run.infoText.startsWith("\r\nAngepasste")) << "no source size line";
+            const QString title = WindowTexts::Title(request, run);
+            EXPECT_TRUE(title.startsWith("Beispielbild (")) << title.toStdString();
+            EXPECT_TRUE(WindowTexts::Information(request, run).startsWith("\r\nAngepasste"))
+                << "no source size line";
             EXPECT_EQ(SizeOf(target), QSize(368, 276)) << "320 x 240 sample";
         }
     }

@@ -122,12 +122,11 @@ ConversionResult Conversion::Run(const ConversionRequest& request) {
 }
 
 bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool substituteSample,
-                            ConversionResult& result, QString& sourceLine) {
+                            ConversionResult& result) {
     // The sample stands in only where no picture is named: shown under a picture's name it
     // would be saved and mailed as if it were that picture.
     if (picturePath.isEmpty() && substituteSample) {
         result.usedSample = true;
-        sourceLine.clear();
         if (!source.LoadFromResource(kSampleId, kSampleType)) {
             result.error = source.LastError();
             result.failure = ConversionFailure::Unreadable;
@@ -136,7 +135,7 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
         return true;
     }
     if (!picturePath.isEmpty() && source.LoadFromFile(picturePath)) {
-        sourceLine = ConversionTexts::SourceSizeLine(FileSize(picturePath));
+        result.sourceBytes = FileSize(picturePath);
         return true;
     }
     result.defect = source.Defect();
@@ -212,9 +211,8 @@ ConversionResult Conversion::RunLocked(const ConversionRequest& request, bool su
         return result;
     }
     CPicture source;
-    QString sourceLine;
     ImageBuffer scaled;
-    if (!LoadSource(source, picturePath, substituteSample, result, sourceLine) ||
+    if (!LoadSource(source, picturePath, substituteSample, result) ||
         !DrawScaled(source, params, scaled, result)) {
         return result;
     }
@@ -291,25 +289,10 @@ ConversionResult Conversion::RunLocked(const ConversionRequest& request, bool su
     Publish();
 
     result.previewKb = m_previewPath.isEmpty() ? 0 : ConversionTexts::Kb(FileSize(m_previewPath));
-    const QString& named = request.outputFolder.isEmpty() ? request.currentPicture : picturePath;
-    result.title = ConversionTexts::Title(
-        result.usedSample ? ConversionTexts::SampleName() : ConversionTexts::FileName(named),
-        result.previewKb);
-    result.infoText = ConversionTexts::InfoText(
-        sourceLine, result.previewKb,
-        ConversionTexts::PrintSize(result.width, result.height, params.Resolution));
-    if (params.MaxKb > 0) {
-        result.infoText +=
-            QStringLiteral("\r\n") +
-            ConversionTexts::LimitLine(result.quality, params.MaxKb, result.overLimit);
-    }
-    if (m_view != nullptr) {
-        m_view->SetTitle(result.title);
-        if (m_view->PanelExists()) {
-            m_view->SetInfoText(result.infoText);
-        }
-    }
     result.target = target;
+    if (m_view != nullptr) {
+        m_view->Converted(request, result);
+    }
     return result;
 }
 

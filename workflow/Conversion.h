@@ -57,7 +57,7 @@ public:
 private:
     ConversionResult RunLocked(const ConversionRequest& request, bool substituteSample);
     bool LoadSource(CPicture& source, const QString& picturePath, bool substituteSample,
-                    ConversionResult& result, QString& sourceLine);
+                    ConversionResult& result);
     bool DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
                     ConversionResult& result);
     void Publish();

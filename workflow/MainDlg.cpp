@@ -14,6 +14,7 @@
 #include "PreviewPane.h"
 #include "WindowGeometry.h"
 #include "WindowPrompts.h"
+#include "WindowTexts.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
@@ -457,8 +458,19 @@ void CMainDlg::InvalidatePreview() {
     m_posted->Post([this] { m_preview.UpdateScrollBars(); });
 }
 
-void CMainDlg::SetTitle(const QString& title) {
+void CMainDlg::Converted(const ConversionRequest& request, const ConversionResult& result) {
+    const QString title = WindowTexts::Title(request, result);
     m_posted->Post([this, title] { setWindowTitle(title); });
+    // The information box exists only once the control panel does.
+    if (!m_panelShown) {
+        return;
+    }
+    const QString information = WindowTexts::Information(request, result);
+    m_posted->Post([this, information] {
+        if (m_panel != nullptr) {
+            m_panel->SetInfoText(information);
+        }
+    });
 }
 
 void CMainDlg::PreviewNotWritten(const ConversionResult& result) {
@@ -469,17 +481,5 @@ void CMainDlg::PreviewNotWritten(const ConversionResult& result) {
         }
         m_previewFailureTold = true;
         TellPreviewNotWritten(m_previewPath, result);
-    });
-}
-
-bool CMainDlg::PanelExists() const {
-    return m_panelShown;
-}
-
-void CMainDlg::SetInfoText(const QString& text) {
-    m_posted->Post([this, text] {
-        if (m_panel != nullptr) {
-            m_panel->SetInfoText(text);
-        }
     });
 }
