@@ -137,9 +137,7 @@ private:
     void ConvertFolderFrom(const QString& folder);
     // What conversions report, forwarded to the window's own thread.
     void InvalidatePreview() override;
-    void SetTitle(const QString& title) override;
-    bool PanelExists() const override;
-    void SetInfoText(const QString& text) override;
+    void Converted(const ConversionRequest& request, const ConversionResult& result) override;
     void PreviewNotWritten(const ConversionResult& result) override;
 
     // Shows `path` (the sample when empty). A picture that cannot be read leaves the one
