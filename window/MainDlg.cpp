@@ -13,7 +13,6 @@
 #include "PreviewPane.h"
 #include "WindowGeometry.h"
 #include "WindowPrompts.h"
-#include "WindowTexts.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
 #include "platform/DialogTemplate.h"
@@ -21,6 +20,7 @@
 #include "platform/PostedCalls.h"
 #include "platform/TempFolder.h"
 #include "workflow/ConversionTexts.h"
+#include "workflow/WindowTexts.h"
 
 namespace {
 
