@@ -79,30 +79,7 @@ fi
 find "$PHOTOS" -name 'photo-*.jpg' -print0 | sort -z >"$WORK/list"
 mkdir -p "$WORK/out1" "$WORK/out2"
 
-ms() {
-    t0=$(date +%s%N)
-    sh -c "$1" >/dev/null 2>&1 || die "failed: $1"
-    t1=$(date +%s%N)
-    echo $(((t1 - t0) / 1000))
-}
-median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
-load() { echo "$1: $(cut -d' ' -f1-3 /proc/loadavg) (load average 1, 5, 15 min); $(top -bn1 | sed -n 3p)"; }
-
-# pair NAME ROUNDS A B: medians of A and B, run alternately after one warm-up each.
-pair() {
-    name=$1 rounds=$2 a=$3 b=$4
-    : >"$WORK/a" && : >"$WORK/b"
-    i=0
-    while [ $i -le "$rounds" ]; do
-        rm -rf "$WORK"/out1/* "$WORK"/out2/*
-        ta=$(ms "$a")
-        rm -rf "$WORK"/out1/* "$WORK"/out2/*
-        tb=$(ms "$b")
-        if [ $i -gt 0 ]; then echo "$ta" >>"$WORK/a" && echo "$tb" >>"$WORK/b"; fi
-        i=$((i + 1))
-    done
-    echo "$name $(median <"$WORK/a") $(median <"$WORK/b")" >>"$WORK/figures"
-}
+. "$HERE/alternate.sh"
 
 # Peak resident memory in MB of a command line, the highest of three runs.
 peak() {

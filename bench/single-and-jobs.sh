@@ -66,32 +66,7 @@ BIG=$WORK/big.jpg
 jpegtran -copy all -icc "$ADOBE" "$BIG" >"$WORK/adobe.jpg"
 mkdir -p "$WORK/out1" "$WORK/out2"
 
-# Milliseconds of one run of the command line in $1 (through sh: pipelines work).
-ms() {
-    t0=$(date +%s%N)
-    sh -c "$1" >/dev/null 2>&1 || die "failed: $1"
-    t1=$(date +%s%N)
-    echo $(((t1 - t0) / 1000))
-}
-median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
-
-# pair NAME ROUNDS A B: medians of A and B, run alternately after one warm-up each.
-pair() {
-    name=$1 rounds=$2 a=$3 b=$4
-    : >"$WORK/a" && : >"$WORK/b"
-    i=0
-    while [ $i -le "$rounds" ]; do
-        rm -rf "$WORK"/out1/* "$WORK"/out2/*
-        ta=$(ms "$a")
-        rm -rf "$WORK"/out1/* "$WORK"/out2/*
-        tb=$(ms "$b")
-        if [ $i -gt 0 ]; then echo "$ta" >>"$WORK/a" && echo "$tb" >>"$WORK/b"; fi
-        i=$((i + 1))
-    done
-    ma=$(median <"$WORK/a")
-    mb=$(median <"$WORK/b")
-    echo "$name $ma $mb" >>"$WORK/figures"
-}
+. "$HERE/alternate.sh"
 
 # Instructions of a command line under callgrind, all its processes together (the shell's
 # own, a few hundred thousand, on both sides of a pair).
