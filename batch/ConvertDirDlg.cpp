@@ -3,10 +3,10 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include "batch/FolderPane.h"
 #include "platform/DialogTemplate.h"
 #include "platform/Prompts.h"
 #include "platform/StringTable.h"
-#include "ui/FolderPane.h"
 
 namespace {
 

@@ -59,7 +59,11 @@ ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParam
                                    const QString& source, const QString& destination,
                                    ResultNames names) {
     if (names == ResultNames::WithSize) {
-        return conversion.Run(params, source, destination, {}, source, SampleUse::Never);
+        return conversion.Run({.params = params,
+                               .picture = source,
+                               .outputFolder = destination,
+                               .currentPicture = source,
+                               .sampleUse = SampleUse::Never});
     }
     // Joined piece by piece, as the names with sizes are: a '%' must stay a '%'.
     const QString target =
@@ -72,7 +76,11 @@ ConversionResult ConvertIntoFolder(Conversion& conversion, const ConversionParam
             QStringLiteral("its result would replace the picture itself; nothing written");
         return refused;
     }
-    return conversion.Run(params, source, {}, target, source, SampleUse::Never);
+    return conversion.Run({.params = params,
+                           .picture = source,
+                           .outputName = target,
+                           .currentPicture = source,
+                           .sampleUse = SampleUse::Never});
 }
 
 std::vector<std::vector<qsizetype>> ResultGroups(const QStringList& files,

@@ -120,8 +120,10 @@ std::optional<ConversionResult> WindowFolderRun::ConvertFolderFile(WindowWorker&
     const ConversionParams params = m_window.params();
     if (m_settings.askPerFile) {
         // The title names the file asked about, not the picture open before the run.
-        const ConversionResult preview =
-            m_window.conversion.Run(params, file, {}, {}, file, SampleUse::Never);
+        const ConversionResult preview = m_window.conversion.Run({.params = params,
+                                                                  .picture = file,
+                                                                  .currentPicture = file,
+                                                                  .sampleUse = SampleUse::Never});
         // A picture that cannot be shown cannot be converted either: nothing to ask about.
         if (NothingToShow(preview)) {
             return preview;

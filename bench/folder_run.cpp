@@ -23,7 +23,7 @@
 #include "platform/DialogTemplate.h"
 #include "platform/Memory.h"
 #include "platform/Prompts.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 namespace {
 

@@ -226,7 +226,10 @@ void FullRun(benchmark::State& state, const Source& source, int size, const QStr
     const QString target = folder + QStringLiteral("/run-%1.jpg").arg(size);
     ConversionResult result;
     for (auto _ : state) {
-        result = conversion.Run(params, source.path, {}, target, source.path);
+        result = conversion.Run({.params = params,
+                                 .picture = source.path,
+                                 .outputName = target,
+                                 .currentPicture = source.path});
         if (result.target.isEmpty()) {
             state.SkipWithError(qPrintable(result.error));
             return;
@@ -241,8 +244,11 @@ void QuickPreview(benchmark::State& state, const Source& source, const QString& 
     conversion.SetSubstituteSample(false);
     ConversionParams params;
     params.TargetSize = kPreviewWidth;
-    const ConversionResult result = conversion.Run(
-        params, source.path, {}, folder + QStringLiteral("/preview.jpg"), source.path);
+    const ConversionResult result =
+        conversion.Run({.params = params,
+                        .picture = source.path,
+                        .outputName = folder + QStringLiteral("/preview.jpg"),
+                        .currentPicture = source.path});
     if (result.target.isEmpty()) {
         state.SkipWithError(qPrintable(result.error));
         return;

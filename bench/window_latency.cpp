@@ -25,7 +25,7 @@
 #include "platform/DialogTemplate.h"
 #include "platform/Prompts.h"
 #include "ui/ControlPanelDlg.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 namespace {
 

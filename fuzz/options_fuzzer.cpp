@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
-#include "app/ConvertOptions.h"
+#include "app/convert/ConvertOptions.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     PrepareFuzzing(argc, argv);

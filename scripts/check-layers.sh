@@ -27,7 +27,7 @@ declare -A layer_of    # file path -> layer
 declare -A folder_layer
 for entry in $libraries; do
     lib=${entry%%:*} layer=${entry##*:}
-    for dir in platform imaging/codecs imaging workflow mail batch ui app; do
+    for dir in platform imaging/codecs imaging workflow mail batch window ui app/program app/convert; do
         sources=$(awk -v lib="$lib" '
             $0 ~ "add_library\\(" lib " " { inside = 1; sub(".*add_library\\(" lib " [A-Z]+", "") }
             inside { line = $0; done = sub("\\).*", "", line); print line; if (done) inside = 0 }
@@ -51,7 +51,7 @@ widget_headers=$(ls "$(dirname "$(find /usr/include -path '*qt6/QtWidgets/QWidge
 widget_headers=${widget_headers%|}
 
 status=0
-for f in $(find platform imaging workflow mail batch ui app -name '*.h' -o -name '*.cpp' | sort); do
+for f in $(find platform imaging workflow mail batch window ui app -name '*.h' -o -name '*.cpp' | sort); do
     mine=$(layer "$f")
     while IFS= read -r inc; do
         target=$(sed -E 's/.*"([^"]+)".*/\1/' <<<"$inc")

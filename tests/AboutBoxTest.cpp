@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "workflow/AboutDlg.h"
+#include "window/AboutDlg.h"
 
 TEST(AboutBox, NamesEveryLibraryWithItsLicence) {
     const QString text = CAboutDlg::Text();

@@ -9,8 +9,9 @@
 #include <QSettings>
 #include <QTest>
 
-#include "app/ChosenCommand.h"
-#include "app/WindowForwarding.h"
+#include "app/program/ChosenCommand.h"
+#include "app/program/WindowForwarding.h"
+#include "batch/FolderPane.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
 #include "support/Drops.h"
@@ -20,8 +21,7 @@
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 #include "ui/ControlPanelDlg.h"
-#include "ui/FolderPane.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 namespace {
 

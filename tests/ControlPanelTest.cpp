@@ -27,7 +27,7 @@
 #include "ui/ControlPanelDlg.h"
 #include "ui/HelpPages.h"
 #include "ui/SpinEdit.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 namespace {
 

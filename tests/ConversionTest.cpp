@@ -18,15 +18,20 @@
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/ConversionView.h"
+#include "workflow/WindowTexts.h"
 
 namespace {
 
 class RecordingView final : public ConversionView {
 public:
     void InvalidatePreview() override { ++invalidations; }
-    void SetTitle(const QString& title) override { titles << title; }
-    bool PanelExists() const override { return panel; }
-    void SetInfoText(const QString& text) override { infoTexts << text; }
+    // As the window does: the title always, the information only with a panel to show it.
+    void Converted(const ConversionRequest& request, const ConversionResult& result) override {
+        titles << WindowTexts::Title(request, result);
+        if (panel) {
+            infoTexts << WindowTexts::Information(request, result);
+        }
+    }
 
     bool panel = true;
     int invalidations = 0;
@@ -69,7 +74,8 @@ TEST_F(ConversionTest, OutputSizesAndTurnsFollowTheOrientation) {
     for (const auto& c : cases) {
         params.Orientation = c.orientation;
         const QString source = Picture("in.png", QuarterPattern(c.w, c.h));
-        const QString target = conversion.Recompute(params, source, {}, {}, source);
+        const QString target =
+            conversion.Run({.params = params, .picture = source, .currentPicture = source}).target;
         ASSERT_EQ(target, folder.File("Temppic.jpg"));
         const QImage written(target);
         EXPECT_EQ(written.size(), QSize(c.outW, c.outH))
@@ -85,7 +91,8 @@ TEST_F(ConversionTest, TheScaledPictureCoversTheWholeFile) {
     for (const QSize size : {QSize(1000, 333), QSize(1000, 667), QSize(333, 1000)}) {
         const QString source =
             Picture("white.png", Plain(size.width(), size.height(), qRgb(255, 255, 255)));
-        const QString target = conversion.Recompute(params, source, {}, {}, source);
+        const QString target =
+            conversion.Run({.params = params, .picture = source, .currentPicture = source}).target;
         QImage written(target);
         ASSERT_FALSE(written.isNull());
         for (int y = 0; y < written.height(); ++y) {
@@ -125,35 +132,50 @@ TEST_F(ConversionTest, ARunReportsTitleAndInformationFromThePreviewFile) {
     WriteAll(source, small + QByteArray(1999 - small.size(), '\0'));  // trailing bytes are ignored
 
     params.Resolution = 96;
-    const ConversionResult run = conversion.Run(params, source, {}, {}, source);
+    const ConversionRequest preview{.params = params, .picture = source, .currentPicture = source};
+    const ConversionResult run = conversion.Run(preview);
     ASSERT_FALSE(run.target.isEmpty()) << run.error.toStdString();
     const int kb = static_cast<int>(FileSize(folder.File("Temppic.jpg")) / 1000);
-    EXPECT_EQ(run.title, QStringLiteral("Urlaub.jpg (%1 Kb)").arg(kb));
-    EXPECT_EQ(run.infoText,
+    const QString title = WindowTexts::Title(preview, run);
+    const QString information = WindowTexts::Information(preview, run);
+    EXPECT_EQ(title, QStringLiteral("Urlaub.jpg (%1 Kb)").arg(kb));
+    EXPECT_EQ(information,
               QStringLiteral("Original Dateigrösse: 1 Kb\r\nAngepasste Dateigrösse: %1 Kb\r\n"
                              "Bildformat: 9.7 x 7.3 cm")
                   .arg(kb));
-    EXPECT_EQ(view.titles, QStringList{run.title});
-    EXPECT_EQ(view.infoTexts, QStringList{run.infoText});
+    EXPECT_EQ(view.titles, QStringList{title});
+    EXPECT_EQ(view.infoTexts, QStringList{information});
     EXPECT_GE(view.invalidations, 1);
 
     // Saving under another name: the title still tells the preview file, which stays as it was.
     const QByteArray previewBefore = ReadAll(folder.File("Temppic.jpg"));
     view.panel = false;
     params.Quality = 20;
-    const ConversionResult saved =
-        conversion.Run(params, source, {}, folder.File("saved.jpg"), source);
+    const ConversionRequest saving{.params = params,
+                                   .picture = source,
+                                   .outputName = folder.File("saved.jpg"),
+                                   .currentPicture = source};
+    const ConversionResult saved = conversion.Run(saving);
     EXPECT_EQ(saved.target, folder.File("saved.jpg"));
     EXPECT_EQ(ReadAll(folder.File("Temppic.jpg")), previewBefore);
-    EXPECT_EQ(saved.title, run.title);
+    EXPECT_EQ(WindowTexts::Title(saving, saved), title);
     EXPECT_EQ(view.infoTexts.size(), 1) << "no panel, no information text";
 
     // A folder run names the title after the converted file, and an explicit name wins.
-    const ConversionResult inFolder =
-        conversion.Run(params, source, folder.Path(), {}, "/else/Current.gif");
+    const ConversionRequest intoFolder{.params = params,
+                                       .picture = source,
+                                       .outputFolder = folder.Path(),
+                                       .currentPicture = "/else/Current.gif"};
+    const ConversionResult inFolder = conversion.Run(intoFolder);
     EXPECT_EQ(inFolder.target, folder.File("Urlaub 368x276.jpg"));
-    EXPECT_TRUE(inFolder.title.startsWith("Urlaub.jpg ("));
-    EXPECT_EQ(conversion.Recompute(params, source, folder.Path(), folder.File("x.jpg"), source),
+    EXPECT_TRUE(WindowTexts::Title(intoFolder, inFolder).startsWith("Urlaub.jpg ("));
+    EXPECT_EQ(conversion
+                  .Run({.params = params,
+                        .picture = source,
+                        .outputFolder = folder.Path(),
+                        .outputName = folder.File("x.jpg"),
+                        .currentPicture = source})
+                  .target,
               folder.File("x.jpg"));
 }
 
@@ -178,13 +200,19 @@ TEST_F(ConversionTest, OnlyARunWithoutAPictureShowsTheSampleAndSaysSo) {
         conversion.SetSubstituteSample(c.substitute);
         const QString target = folder.File("x.jpg");
         QFile::remove(target);
-        const ConversionResult run = conversion.Run(params, c.picture, {}, target, c.picture);
+        const ConversionRequest request{.params = params,
+                                        .picture = c.picture,
+                                        .outputName = target,
+                                        .currentPicture = c.picture};
+        const ConversionResult run = conversion.Run(request);
         EXPECT_EQ(run.usedSample, c.sample);
         EXPECT_EQ(run.failure, c.failure);
         EXPECT_EQ(QFile::exists(target), c.sample) << "nothing under the picture's name";
         if (c.sample) {
-            EXPECT_TRUE(run.title.startsWith("Beispielbild (")) << run.title.toStdString();
-            EXPECT_TRUE(run.infoText.startsWith("\r\nAngepasste")) << "no source size line";
+            const QString title = WindowTexts::Title(request, run);
+            EXPECT_TRUE(title.startsWith("Beispielbild (")) << title.toStdString();
+            EXPECT_TRUE(WindowTexts::Information(request, run).startsWith("\r\nAngepasste"))
+                << "no source size line";
             EXPECT_EQ(SizeOf(target), QSize(368, 276)) << "320 x 240 sample";
         }
     }
@@ -212,7 +240,8 @@ TEST_F(ConversionTest, DamagedPicturesAreConvertedWithAWarningOrRefusedWithTheRe
                   "Diese Art Bild kann das Programm nicht lesen."}};
     for (const auto& c : cases) {
         WriteAll(folder.File("p.jpg"), c.bytes);
-        const ConversionResult run = conversion.Run(params, folder.File("p.jpg"), {}, "", {});
+        const ConversionResult run =
+            conversion.Run({.params = params, .picture = folder.File("p.jpg")});
         EXPECT_EQ(!run.target.isEmpty(), c.converted) << c.german;
         EXPECT_EQ((c.converted ? WarningReason(run) : FailureReason(run)).toStdString(), c.german);
         EXPECT_EQ(run.warning.isEmpty(), !c.converted || *c.german == '\0');
@@ -221,12 +250,15 @@ TEST_F(ConversionTest, DamagedPicturesAreConvertedWithAWarningOrRefusedWithTheRe
 
 TEST_F(ConversionTest, AFailedWriteKeepsTheLastGoodPreviewAndSaysWhy) {
     const QString source = Picture("p.png", QuarterPattern(400, 300));
-    ASSERT_FALSE(conversion.Recompute(params, source, {}, {}, source).isEmpty());
+    ASSERT_FALSE(conversion.Run({.params = params, .picture = source, .currentPicture = source})
+                     .target.isEmpty());
     const auto before = conversion.Preview();
     ASSERT_EQ(before->pictureWidth, 368);
 
-    const ConversionResult failed =
-        conversion.Run(params, source, folder.File("missing"), {}, source);
+    const ConversionResult failed = conversion.Run({.params = params,
+                                                    .picture = source,
+                                                    .outputFolder = folder.File("missing"),
+                                                    .currentPicture = source});
     EXPECT_TRUE(failed.target.isEmpty());
     EXPECT_TRUE(failed.error.contains("missing")) << failed.error.toStdString();
     EXPECT_EQ(failed.failure, ConversionFailure::CannotWrite);
@@ -251,9 +283,11 @@ TEST_F(ConversionTest, OnlyTheFinalPictureTouchesTheTarget) {
         }
     }
     const QString source = Picture("noise.png", noise);
-    const long long plain = FileSize(conversion.Recompute(params, source, {}, "", source));
+    const long long plain = FileSize(
+        conversion.Run({.params = params, .picture = source, .currentPicture = source}).target);
     params.Contrast = 1000;
-    const long long strong = FileSize(conversion.Recompute(params, source, {}, "", source));
+    const long long strong = FileSize(
+        conversion.Run({.params = params, .picture = source, .currentPicture = source}).target);
     ASSERT_GT(strong, 2 * plain);
 
     // Room for the first encoding but not for the final one.
@@ -265,7 +299,8 @@ TEST_F(ConversionTest, OnlyTheFinalPictureTouchesTheTarget) {
     rlimit limited = previous;
     limited.rlim_cur = static_cast<rlim_t>((plain + strong) / 2);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const ConversionResult failed = conversion.Run(params, source, {}, target, source);
+    const ConversionResult failed = conversion.Run(
+        {.params = params, .picture = source, .outputName = target, .currentPicture = source});
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
 
@@ -283,7 +318,7 @@ TEST_F(ConversionTest, SizeChangesFollowTheWrittenPictureAndWriteNothing) {
     conversion.QuickPreview(params);
     EXPECT_FALSE(QFileInfo::exists(folder.File("Temppic.jpg")));
 
-    ASSERT_FALSE(conversion.Recompute(params, {}, {}, {}, {}).isEmpty()) << "the sample";
+    ASSERT_FALSE(conversion.Run({.params = params}).target.isEmpty()) << "the sample";
     conversion.SetTargetSize(params, 300);
     EXPECT_EQ(params.CompanionSize, 300 * 75 / 100) << "proportions of the written picture";
 }
@@ -292,7 +327,8 @@ TEST_F(ConversionTest, QuickPreviewShowsWhatTheNextRunWillWriteWithoutWriting) {
     const QString source = Picture("p.png", QuarterPattern(400, 300));
     params.Brightness = 40;
     params.Orientation = 4;
-    ASSERT_FALSE(conversion.Recompute(params, source, {}, {}, source).isEmpty());
+    ASSERT_FALSE(conversion.Run({.params = params, .picture = source, .currentPicture = source})
+                     .target.isEmpty());
     const QImage afterRun = conversion.Preview()->image;
     const QByteArray file = ReadAll(folder.File("Temppic.jpg"));
 
@@ -311,11 +347,16 @@ TEST_F(ConversionTest, RunsFromSeveralThreadsDoNotOverlap) {
     std::thread worker([&] {
         ConversionParams own;
         for (int i = 0; i < 6; ++i) {
-            EXPECT_FALSE(conversion.Recompute(own, a, folder.Path(), {}, a).isEmpty());
+            EXPECT_FALSE(conversion
+                             .Run({.params = own,
+                                   .picture = a,
+                                   .outputFolder = folder.Path(),
+                                   .currentPicture = a})
+                             .target.isEmpty());
         }
     });
     for (int i = 0; i < 6; ++i) {
-        conversion.Recompute(params, b, {}, {}, b);
+        conversion.Run({.params = params, .picture = b, .currentPicture = b});
         conversion.QuickPreview(params);
         conversion.SetTargetSize(params, 368);
         const auto frame = conversion.Preview();
@@ -330,10 +371,13 @@ TEST_F(ConversionTest, HeldPreviewsWaitForTheReleaseWhileNamedRunsGoOn) {
     BackgroundConversion background(conversion);
     background.HoldPreviews(true);
     std::atomic<int> named{0};
-    background.Recompute(params, source, {}, {}, source);
+    background.Recompute({.params = params, .picture = source, .currentPicture = source});
     background.QuickPreview(params);
     background.Recompute(
-        params, source, folder.Path(), {}, source,
+        {.params = params,
+         .picture = source,
+         .outputFolder = folder.Path(),
+         .currentPicture = source},
         [&](const ConversionResult& result) { named += !result.target.isEmpty(); });
     background.WaitIdle();
     EXPECT_EQ(named, 1);

@@ -58,7 +58,13 @@ TEST_F(ConvertCli, ConvertsOnePictureToTheSameBytesAsTheProgramsSaveAs) {
     params.Resolution = 96;
     Conversion program(destination.File("Temppic.jpg"));
     const QString saved = destination.File("saved.jpg");
-    ASSERT_EQ(program.Recompute(params, picture, {}, saved, picture), saved);
+    ASSERT_EQ(program
+                  .Run({.params = params,
+                        .picture = picture,
+                        .outputName = saved,
+                        .currentPicture = picture})
+                  .target,
+              saved);
     EXPECT_EQ(ReadAll(output), ReadAll(saved));
     EXPECT_TRUE(QDir(config.Path()).isEmpty()) << "no settings written";
 }

@@ -71,8 +71,11 @@ TEST(FailureKinds, AnEncoderFailureIsNotCalledMemory) {
     ConversionParams params;
     // Wider than any JPEG may be (65500 pixels), yet small enough for memory: 70000 x 70.
     params.TargetSize = 70000;
-    const ConversionResult result =
-        conversion.Run(params, picture, folder.Path(), {}, picture, SampleUse::Never);
+    const ConversionResult result = conversion.Run({.params = params,
+                                                    .picture = picture,
+                                                    .outputFolder = folder.Path(),
+                                                    .currentPicture = picture,
+                                                    .sampleUse = SampleUse::Never});
     EXPECT_EQ(result.failure, ConversionFailure::CannotEncode) << result.error.toStdString();
     EXPECT_EQ(FailureReason(result).toStdString(), ConversionTexts::CannotEncode().toStdString());
     EXPECT_NE(FailureReason(result).toStdString(),

@@ -7,7 +7,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "app/FolderAction.h"
+#include "app/program/FolderAction.h"
 #include "platform/RegistryWriter.h"
 #include "support/TestFiles.h"
 #include "workflow/SettingsStore.h"

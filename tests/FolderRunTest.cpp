@@ -20,6 +20,7 @@
 #include "batch/BatchProgressDlg.h"
 #include "batch/ConvertDirDlg.h"
 #include "batch/FolderListing.h"
+#include "batch/FolderPane.h"
 #include "batch/FolderRun.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailProvider.h"
@@ -30,8 +31,7 @@
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
-#include "ui/FolderPane.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "support/WindowTest.h"
 #include "ui/HelpCards.h"
 #include "ui/ImageButton.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 #include "workflow/PreviewLayout.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include "batch/FolderPane.h"
 #include "mail/MailProvider.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
@@ -23,8 +24,7 @@
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
-#include "ui/FolderPane.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 #include "workflow/PreviewLayout.h"
 #include "workflow/WindowWorker.h"
 

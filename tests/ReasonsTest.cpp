@@ -11,12 +11,12 @@
 #include <memory>
 #include <optional>
 
-#include "app/ChosenCommand.h"
+#include "app/program/ChosenCommand.h"
 #include "mail/SimpleMapi.h"
 #include "support/Drops.h"
 #include "support/MailStandInTest.h"
 #include "support/TestFiles.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 // Files that are no pictures to read are told with what is wrong with them, in the window's
 // messages as plenmar-convert tells them on the terminal.

@@ -11,13 +11,13 @@
 #include <QTest>
 #include <optional>
 
-#include "app/ChosenCommand.h"
+#include "app/program/ChosenCommand.h"
 #include "mail/SimpleMapi.h"
 #include "platform/DialogTemplate.h"
 #include "platform/OutputFile.h"
 #include "support/MailStandInTest.h"
 #include "support/TestFiles.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 // Folders everyone may write to, as /tmp: what another user put there is neither followed,
 // written into nor replaced, whichever way the programs write; what is the user's own, or the

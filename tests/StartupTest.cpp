@@ -6,8 +6,8 @@
 
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
+#include "window/MainDlg.h"
 #include "workflow/ControlPanel.h"
-#include "workflow/MainDlg.h"
 
 namespace {
 

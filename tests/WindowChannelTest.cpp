@@ -18,13 +18,13 @@
 #include <cstring>
 #include <future>
 
-#include "app/WindowForwarding.h"
+#include "app/program/WindowForwarding.h"
 #include "platform/DialogTemplate.h"
 #include "platform/PeerUser.h"
 #include "support/MailStandInTest.h"
 #include "support/QtPrinters.h"
 #include "ui/ControlPanelDlg.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 namespace {
 

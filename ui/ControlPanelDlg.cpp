@@ -21,10 +21,10 @@
 #include "PanelMenu.h"
 #include "SpinEdit.h"
 #include "platform/DialogTemplate.h"
-#include "workflow/FileDrops.h"
-#include "workflow/MainDlg.h"
+#include "window/FileDrops.h"
+#include "window/MainDlg.h"
+#include "window/WindowGeometry.h"
 #include "workflow/MainSettings.h"
-#include "workflow/WindowGeometry.h"
 
 using namespace PanelControls;
 

@@ -14,15 +14,12 @@ BackgroundConversion::~BackgroundConversion() {
     Stop();
 }
 
-void BackgroundConversion::Recompute(const ConversionParams& params, const QString& picturePath,
-                                     const QString& outputFolder, const QString& outputName,
-                                     const QString& currentPicturePath, Completion done) {
-    Push({false, params, picturePath, outputFolder, outputName, currentPicturePath,
-          std::move(done)});
+void BackgroundConversion::Recompute(ConversionRequest request, Completion done) {
+    Push({.quick = false, .request = std::move(request), .done = std::move(done)});
 }
 
 void BackgroundConversion::QuickPreview(const ConversionParams& params) {
-    Push({true, params, {}, {}, {}, {}, {}});
+    Push({.quick = true, .request = {.params = params}, .done = {}});
 }
 
 void BackgroundConversion::Push(Job job) {
@@ -79,16 +76,13 @@ void BackgroundConversion::Stop() {
 void BackgroundConversion::Carry(const Job& job) {
     if (job.quick) {
         try {
-            m_conversion.QuickPreview(job.params);
+            m_conversion.QuickPreview(job.request.params);
         } catch (const std::exception&) {
             // The last preview stays; the full run after the pause tells what is wrong.
         }
         return;
     }
-    const ConversionResult result = GuardedRun([&] {
-        return m_conversion.Run(job.params, job.picturePath, job.outputFolder, job.outputName,
-                                job.currentPicturePath);
-    });
+    const ConversionResult result = GuardedRun([&] { return m_conversion.Run(job.request); });
     if (job.done) {
         job.done(result);
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -24,9 +23,7 @@ public:
     BackgroundConversion& operator=(const BackgroundConversion&) = delete;
     ~BackgroundConversion();
 
-    void Recompute(const ConversionParams& params, const QString& picturePath,
-                   const QString& outputFolder, const QString& outputName,
-                   const QString& currentPicturePath, Completion done = {});
+    void Recompute(ConversionRequest request, Completion done = {});
     void QuickPreview(const ConversionParams& params);
 
     // While held, preview runs and quick previews wait, the newest of them only, so that
@@ -41,16 +38,10 @@ public:
 
 private:
     struct Job {
-        bool quick = false;
-        ConversionParams params;
-        QString picturePath;
-        QString outputFolder;
-        QString outputName;
-        QString currentPicturePath;
+        bool quick = false;  // a quick preview with the request's params; no file
+        ConversionRequest request;
         Completion done;
-        bool WritesNamedFile() const {
-            return !quick && (!outputFolder.isEmpty() || !outputName.isEmpty());
-        }
+        bool WritesNamedFile() const { return !quick && request.WritesNamedFile(); }
         bool PreviewRun() const { return !quick && !WritesNamedFile(); }
     };
 

@@ -105,19 +105,11 @@ void Conversion::Publish() {
     }
 }
 
-QString Conversion::Recompute(const ConversionParams& params, const QString& picturePath,
-                              const QString& outputFolder, const QString& outputName,
-                              const QString& currentPicturePath) {
-    return Run(params, picturePath, outputFolder, outputName, currentPicturePath).target;
-}
-
-ConversionResult Conversion::Run(const ConversionParams& params, const QString& picturePath,
-                                 const QString& outputFolder, const QString& outputName,
-                                 const QString& currentPicturePath, SampleUse sampleUse) {
+ConversionResult Conversion::Run(const ConversionRequest& request) {
     std::lock_guard lock(m_runLock);
     try {
-        return RunLocked(params, picturePath, outputFolder, outputName, currentPicturePath,
-                         m_substituteSample && sampleUse == SampleUse::AsConfigured);
+        return RunLocked(request,
+                         m_substituteSample && request.sampleUse == SampleUse::AsConfigured);
     } catch (const std::bad_alloc&) {
         // Whatever step ran out (Qt's containers, the adjustments' tables), the run has
         // nothing to show; what it allocated is gone with its stack.
@@ -130,12 +122,11 @@ ConversionResult Conversion::Run(const ConversionParams& params, const QString& 
 }
 
 bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool substituteSample,
-                            ConversionResult& result, QString& sourceLine) {
+                            ConversionResult& result) {
     // The sample stands in only where no picture is named: shown under a picture's name it
     // would be saved and mailed as if it were that picture.
     if (picturePath.isEmpty() && substituteSample) {
         result.usedSample = true;
-        sourceLine.clear();
         if (!source.LoadFromResource(kSampleId, kSampleType)) {
             result.error = source.LastError();
             result.failure = ConversionFailure::Unreadable;
@@ -144,7 +135,7 @@ bool Conversion::LoadSource(CPicture& source, const QString& picturePath, bool s
         return true;
     }
     if (!picturePath.isEmpty() && source.LoadFromFile(picturePath)) {
-        sourceLine = ConversionTexts::SourceSizeLine(FileSize(picturePath));
+        result.sourceBytes = FileSize(picturePath);
         return true;
     }
     result.defect = source.Defect();
@@ -207,9 +198,9 @@ bool Conversion::DrawScaled(CPicture& source, const ConversionParams& params, Im
     return true;
 }
 
-ConversionResult Conversion::RunLocked(const ConversionParams& params, const QString& picturePath,
-                                       const QString& outputFolder, const QString& outputName,
-                                       const QString& currentPicturePath, bool substituteSample) {
+ConversionResult Conversion::RunLocked(const ConversionRequest& request, bool substituteSample) {
+    const ConversionParams& params = request.params;
+    const QString& picturePath = request.picture;
     ConversionResult result;
     if (ImageThreadsState() != ImageThreads::Ready) {
         result.defect = ImageThreadsState() == ImageThreads::NoMemory
@@ -220,20 +211,19 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
         return result;
     }
     CPicture source;
-    QString sourceLine;
     ImageBuffer scaled;
-    if (!LoadSource(source, picturePath, substituteSample, result, sourceLine) ||
+    if (!LoadSource(source, picturePath, substituteSample, result) ||
         !DrawScaled(source, params, scaled, result)) {
         return result;
     }
 
     QString target = m_previewPath;
-    if (!outputFolder.isEmpty()) {
-        target = ConversionTexts::FolderTargetName(outputFolder, picturePath, result.width,
+    if (!request.outputFolder.isEmpty()) {
+        target = ConversionTexts::FolderTargetName(request.outputFolder, picturePath, result.width,
                                                    result.height);
     }
-    if (!outputName.isEmpty()) {
-        target = outputName;
+    if (!request.outputName.isEmpty()) {
+        target = request.outputName;
     }
     if (target.isEmpty()) {
         result.error = QStringLiteral("no file to write");
@@ -299,25 +289,10 @@ ConversionResult Conversion::RunLocked(const ConversionParams& params, const QSt
     Publish();
 
     result.previewKb = m_previewPath.isEmpty() ? 0 : ConversionTexts::Kb(FileSize(m_previewPath));
-    const QString& named = outputFolder.isEmpty() ? currentPicturePath : picturePath;
-    result.title = ConversionTexts::Title(
-        result.usedSample ? ConversionTexts::SampleName() : ConversionTexts::FileName(named),
-        result.previewKb);
-    result.infoText = ConversionTexts::InfoText(
-        sourceLine, result.previewKb,
-        ConversionTexts::PrintSize(result.width, result.height, params.Resolution));
-    if (params.MaxKb > 0) {
-        result.infoText +=
-            QStringLiteral("\r\n") +
-            ConversionTexts::LimitLine(result.quality, params.MaxKb, result.overLimit);
-    }
-    if (m_view != nullptr) {
-        m_view->SetTitle(result.title);
-        if (m_view->PanelExists()) {
-            m_view->SetInfoText(result.infoText);
-        }
-    }
     result.target = target;
+    if (m_view != nullptr) {
+        m_view->Converted(request, result);
+    }
     return result;
 }
 

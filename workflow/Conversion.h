@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "ConversionRequest.h"
 #include "ConversionResult.h"
 #include "imaging/ConversionParams.h"
 #include "imaging/ImageBuffer.h"
@@ -14,12 +15,6 @@
 
 class ConversionView;
 class DecodeBudget;
-
-// Whether one run without a picture may show the built-in sample.
-enum class SampleUse {
-    AsConfigured,  // as SetSubstituteSample says
-    Never,         // the run fails instead, also without a picture
-};
 
 // The preview as it stood after the last finished run or quick preview.
 struct PreviewFrame {
@@ -45,16 +40,9 @@ public:
     // Conversions running side by side share the memory their decodings take.
     void SetDecodeBudget(DecodeBudget* budget) { m_budget = budget; }
 
-    // Converts `picturePath` into the preview file, "<outputFolder>/<name> <w>x<h>.jpg" or
-    // `outputName` (which wins). `currentPicturePath` names the window's picture for the title.
-    // Returns the target, or an empty text when nothing could be written.
-    QString Recompute(const ConversionParams& params, const QString& picturePath,
-                      const QString& outputFolder, const QString& outputName,
-                      const QString& currentPicturePath);
-    ConversionResult Run(const ConversionParams& params, const QString& picturePath,
-                         const QString& outputFolder, const QString& outputName,
-                         const QString& currentPicturePath,
-                         SampleUse sampleUse = SampleUse::AsConfigured);
+    // Converts the request's picture into its target; the result's target is empty when
+    // nothing could be written.
+    ConversionResult Run(const ConversionRequest& request);
 
     // Redraws the last written picture into the preview with the colour settings; no file.
     void QuickPreview(const ConversionParams& params);
@@ -67,11 +55,9 @@ public:
     const QString& PreviewPath() const { return m_previewPath; }
 
 private:
-    ConversionResult RunLocked(const ConversionParams& params, const QString& picturePath,
-                               const QString& outputFolder, const QString& outputName,
-                               const QString& currentPicturePath, bool substituteSample);
+    ConversionResult RunLocked(const ConversionRequest& request, bool substituteSample);
     bool LoadSource(CPicture& source, const QString& picturePath, bool substituteSample,
-                    ConversionResult& result, QString& sourceLine);
+                    ConversionResult& result);
     bool DrawScaled(CPicture& source, const ConversionParams& params, ImageBuffer& scaled,
                     ConversionResult& result);
     void Publish();

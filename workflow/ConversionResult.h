@@ -30,14 +30,13 @@ struct ConversionResult {
     int systemError = 0;   // errno of a failed write
     ForeignEntry foreign;  // what of another user kept a write from its target
     bool usedSample = false;
-    int width = 0;  // the written picture
+    long long sourceBytes = 0;  // the picture's file as it was read; 0 for the sample
+    int width = 0;              // the written picture
     int height = 0;
     int previewKb = 0;
     int quality = 0;                // the JPEG quality written
     bool overLimit = false;         // written at quality 0, and still larger than MaxKb
     bool replacedExisting = false;  // a file had the target's name before it was written
-    QString title;
-    QString infoText;
 };
 
 // Runs `run` (giving a ConversionResult) at a thread's entry, and turns what it throws into a

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+struct ConversionRequest;
 struct ConversionResult;
 
 // What a conversion changes in the window that shows it. Called on the thread that runs the
@@ -11,10 +12,8 @@ public:
     virtual ~ConversionView() = default;
     // The preview changed: repaint it, without erasing first.
     virtual void InvalidatePreview() = 0;
-    virtual void SetTitle(const QString& title) = 0;
-    // The information box exists only once the control panel does.
-    virtual bool PanelExists() const = 0;
-    virtual void SetInfoText(const QString& text) = 0;
+    // A run wrote its target; the window tells what it made in its own words.
+    virtual void Converted(const ConversionRequest& request, const ConversionResult& result) = 0;
     // The preview file could not be written; `result` says why.
     virtual void PreviewNotWritten(const ConversionResult& result) { (void)result; }
 };

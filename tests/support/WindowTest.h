@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "TestFiles.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 
 // The tests that start a main window: settings and working files in folders of the test's
 // own, so no test sees the user's or another test's.

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "Conversion.h"
-#include "ConversionResult.h"
-#include "ConversionTexts.h"
 #include "batch/FolderListing.h"
 #include "platform/Prompts.h"
+#include "workflow/Conversion.h"
+#include "workflow/ConversionResult.h"
+#include "workflow/ConversionTexts.h"
 
 namespace {
 

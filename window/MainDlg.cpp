@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "AboutDlg.h"
-#include "ConversionTexts.h"
 #include "FileDrops.h"
 #include "PreviewPane.h"
 #include "WindowGeometry.h"
@@ -20,6 +19,8 @@
 #include "platform/FileOps.h"
 #include "platform/PostedCalls.h"
 #include "platform/TempFolder.h"
+#include "workflow/ConversionTexts.h"
+#include "workflow/WindowTexts.h"
 
 namespace {
 
@@ -183,7 +184,11 @@ void CMainDlg::Recompute(const QString& picturePath, const QString& outputFolder
             m_posted->Post([done, result] { done(result); });
         };
     }
-    m_background.Recompute(m_params, picturePath, outputFolder, outputName, m_picturePath,
+    m_background.Recompute({.params = m_params,
+                            .picture = picturePath,
+                            .outputFolder = outputFolder,
+                            .outputName = outputName,
+                            .currentPicture = m_picturePath},
                            std::move(reply));
 }
 
@@ -453,8 +458,19 @@ void CMainDlg::InvalidatePreview() {
     m_posted->Post([this] { m_preview.UpdateScrollBars(); });
 }
 
-void CMainDlg::SetTitle(const QString& title) {
+void CMainDlg::Converted(const ConversionRequest& request, const ConversionResult& result) {
+    const QString title = WindowTexts::Title(request, result);
     m_posted->Post([this, title] { setWindowTitle(title); });
+    // The information box exists only once the control panel does.
+    if (!m_panelShown) {
+        return;
+    }
+    const QString information = WindowTexts::Information(request, result);
+    m_posted->Post([this, information] {
+        if (m_panel != nullptr) {
+            m_panel->SetInfoText(information);
+        }
+    });
 }
 
 void CMainDlg::PreviewNotWritten(const ConversionResult& result) {
@@ -465,17 +481,5 @@ void CMainDlg::PreviewNotWritten(const ConversionResult& result) {
         }
         m_previewFailureTold = true;
         TellPreviewNotWritten(m_previewPath, result);
-    });
-}
-
-bool CMainDlg::PanelExists() const {
-    return m_panelShown;
-}
-
-void CMainDlg::SetInfoText(const QString& text) {
-    m_posted->Post([this, text] {
-        if (m_panel != nullptr) {
-            m_panel->SetInfoText(text);
-        }
     });
 }

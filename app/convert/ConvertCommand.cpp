@@ -86,8 +86,11 @@ int ConvertOne(ConvertOptions options) {
     options.quiet = options.quiet || IsOpenFileNamed(STDOUT_FILENO, options.destination);
     // No preview file; a picture it cannot read is reported, not replaced by the sample.
     Conversion conversion{QString()};
-    const ConversionResult result = conversion.Run(
-        options.params, options.source, {}, options.destination, options.source, SampleUse::Never);
+    const ConversionResult result = conversion.Run({.params = options.params,
+                                                    .picture = options.source,
+                                                    .outputName = options.destination,
+                                                    .currentPicture = options.source,
+                                                    .sampleUse = SampleUse::Never});
     return Report(options.source, result, options) ? 0 : 1;
 }
 

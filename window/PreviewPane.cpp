@@ -6,11 +6,11 @@
 #include <memory>
 #include <optional>
 
-#include "Conversion.h"
-#include "PreviewLayout.h"
 #include "platform/DevicePixels.h"
 #include "platform/DialogTemplate.h"
 #include "platform/OwnerDrawnControl.h"
+#include "workflow/Conversion.h"
+#include "workflow/PreviewLayout.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "MainSettings.h"
+#include "workflow/MainSettings.h"
 
 class QScreen;
 class QWidget;

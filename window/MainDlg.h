@@ -12,17 +12,17 @@
 #include <mutex>
 #include <optional>
 
-#include "BackgroundConversion.h"
-#include "ControlPanel.h"
-#include "Conversion.h"
-#include "ConversionView.h"
-#include "MainSettings.h"
 #include "PreviewPane.h"
-#include "SettingsStore.h"
-#include "WindowWorker.h"
 #include "batch/FolderRunController.h"
 #include "mail/SendPicture.h"
 #include "mail/SimpleMapi.h"
+#include "workflow/BackgroundConversion.h"
+#include "workflow/ControlPanel.h"
+#include "workflow/Conversion.h"
+#include "workflow/ConversionView.h"
+#include "workflow/MainSettings.h"
+#include "workflow/SettingsStore.h"
+#include "workflow/WindowWorker.h"
 
 class PostedCalls;
 class QScrollBar;
@@ -137,9 +137,7 @@ private:
     void ConvertFolderFrom(const QString& folder);
     // What conversions report, forwarded to the window's own thread.
     void InvalidatePreview() override;
-    void SetTitle(const QString& title) override;
-    bool PanelExists() const override;
-    void SetInfoText(const QString& text) override;
+    void Converted(const ConversionRequest& request, const ConversionResult& result) override;
     void PreviewNotWritten(const ConversionResult& result) override;
 
     // Shows `path` (the sample when empty). A picture that cannot be read leaves the one

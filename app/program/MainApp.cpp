@@ -19,7 +19,7 @@
 #include "platform/StringTable.h"
 #include "platform/WidgetPrompts.h"
 #include "ui/ControlPanelDlg.h"
-#include "workflow/MainDlg.h"
+#include "window/MainDlg.h"
 #include "workflow/SettingsStore.h"
 
 namespace {
