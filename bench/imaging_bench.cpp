@@ -31,7 +31,7 @@
 #include "imaging/ImageBuffer.h"
 #include "imaging/JpegSaver.h"
 #include "imaging/Picture.h"
-#include "platform/JpegFrame.h"
+#include "imaging/codecs/JpegFrame.h"
 #include "platform/Prompts.h"
 #include "workflow/Conversion.h"
 

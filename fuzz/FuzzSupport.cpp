@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/PictureObject.h"
+#include "imaging/codecs/PictureObject.h"
 #include "platform/Prompts.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "platform/PictureObject.h"
+#include "imaging/codecs/PictureObject.h"
 
 class CDC;
 

@@ -2,6 +2,7 @@
 # Fails when a source file includes a header from a layer above its own, or when a file of
 # a widget-free layer includes a Qt Widgets header. The layers, lowest first:
 #   platform     our layer over the system (platform/; its widget helpers may use widgets)
+#   codecs       the picture decoders (imaging/codecs/)
 #   imaging      the picture in memory, scaling, the JPEG writer, loading
 #   workflow     the conversion, its settings and worker (no windows)
 #   mail client  the Simple MAPI client and its provider over xdg-email
@@ -14,19 +15,19 @@
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
-declare -A rank=([platform]=0 [platformwidgets]=0 [imaging]=1 [workflow]=2 [mailclient]=3 [engine]=4 [window]=5
-                 [app]=6)
+declare -A rank=([platform]=0 [platformwidgets]=0 [codecs]=1 [imaging]=2 [workflow]=3 [mailclient]=4
+                 [engine]=5 [window]=6 [app]=7)
 # Libraries and their layer; the folder's lowest layer comes first.
-libraries="platform:platform platform_widgets:platformwidgets imaging:imaging workflow:workflow
+libraries="platform:platform platform_widgets:platformwidgets codecs:codecs imaging:imaging workflow:workflow
   mainwindow:window mail:mailclient mail_command:engine mail_setup:window batch:engine
   batch_dialogs:window ui:window folderpane:window app_shell:app convert_command:app"
-widget_free="platform imaging workflow mailclient engine"
+widget_free="platform codecs imaging workflow mailclient engine"
 
 declare -A layer_of    # file path -> layer
 declare -A folder_layer
 for entry in $libraries; do
     lib=${entry%%:*} layer=${entry##*:}
-    for dir in platform imaging workflow mail batch window ui app/program app/convert; do
+    for dir in platform imaging/codecs imaging workflow mail batch window ui app/program app/convert; do
         sources=$(awk -v lib="$lib" '
             $0 ~ "add_library\\(" lib " " { inside = 1; sub(".*add_library\\(" lib " [A-Z]+", "") }
             inside { line = $0; done = sub("\\).*", "", line); print line; if (done) inside = 0 }

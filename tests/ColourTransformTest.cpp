@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/ColourTransform.h"
+#include "imaging/codecs/ColourTransform.h"
 #include "support/TestFiles.h"
 
 namespace {

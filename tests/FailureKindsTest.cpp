@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "batch/FolderRun.h"
-#include "platform/PictureDefect.h"
+#include "imaging/codecs/PictureDefect.h"
 #include "support/TestFiles.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionResult.h"

@@ -4,10 +4,10 @@
 #include <QImage>
 #include <QRandomGenerator>
 
-#include "platform/HeifGrid.h"
-#include "platform/HeifLibrary.h"
-#include "platform/HeifPicture.h"
-#include "platform/HeifTiles.h"
+#include "imaging/codecs/HeifGrid.h"
+#include "imaging/codecs/HeifLibrary.h"
+#include "imaging/codecs/HeifPicture.h"
+#include "imaging/codecs/HeifTiles.h"
 #include "support/CraftedFiles.h"
 #include "support/TestFiles.h"
 

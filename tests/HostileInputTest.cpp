@@ -7,9 +7,9 @@
 
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
+#include "imaging/codecs/PictureSource.h"
 #include "platform/EndingSignalNotifier.h"
 #include "platform/EndingSignals.h"
-#include "platform/PictureSource.h"
 #include "support/BufferImages.h"
 #include "support/TestFiles.h"
 

@@ -5,8 +5,8 @@
 #include <QImageReader>
 #include <QRandomGenerator>
 
-#include "platform/JpegEighth.h"
-#include "platform/JpegFrame.h"
+#include "imaging/codecs/JpegEighth.h"
+#include "imaging/codecs/JpegFrame.h"
 #include "support/TestFiles.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "imaging/JpegFileWriter.h"
 #include "imaging/JpegSaver.h"
 #include "imaging/QualityFit.h"
+#include "imaging/codecs/ImageThreads.h"
 #include "platform/FileOps.h"
-#include "platform/ImageThreads.h"
 
 namespace {
 

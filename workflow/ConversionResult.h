@@ -4,7 +4,7 @@
 #include <exception>
 #include <new>
 
-#include "platform/PictureObject.h"
+#include "imaging/codecs/PictureObject.h"
 #include "platform/SharedFolders.h"
 
 // Why a run wrote nothing.

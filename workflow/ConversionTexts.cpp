@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/PictureDefect.h"
+#include "imaging/codecs/PictureDefect.h"
 
 namespace ConversionTexts {
 

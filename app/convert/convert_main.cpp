@@ -3,10 +3,10 @@
 
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
+#include "imaging/codecs/ImageThreads.h"
+#include "imaging/codecs/PictureObject.h"
 #include "platform/EndingSignals.h"
-#include "platform/ImageThreads.h"
 #include "platform/Memory.h"
-#include "platform/PictureObject.h"
 
 // plenmar-convert: the program's conversion, from the command line.
 int main(int argc, char* argv[]) {

@@ -5,7 +5,7 @@
 #include <QSize>
 #include <ostream>
 
-#include "platform/PictureDefect.h"
+#include "imaging/codecs/PictureDefect.h"
 
 class CDC;
 class ImageBuffer;

@@ -1,10 +1,10 @@
 #include "HeifLibrary.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/DynamicLibrary.h"
 
 // Hidden: the forwarders below must never stand in for libheif's own functions, not even
 // for the library's calls to itself, should a program export its symbols.
@@ -55,14 +55,13 @@ struct Functions {
 
 template <typename Pointer>
 bool Resolve(void* library, const char* name, Pointer& pointer) {
-    void* symbol = ::dlsym(library, name);
+    void* symbol = DynamicSymbol(library, name);
     std::memcpy(&pointer, &symbol, sizeof pointer);
     return symbol != nullptr;
 }
 
 const Functions* Load() {
-    // RTLD_LOCAL: its symbols stay out of the way of everything loaded later.
-    void* library = ::dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
+    void* library = OpenDynamicLibrary("libheif.so.1");
     if (library == nullptr) {
         return nullptr;
     }
@@ -72,7 +71,7 @@ const Functions* Load() {
     PLENMAR_HEIF_FUNCTIONS(PLENMAR_HEIF_RESOLVE)
 #undef PLENMAR_HEIF_RESOLVE
     if (!complete) {
-        ::dlclose(library);
+        CloseDynamicLibrary(library);
         return nullptr;
     }
     return &functions;

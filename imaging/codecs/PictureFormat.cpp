@@ -1,28 +1,12 @@
 #include "PictureFormat.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QImageReader>
-#include <cerrno>
 
 #include "BmpHeader.h"
 #include "HeifPicture.h"
 #include "JpegFrame.h"
 #include "PictureSource.h"
-
-namespace {
-
-bool CanOpenAFile() {
-    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno != EMFILE && errno != ENFILE;
-    }
-    ::close(fd);
-    return true;
-}
-
-}  // namespace
+#include "platform/DynamicLibrary.h"
 
 QByteArray FormatFromSignature(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xD8\xFF")) {

@@ -7,11 +7,11 @@
 #include <QString>
 #include <memory>
 
-#include "FileOps.h"
 #include "JpegEighth.h"
 #include "JpegFrame.h"
 #include "PictureDefect.h"
 #include "PngHead.h"
+#include "platform/FileOps.h"
 
 class CDC;
 class QBuffer;

@@ -12,15 +12,15 @@
 #include "BmpHeader.h"
 #include "ColourTransform.h"
 #include "DecodeMemory.h"
-#include "DrawingContext.h"
-#include "FileOps.h"
 #include "HeifPicture.h"
 #include "JpegFrame.h"
-#include "MulDiv.h"
 #include "PictureFormat.h"
 #include "PictureSource.h"
 #include "PngHead.h"
 #include "TiffMessages.h"
+#include "platform/DrawingContext.h"
+#include "platform/FileOps.h"
+#include "platform/MulDiv.h"
 
 namespace {
 

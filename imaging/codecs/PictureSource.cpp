@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "EndingSignals.h"
+#include "platform/EndingSignals.h"
 
 namespace {
 
