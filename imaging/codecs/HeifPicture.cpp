@@ -177,7 +177,11 @@ long long HeifDecodeBytes(const HeifBoxes& claims, long long area, int bitsPerPi
 QImage DecodeEightBit(QIODevice& device, const heif_image_handle* handle,
                       const heif_decoding_options* options, QSize expected, int sideLimit,
                       HeifStatus* status) {
-    if (const std::optional<HeifTileGrid> grid = ReadHeifGrid(device)) {
+    // The grid box may claim another size than the picture the memory rule was applied to:
+    // its canvas is made only when it covers as many pixels as that picture, turned or not.
+    const std::optional<HeifTileGrid> grid = ReadHeifGrid(device);
+    if (grid && static_cast<long long>(grid->width) * grid->height ==
+                    static_cast<long long>(expected.width()) * expected.height()) {
         QImage tiled = DecodeGridTiles(*grid, sideLimit);
         if (tiled.size() == expected) {
             return tiled;
