@@ -31,6 +31,37 @@ bool PatternsAreSound(const QStringList& patterns) {
     return !patterns.isEmpty();
 }
 
+// A name was given as an argument of its own or as the value of "--option=NAME".
+bool Given(const QStringList& arguments, const QString& name) {
+    for (const QString& argument : arguments) {
+        if (argument == name ||
+            (argument.startsWith(QLatin1String("--")) && argument.indexOf(QLatin1Char('=')) >= 0 &&
+             argument.mid(argument.indexOf(QLatin1Char('=')) + 1) == name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every name the run will use was given on the command line: a list run has no single
+// source, but its pictures and its output folder; its part is one of its parts.
+bool NamesAreArguments(const ConvertOptions& options, const QStringList& arguments) {
+    if (!Given(arguments, options.destination)) {
+        return false;
+    }
+    if (!options.listMode) {
+        return Given(arguments, options.source);
+    }
+    for (const QString& file : options.files) {
+        if (!Given(arguments, file)) {
+            return false;
+        }
+    }
+    return (options.listFile.isEmpty() || Given(arguments, options.listFile)) &&
+           (options.treeBase.isEmpty() || Given(arguments, options.treeBase)) &&
+           options.part >= 1 && options.part <= options.parts;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -52,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         p.Resolution < 0 || p.Resolution > 65535 || p.Orientation < 0 || p.Orientation > 7 ||
         p.BlackAndWhite < 0 || p.BlackAndWhite > 1 || p.MaxKb < 0 || p.MaxKb > 2000000 ||
         options.jobs < 1 || options.jobs > 256 || !PatternsAreSound(options.patterns) ||
-        !arguments.contains(options.source) || !arguments.contains(options.destination)) {
+        !NamesAreArguments(options, arguments)) {
         __builtin_trap();
     }
     return 0;
