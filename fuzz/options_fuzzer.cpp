@@ -31,11 +31,12 @@ bool PatternsAreSound(const QStringList& patterns) {
     return !patterns.isEmpty();
 }
 
-// A name was given as an argument of its own or as the value of "--option=NAME".
+// A name was given as an argument of its own or as the value of "--option=NAME" or
+// "-option=NAME".
 bool Given(const QStringList& arguments, const QString& name) {
     for (const QString& argument : arguments) {
         if (argument == name ||
-            (argument.startsWith(QLatin1String("--")) && argument.indexOf(QLatin1Char('=')) >= 0 &&
+            (argument.startsWith(QLatin1Char('-')) && argument.indexOf(QLatin1Char('=')) >= 0 &&
              argument.mid(argument.indexOf(QLatin1Char('=')) + 1) == name)) {
             return true;
         }
