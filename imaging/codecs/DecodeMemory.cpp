@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "JpegFrame.h"
-
 namespace {
 
 long long ImageBytes(QSize size, QImage::Format format) {
@@ -14,43 +12,19 @@ long long ImageBytes(QSize size, QImage::Format format) {
 
 }  // namespace
 
-long long DecodedPixelBytes(QSize stored, int denominator) {
-    return 4 * ((static_cast<long long>(stored.width()) + denominator - 1) / denominator) *
-           ((static_cast<long long>(stored.height()) + denominator - 1) / denominator);
+long long OpaqueBytes(QSize size) {
+    return ImageBytes(size, QImage::Format_RGB32);
 }
 
-long long CoefficientBytes(const JpegFrame& frame) {
-    return frame.multiScan ? frame.blocks * 128 : 0;
-}
-
-int ScaleDenominator(QSize stored, QSize size) {
-    if (size == stored || size.width() <= 0 || size.height() <= 0) {
-        return 1;
-    }
-    const int ratio = std::min(stored.width() / size.width(), stored.height() / size.height());
-    return ratio >= 8 ? 8 : ratio >= 4 ? 4 : ratio >= 2 ? 2 : 1;
-}
-
-long long WholeDecodingBytes(const QByteArray& format, QSize stored, QImage::Format decoded,
-                             qint64 fileBytes) {
-    const long long opaque = ImageBytes(stored, QImage::Format_RGB32);
+long long WholeDecodingBytes(QSize stored, QImage::Format decoded) {
+    const long long opaque = OpaqueBytes(stored);
     if (decoded == QImage::Format_Invalid) {
         return 2 * opaque;
     }
     const bool thirtyTwoBits = decoded == QImage::Format_RGB32 ||
                                decoded == QImage::Format_ARGB32 ||
                                decoded == QImage::Format_ARGB32_Premultiplied;
-    long long bytes = ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
-    if (format == "webp") {
-        bytes += fileBytes;  // its decoder reads the whole file first
-    }
-    if (format == "tiff") {
-        // Qt's TIFF reader turns the order of the channels of some layouts into a copy of
-        // the picture, and libtiff holds a strip besides: a 385 KB file of 12000 × 11000
-        // was seen to take three pictures' worth.
-        bytes = std::max(bytes, 3 * opaque);
-    }
-    return bytes;
+    return ImageBytes(stored, decoded) + (thirtyTwoBits ? 0 : opaque);
 }
 
 bool MemoryFor(long long bytes) {

@@ -2,24 +2,20 @@
 
 #include <QByteArray>
 
-#include "PictureDefect.h"
+// Which kind of picture a file holds, from its first bytes: what chooses its decoder
+// (ChooseDecoder in Decoder.h).
 
-class PictureSource;
-class QImageReader;
+enum class PictureFormat { Unknown, Jpeg, Gif, Bmp, Png, WebP, Tiff, Heif };
 
-// Which kind of picture a file holds, from its first bytes; and why one that Qt is to read
-// gives no size.
+// The kind from the first bytes, for the kinds pictures mostly come in; Unknown for any
+// other, which Qt's reader is left to guess. Naming it spares the reader from loading every
+// image plugin (and their libraries) to ask which one knows the data: a good part of a
+// small conversion's time.
+PictureFormat FormatFromSignature(const QByteArray& bytes);
 
-// The format from the first bytes, for the formats pictures mostly come in ("jpeg", "gif",
-// "bmp", "png", "webp", "tiff", "heif"); empty for any other. Naming it spares the reader
-// from loading every image plugin (and their libraries) to ask which one knows the data: a
-// good part of a small conversion's time.
-QByteArray FormatFromSignature(const QByteArray& bytes);
+// The kind behind the name Qt's reader gives a format it guessed ("jpeg", "jpg" ...); Unknown
+// for any other (TGA, icons ...).
+PictureFormat FormatFromQtName(const QByteArray& name);
 
 // Kinds Qt may know but this program does not convert: icons and animations.
 bool IsUnreadSignature(const QByteArray& bytes);
-
-// Why a picture whose signature is known (or not) does not even give its size, when `reader`
-// (of `format`, or of any format when that is empty) gave none.
-PictureDefect HeaderDefect(PictureSource& device, const QByteArray& format,
-                           const QImageReader& reader);

@@ -2,22 +2,18 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QImageIOHandler>
 #include <QSize>
 #include <QString>
 #include <memory>
 
-#include "JpegEighth.h"
-#include "JpegFrame.h"
+#include "Decoder.h"
 #include "PictureDefect.h"
-#include "PngHead.h"
 #include "platform/FileOps.h"
 
 class CDC;
 class QBuffer;
 class QFile;
 class QIODevice;
-class PictureSource;
 
 // How a drawing went. Only a lack of memory is the user's business: a picture whose data
 // does not decode simply counts as unreadable.
@@ -30,7 +26,8 @@ void QuietDecoderMessages();
 // The picture object behind CPicture: keeps the encoded bytes, knows the upright size, and
 // draws the whole picture scaled into any rectangle of a drawing context.
 //
-// Loading reads only the headers. JPEG files are decoded when drawn, at the smallest DCT
+// Loading reads only the headers, through the decoder chosen for the picture's kind
+// (Decoder.h). JPEG files are decoded when drawn, at the smallest DCT
 // scale (1/8, 1/4, 1/2) that still covers the rectangle, and then smoothed to its exact
 // size; the last drawing is kept, so drawing again at the same size costs no decoding. Other
 // formats (HEIF through libheif, the rest through Qt's readers) are decoded completely at the
@@ -67,7 +64,7 @@ public:
     // Memory the decoding takes at least, known from the headers: the whole picture (and the
     // decoder's own form of it) for formats decoded whole, the 1/8-scale pixels for a JPEG,
     // plus all its coefficients when it has several scans.
-    long long DecodeBytes() const { return m_decodeBytes; }
+    long long DecodeBytes() const { return m_probe.decodeBytes; }
     // Memory a drawing at `size` takes in all: the decoding at the scale that size asks for
     // and the drawing itself. A drawing that would need more than the limit fails as too
     // large, before anything is decoded.
@@ -83,38 +80,17 @@ public:
 private:
     PictureObject() = default;
     bool ReadHeader(QIODevice& device, QString* error, PictureDefect* defect);
-    bool ReadHeifHeader(PictureSource& device, QString* error, PictureDefect* defect);
-    // After a decoding: whether the system failed to read the file, or the program's ending
-    // stopped the reading; the decoding then counts for nothing.
-    bool FailedReading(const PictureSource& device, QString* error);
     RenderStatus Prepare(QSize size, QString* error);
-    QIODevice* OpenSource(QBuffer& buffer, QFile& file, QString* error);
-    RenderStatus DecodeScaled(QSize size, QString* error);
-    // Whether a drawing of `size` (upright) is decoded at 1/8 through m_eighth.
-    bool AtEighth(QSize size) const;
-    RenderStatus DecodeWhole(QString* error);
-    // Through Qt's readers; `image` may come prepared for the decoder to write into.
-    RenderStatus DecodeThroughQt(PictureSource& device, QImage& image, QString* error);
+    // A decoding for a drawing of `size` into `picture`.
+    RenderStatus Decode(QSize size, QImage& picture, QString* error);
 
     QByteArray m_bytes;  // the picture, unless it comes from a file
     QString m_path;
     FileIdentity m_identity;
-    QByteArray m_format;
-    bool m_decodesScaled = false;
-    bool m_turnedByExif = false;  // the upright picture is the stored one turned a quarter
-    QImageIOHandler::Transformations m_turn;  // what makes the stored picture upright
-    QSize m_size;                             // upright
-    QSize m_stored;                           // as stored, before any EXIF turn
-    QImage m_whole;                           // formats decoded whole, once drawn: opaque RGB32
-    QImage m_drawn;                           // the last drawing, B, G, R bytes
-    long long m_decodeBytes = 0;
-    long long m_coefficientBytes = 0;  // what a JPEG of several scans keeps while decoding
-    EighthPlan m_eighth;               // how a progressive JPEG is drawn at 1/8
-    bool m_bmpCutOff = false;          // the headers promise more pixel data than the file holds
-    JpegEnding m_jpegEnding = JpegEnding::Complete;
-    long long m_metadataBytes = 0;  // what the readers keep of comments, texts and the like
-    int m_headerComplaints = 0;     // libtiff's, about the tags alone
-    PngColourKey m_pngKey;          // a 16-bit RGB PNG's transparent colour
+    std::unique_ptr<Decoder> m_decoder;
+    PictureProbe m_probe;
+    QImage m_whole;  // pictures decoded whole, once drawn: opaque RGB32
+    QImage m_drawn;  // the last drawing, B, G, R bytes
     PictureDefect m_defect = PictureDefect::None;
     int m_decodes = 0;
 };
