@@ -75,25 +75,19 @@ PictureProbe ProbeOf(const QtHeader& header) {
 }
 
 std::unique_ptr<QtReaderDecoder> QtReaderDecoder::Png() {
-    std::unique_ptr<QtReaderDecoder> decoder(new QtReaderDecoder("png"));
-    decoder->m_pngChunks = true;
-    return decoder;
+    return std::unique_ptr<QtReaderDecoder>(new QtReaderDecoder("png", {.pngChunks = true}));
 }
 
 std::unique_ptr<QtReaderDecoder> QtReaderDecoder::Tiff() {
-    std::unique_ptr<QtReaderDecoder> decoder(new QtReaderDecoder("tiff"));
-    decoder->m_watchTiff = true;
     // Qt's TIFF reader turns the order of the channels of some layouts into a copy of the
     // picture, and libtiff holds a strip besides: a 385 KB file of 12000 × 11000 was seen to
     // take three pictures' worth.
-    decoder->m_leastPictures = 3;
-    return decoder;
+    return std::unique_ptr<QtReaderDecoder>(
+        new QtReaderDecoder("tiff", {.watchTiff = true, .leastPictures = 3}));
 }
 
 std::unique_ptr<QtReaderDecoder> QtReaderDecoder::WebP() {
-    std::unique_ptr<QtReaderDecoder> decoder(new QtReaderDecoder("webp"));
-    decoder->m_readsFileFirst = true;
-    return decoder;
+    return std::unique_ptr<QtReaderDecoder>(new QtReaderDecoder("webp", {.readsFileFirst = true}));
 }
 
 std::unique_ptr<QtReaderDecoder> QtReaderDecoder::Gif() {
@@ -109,17 +103,17 @@ long long QtReaderDecoder::WholeBytes(const QtHeader& header, qint64 fileBytes) 
     if (header.decodedForm == QImage::Format_Invalid) {
         return bytes;  // counted for two pictures already
     }
-    if (m_readsFileFirst) {
+    if (m_kind.readsFileFirst) {
         bytes += fileBytes;
     }
-    return std::max(bytes, m_leastPictures * OpaqueBytes(header.stored));
+    return std::max(bytes, m_kind.leastPictures * OpaqueBytes(header.stored));
 }
 
 PictureProbe QtReaderDecoder::Probe(PictureSource& source, long long budget) {
-    if (m_watchTiff) {
+    if (m_kind.watchTiff) {
         WatchTiffOnce();
     }
-    if (m_pngChunks) {
+    if (m_kind.pngChunks) {
         const PngHead head = ReadPngHead(source);
         if (source.ReadFailed() || head.claimsTooMuch) {
             return Refused(source.ReadFailed() ? PictureDefect::ReadError

@@ -44,7 +44,15 @@ public:
     DecodedPicture Decode(PictureSource& source, QSize size) override;
 
 protected:
+    // What sets one kind apart from the others Qt reads.
+    struct Kind {
+        bool pngChunks = false;
+        bool watchTiff = false;
+        bool readsFileFirst = false;  // its reader reads the whole file before it decodes
+        int leastPictures = 0;        // what the decoding takes at least, in opaque pictures
+    };
     explicit QtReaderDecoder(QByteArray format) : m_format(std::move(format)) {}
+    QtReaderDecoder(QByteArray format, Kind kind) : m_format(std::move(format)), m_kind(kind) {}
     // What the whole decoding takes, from the header.
     long long WholeBytes(const QtHeader& header, qint64 fileBytes) const;
     // `image` may come prepared for the reader to write into. A file `cutOff` is decoded as
@@ -56,10 +64,7 @@ protected:
     int m_headerComplaints = 0;
 
 private:
-    bool m_pngChunks = false;
-    bool m_watchTiff = false;
-    bool m_readsFileFirst = false;  // its reader reads the whole file before it decodes
-    int m_leastPictures = 0;        // what the decoding takes at least, in opaque pictures
+    Kind m_kind;
     long long m_metadataBytes = 0;  // what the reader keeps of texts and the like
     PngColourKey m_pngKey;
 };
