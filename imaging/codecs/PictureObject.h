@@ -11,8 +11,6 @@
 #include "platform/FileOps.h"
 
 class CDC;
-class QBuffer;
-class QFile;
 class QIODevice;
 
 // How a drawing went. Only a lack of memory is the user's business: a picture whose data
@@ -27,14 +25,13 @@ void QuietDecoderMessages();
 // draws the whole picture scaled into any rectangle of a drawing context.
 //
 // Loading reads only the headers, through the decoder chosen for the picture's kind
-// (Decoder.h). JPEG files are decoded when drawn, at the smallest DCT
-// scale (1/8, 1/4, 1/2) that still covers the rectangle, and then smoothed to its exact
-// size; the last drawing is kept, so drawing again at the same size costs no decoding. Other
-// formats (HEIF through libheif, the rest through Qt's readers) are decoded completely at the
-// first drawing and kept. The orientation a picture carries is applied (a JPEG's or TIFF's
-// EXIF tag, a HEIF file's turn and mirror): sizes and drawings are those of the upright
-// picture. Drawings are in sRGB: a picture with a colour profile of another colour space has
-// its colours converted.
+// (Decoder.h). JPEG files are decoded when drawn, at the smallest DCT scale (1/8, 1/4, 1/2)
+// that still covers the rectangle, and then smoothed to its exact size; the last drawing is kept,
+// so drawing again at the same size costs no decoding. Other formats (HEIF through libheif, the
+// rest through Qt's readers) are decoded completely at the first drawing and kept. The orientation
+// a picture carries is applied (a JPEG's or TIFF's EXIF tag, a HEIF file's turn and mirror): sizes
+// and drawings are those of the upright picture. Drawings are in sRGB: a picture with a colour
+// profile of another colour space has its colours converted.
 class PictureObject {
 public:
     // The most memory one picture may need to decode, pixels and the decoder's own buffers
