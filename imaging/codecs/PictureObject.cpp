@@ -10,9 +10,9 @@
 #include "ColourTransform.h"
 #include "PictureSource.h"
 #include "TiffMessages.h"
-#include "platform/DrawingContext.h"
-#include "platform/FileOps.h"
-#include "platform/MulDiv.h"
+#include "platform/emulation/DrawingContext.h"
+#include "platform/emulation/MulDiv.h"
+#include "platform/files/FileOps.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "Decoder.h"
 #include "PictureDefect.h"
-#include "platform/FileOps.h"
+#include "platform/files/FileOps.h"
 
 class CDC;
 class QIODevice;

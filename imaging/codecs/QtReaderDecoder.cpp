@@ -8,7 +8,7 @@
 #include "PictureFormat.h"
 #include "PictureSource.h"
 #include "TiffMessages.h"
-#include "platform/DynamicLibrary.h"
+#include "platform/processes/DynamicLibrary.h"
 
 namespace {
 
