@@ -7,12 +7,12 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "platform/FileOps.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/DecodeBudget.h"
+#include "workflow/WorkPool.h"
 
 namespace {
 
@@ -207,17 +207,21 @@ void ConvertSideBySide(
             }
         }
     };
-    std::vector<std::thread> workers;
-    const std::size_t threads = std::min<std::size_t>(std::max(how.jobs, 1), groups.size());
-    try {
-        for (std::size_t w = 0; w < threads; ++w) {
-            workers.emplace_back(work);
-        }
-    } catch (const std::system_error&) {
-        // Fewer jobs than asked for; with none at all, this thread does the work.
-        if (workers.empty()) {
+    // The program's pool does the work; with no thread to spare, this one does.
+    WorkPool& pool = WorkPool::Program();
+    const std::size_t wanted = std::min<std::size_t>(std::max(how.jobs, 1), groups.size());
+    const std::size_t helpers = std::min(wanted, pool.Reserve(wanted));
+    std::size_t helping = helpers;  // under `lock`: helpers not yet back from `work`
+    for (std::size_t w = 0; w < helpers; ++w) {
+        pool.Give([&] {
             work();
-        }
+            std::lock_guard guard(lock);
+            --helping;
+            done.notify_all();
+        });
+    }
+    if (helpers == 0) {
+        work();
     }
     for (qsizetype i = 0; i < count; ++i) {
         std::unique_lock guard(lock);
@@ -226,7 +230,7 @@ void ConvertSideBySide(
         guard.unlock();
         finished(i, std::move(result));
     }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    // The helpers use what lives here until they are back.
+    std::unique_lock guard(lock);
+    done.wait(guard, [&] { return helping == 0; });
 }
