@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 
+#include "FolderRunTexts.h"
 #include "platform/FileOps.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
@@ -21,7 +22,7 @@ void Record(FolderRunReport& report, FolderRunFile file) {
         // A write failure is the destination's, not the picture's.
         QString reason = FailureReason(file.result);
         if (file.result.failure == ConversionFailure::CannotWrite) {
-            reason.prepend(QStringLiteral("Das Ergebnis lässt sich nicht speichern. "));
+            reason.prepend(FolderRunTexts::CannotSaveResult());
         }
         report.failed.push_back({file.source, reason, file.result.error});
     } else {
@@ -33,9 +34,7 @@ void Record(FolderRunReport& report, FolderRunFile file) {
         if (!source.isEmpty()) {
             file.replaced = source;
             report.replacing.push_back(
-                {file.source,
-                 QStringLiteral("gleicher Ergebnisname wie %1; dessen Ergebnis ist ersetzt")
-                     .arg(ConversionTexts::FileName(source)),
+                {file.source, FolderRunTexts::ReplacedResult(ConversionTexts::FileName(source)),
                  ReplacedText(file)});
         }
         source = file.source;
@@ -104,7 +103,7 @@ FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
     FolderRunReport report;
     const QString prefix = FolderPrefix(folder);
     for (const SkippedFile& skipped : listing.skipped) {
-        FileProblem problem{prefix + skipped.shownName, SkipReasonGerman(skipped.reason),
+        FileProblem problem{prefix + skipped.shownName, FolderRunTexts::SkipReason(skipped.reason),
                             SkipReasonText(skipped.reason)};
         (skipped.reason == SkippedFile::Reason::AlreadyShrunk ? report.skipped : report.failed)
             .push_back(std::move(problem));
