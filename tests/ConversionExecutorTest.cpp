@@ -107,7 +107,7 @@ TEST_F(Executor, ResultsComeByValueOnTheWindowsThreadAndAThrowGivesNone) {
          },
          1, nullptr},
         {"a throw", [](WindowWorker&) -> FolderRunReport { throw std::runtime_error("kaputt"); },
-         std::nullopt, "kaputt"},
+         std::nullopt, "Der Vorgang ist gescheitert: kaputt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
