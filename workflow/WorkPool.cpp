@@ -14,8 +14,11 @@ WorkPool::~WorkPool() {
 }
 
 WorkPool& WorkPool::Program() {
-    static WorkPool pool;
-    return pool;
+    // Kept to the end and left to the system then: its threads wait idle by the time the
+    // program ends, and joining them from the exit handlers would run past code that may
+    // already be gone.
+    static WorkPool* const pool = new WorkPool;
+    return *pool;
 }
 
 std::size_t WorkPool::Reserve(std::size_t count) {
