@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "BatchProgressDlg.h"
-#include "platform/Memory.h"
+#include "platform/processes/Memory.h"
 #include "workflow/Conversion.h"
 
 namespace {

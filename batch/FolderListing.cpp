@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "imaging/codecs/PictureDefect.h"
-#include "platform/Directory.h"
+#include "platform/files/Directory.h"
 
 namespace {
 

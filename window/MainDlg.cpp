@@ -15,9 +15,9 @@
 #include "WindowPrompts.h"
 #include "batch/FolderRunTexts.h"
 #include "mail/MailSetupDlg.h"
-#include "platform/DialogTemplate.h"
-#include "platform/FileOps.h"
-#include "platform/TempFolder.h"
+#include "platform/files/FileOps.h"
+#include "platform/files/TempFolder.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/WindowTexts.h"
 

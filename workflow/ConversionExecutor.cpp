@@ -1,6 +1,6 @@
 #include "ConversionExecutor.h"
 
-#include "platform/PostedCalls.h"
+#include "platform/processes/PostedCalls.h"
 
 ConversionExecutor::ConversionExecutor(QObject* window, Conversion& conversion)
     : m_posted(new PostedCalls(window)), m_background(conversion), m_worker(window) {}
