@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "BatchProgressDlg.h"
-#include "platform/Memory.h"
-#include "platform/PostedCalls.h"
+#include "platform/processes/Memory.h"
+#include "platform/processes/PostedCalls.h"
 
 FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const ConversionParams& params,
                                   const std::function<QString(const QString&)>& destinationOf,

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "batch/FolderPane.h"
-#include "platform/DialogTemplate.h"
-#include "platform/Prompts.h"
-#include "platform/StringTable.h"
+#include "platform/emulation/Prompts.h"
+#include "platform/emulation/StringTable.h"
+#include "platform/widgets/DialogTemplate.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 
-#include "platform/Directory.h"
+#include "platform/files/Directory.h"
 
 namespace {
 

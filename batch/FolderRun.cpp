@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-#include "platform/FileOps.h"
+#include "platform/files/FileOps.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/DecodeBudget.h"

@@ -5,7 +5,7 @@
 #include "ConvertDirDlg.h"
 #include "FolderRunTexts.h"
 #include "WindowFolderRun.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 #include "workflow/WindowWorker.h"
 
 namespace {

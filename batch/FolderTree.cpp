@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/Directory.h"
+#include "platform/files/Directory.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/Directory.h"
+#include "platform/files/Directory.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/DecodeBudget.h"

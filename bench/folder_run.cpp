@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "platform/DialogTemplate.h"
-#include "platform/Memory.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
+#include "platform/processes/Memory.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "window/MainDlg.h"
 
 namespace {

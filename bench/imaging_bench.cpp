@@ -32,7 +32,7 @@
 #include "imaging/JpegSaver.h"
 #include "imaging/Picture.h"
 #include "imaging/codecs/JpegFrame.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 #include "workflow/Conversion.h"
 
 namespace {

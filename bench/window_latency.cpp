@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "platform/DialogTemplate.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "ui/ControlPanelDlg.h"
 #include "window/MainDlg.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "imaging/codecs/PictureObject.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 
 namespace {
 

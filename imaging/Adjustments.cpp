@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/DrawingContext.h"
+#include "platform/emulation/DrawingContext.h"
 
 namespace {
 

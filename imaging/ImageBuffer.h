@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "platform/DibSection.h"
-#include "platform/DrawingContext.h"
+#include "platform/emulation/DibSection.h"
+#include "platform/emulation/DrawingContext.h"
 
 // A 24-bit picture in memory: a drawing context with a black bitmap section selected into
 // it. When the section cannot be made, the context stays without one and drawing into it

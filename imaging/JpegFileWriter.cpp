@@ -10,8 +10,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "platform/DibSection.h"
-#include "platform/FileOps.h"
+#include "platform/emulation/DibSection.h"
+#include "platform/files/FileOps.h"
 
 // Everything the library touches lives in this one plain struct, so that a longjmp out of
 // the library never skips a C++ destructor.

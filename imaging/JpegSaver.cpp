@@ -4,8 +4,8 @@
 
 #include "ImageBuffer.h"
 #include "JpegFileWriter.h"
-#include "platform/FileOps.h"
-#include "platform/OutputFile.h"
+#include "platform/files/FileOps.h"
+#include "platform/files/OutputFile.h"
 
 bool JpegSaver::SaveBitmapAsJpeg(const QString& path, CDC* source, int quality, int maxHeight,
                                  int maxWidth, int dpi) {

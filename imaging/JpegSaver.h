@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "platform/SharedFolders.h"
+#include "platform/files/SharedFolders.h"
 
 class CDC;
 

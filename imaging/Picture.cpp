@@ -5,8 +5,8 @@
 #include <new>
 #include <utility>
 
-#include "platform/MulDiv.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/MulDiv.h"
+#include "platform/emulation/Prompts.h"
 
 namespace {
 

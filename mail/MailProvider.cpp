@@ -15,10 +15,10 @@
 
 #include "Mapi.h"
 #include "XdgEmail.h"
-#include "platform/OutputFile.h"
-#include "platform/PrivateFolder.h"
-#include "platform/Prompts.h"
-#include "platform/SpawnAndWait.h"
+#include "platform/emulation/Prompts.h"
+#include "platform/files/OutputFile.h"
+#include "platform/files/PrivateFolder.h"
+#include "platform/processes/SpawnAndWait.h"
 
 struct MailLibrary {
     std::map<std::string, MailProc, std::less<>> entries;

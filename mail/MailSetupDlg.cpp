@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "platform/DialogTemplate.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
+#include "platform/widgets/DialogTemplate.h"
 
 namespace {
 

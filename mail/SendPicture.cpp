@@ -5,9 +5,9 @@
 
 #include "MailProvider.h"
 #include "SimpleMapi.h"
-#include "platform/FileOps.h"
-#include "platform/PrivateFolder.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
+#include "platform/files/FileOps.h"
+#include "platform/files/PrivateFolder.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/WindowWorker.h"
 

@@ -4,7 +4,7 @@
 #include <QLoggingCategory>
 
 #include "MailProvider.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 
 // Traces for whoever looks into why no mail goes out; off unless asked for with
 // QT_LOGGING_RULES="plenmar.mail.debug=true".

@@ -13,7 +13,7 @@
 #include "app/program/WindowForwarding.h"
 #include "batch/FolderPane.h"
 #include "mail/SimpleMapi.h"
-#include "platform/DialogTemplate.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "support/Drops.h"
 #include "support/MailStandInTest.h"
 #include "support/QtPrinters.h"

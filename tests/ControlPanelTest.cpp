@@ -16,10 +16,10 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "platform/DialogTemplate.h"
-#include "platform/OpenUrl.h"
-#include "platform/SpawnAndWait.h"
-#include "platform/StringTable.h"
+#include "platform/emulation/StringTable.h"
+#include "platform/processes/OpenUrl.h"
+#include "platform/processes/SpawnAndWait.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "support/BufferImages.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"

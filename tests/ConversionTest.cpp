@@ -10,8 +10,8 @@
 #include <csignal>
 #include <thread>
 
-#include "platform/FileOps.h"
-#include "platform/TempFolder.h"
+#include "platform/files/FileOps.h"
+#include "platform/files/TempFolder.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "workflow/BackgroundConversion.h"

@@ -3,9 +3,9 @@
 #include <QDialog>
 #include <iterator>
 
-#include "platform/DialogTemplate.h"
-#include "platform/StringTable.h"
-#include "platform/WidgetPrompts.h"
+#include "platform/emulation/StringTable.h"
+#include "platform/widgets/DialogTemplate.h"
+#include "platform/widgets/WidgetPrompts.h"
 
 TEST(DialogTemplateTest, ConvertsDialogUnitsWithTheFontsBaseUnits) {
     const DialogUnits units(6, 13);

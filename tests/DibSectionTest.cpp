@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/DibSection.h"
+#include "platform/emulation/DibSection.h"
 
 TEST(DibSection, RowsArePaddedToFourBytesAndStoredBottomUp) {
     EXPECT_EQ(DibSection::StrideFor(1), 4);

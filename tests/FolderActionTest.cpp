@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 
 #include "app/program/FolderAction.h"
-#include "platform/RegistryWriter.h"
+#include "platform/emulation/RegistryWriter.h"
 #include "support/TestFiles.h"
 #include "workflow/SettingsStore.h"
 

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "platform/DialogTemplate.h"
-#include "platform/FramedTextEdit.h"
+#include "platform/widgets/DialogTemplate.h"
+#include "platform/widgets/FramedTextEdit.h"
 #include "support/WindowTest.h"
 #include "ui/HelpCards.h"
 #include "ui/ImageButton.h"

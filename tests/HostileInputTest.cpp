@@ -8,8 +8,8 @@
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
 #include "imaging/codecs/PictureSource.h"
-#include "platform/EndingSignalNotifier.h"
-#include "platform/EndingSignals.h"
+#include "platform/processes/EndingSignalNotifier.h"
+#include "platform/processes/EndingSignals.h"
 #include "support/BufferImages.h"
 #include "support/TestFiles.h"
 

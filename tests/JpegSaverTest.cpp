@@ -5,7 +5,7 @@
 
 #include "imaging/ImageBuffer.h"
 #include "imaging/JpegSaver.h"
-#include "platform/DrawingContext.h"
+#include "platform/emulation/DrawingContext.h"
 #include "support/BufferImages.h"
 #include "support/TestFiles.h"
 

@@ -14,8 +14,8 @@
 
 #include "batch/ConvertDirDlg.h"
 #include "mail/MailSetupDlg.h"
-#include "platform/DialogTemplate.h"
-#include "platform/WidgetPrompts.h"
+#include "platform/widgets/DialogTemplate.h"
+#include "platform/widgets/WidgetPrompts.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <cstdio>
 
-#include "platform/OutputFile.h"
+#include "platform/files/OutputFile.h"
 #include "support/TestFiles.h"
 
 TEST(OutputFile, AnOwnerOnlyFileIsNeverOpenToOthers) {

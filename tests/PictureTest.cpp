@@ -8,7 +8,7 @@
 
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
-#include "platform/MulDiv.h"
+#include "platform/emulation/MulDiv.h"
 #include "support/BufferImages.h"
 #include "support/RecordingPrompts.h"
 #include "support/TestFiles.h"

@@ -13,8 +13,8 @@
 
 #include "app/program/ChosenCommand.h"
 #include "mail/SimpleMapi.h"
-#include "platform/DialogTemplate.h"
-#include "platform/OutputFile.h"
+#include "platform/files/OutputFile.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "support/MailStandInTest.h"
 #include "support/TestFiles.h"
 #include "window/MainDlg.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/TempFolder.h"
+#include "platform/files/TempFolder.h"
 
 TEST(TempFolderTest, FallsBackFromTempToTmpdirToSlashTmp) {
     const QByteArray temp = qgetenv("TEMP");

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "platform/TemporaryFile.h"
+#include "platform/files/TemporaryFile.h"
 #include "support/TestFiles.h"
 
 TEST(JpegSaverTest, TemporaryFilesAreHiddenAndNoPicturesAndGoUnlessCommitted) {

@@ -19,8 +19,8 @@
 #include <future>
 
 #include "app/program/WindowForwarding.h"
-#include "platform/DialogTemplate.h"
-#include "platform/PeerUser.h"
+#include "platform/processes/PeerUser.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "support/MailStandInTest.h"
 #include "support/QtPrinters.h"
 #include "ui/ControlPanelDlg.h"

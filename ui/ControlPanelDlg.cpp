@@ -20,7 +20,7 @@
 #include "PanelControls.h"
 #include "PanelMenu.h"
 #include "SpinEdit.h"
-#include "platform/DialogTemplate.h"
+#include "platform/widgets/DialogTemplate.h"
 #include "window/FileDrops.h"
 #include "window/MainDlg.h"
 #include "window/WindowGeometry.h"

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "platform/OpenUrl.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
+#include "platform/processes/OpenUrl.h"
 
 QString HelpPagePath(const QString& page) {
     return QDir::cleanPath(QCoreApplication::applicationDirPath() +

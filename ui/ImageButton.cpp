@@ -6,8 +6,8 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "platform/DevicePixels.h"
-#include "platform/DibSection.h"
+#include "platform/emulation/DibSection.h"
+#include "platform/widgets/DevicePixels.h"
 
 namespace {
 

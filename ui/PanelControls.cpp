@@ -4,8 +4,8 @@
 
 #include "ImageButton.h"
 #include "SpinEdit.h"
-#include "platform/DialogTemplate.h"
-#include "platform/StringTable.h"
+#include "platform/emulation/StringTable.h"
+#include "platform/widgets/DialogTemplate.h"
 
 namespace PanelControls {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/DialogTemplate.h"
+#include "platform/widgets/DialogTemplate.h"
 
 struct ControlTemplate;
 

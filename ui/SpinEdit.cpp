@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "platform/DialogTemplate.h"
+#include "platform/widgets/DialogTemplate.h"
 
 int WholeNumber(const QString& text) {
     bool ok = false;

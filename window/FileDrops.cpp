@@ -10,7 +10,7 @@
 #include "batch/ChosenPicturesRun.h"
 #include "batch/FolderRunTexts.h"
 #include "imaging/ConversionParams.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 
 QStringList DroppedFiles(const QMimeData* data) {
     QStringList files;

@@ -6,9 +6,9 @@
 #include <memory>
 #include <optional>
 
-#include "platform/DevicePixels.h"
-#include "platform/DialogTemplate.h"
-#include "platform/OwnerDrawnControl.h"
+#include "platform/widgets/DevicePixels.h"
+#include "platform/widgets/DialogTemplate.h"
+#include "platform/widgets/OwnerDrawnControl.h"
 #include "workflow/Conversion.h"
 #include "workflow/PreviewLayout.h"
 

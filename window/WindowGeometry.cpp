@@ -3,7 +3,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "platform/WindowSystem.h"
+#include "platform/emulation/WindowSystem.h"
 
 WindowPlacement PlacementAt(QPoint topLeft, QSize inside) {
     return {topLeft.x(), topLeft.y(), topLeft.x() + inside.width(), topLeft.y() + inside.height()};

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "batch/FolderListing.h"
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionResult.h"
 #include "workflow/ConversionTexts.h"

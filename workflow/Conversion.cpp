@@ -13,7 +13,7 @@
 #include "imaging/JpegSaver.h"
 #include "imaging/QualityFit.h"
 #include "imaging/codecs/ImageThreads.h"
-#include "platform/FileOps.h"
+#include "platform/files/FileOps.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "imaging/codecs/PictureObject.h"
-#include "platform/SharedFolders.h"
+#include "platform/files/SharedFolders.h"
 
 // Why a run wrote nothing.
 enum class ConversionFailure {

@@ -6,8 +6,8 @@
 #include <new>
 #include <optional>
 
-#include "platform/PostedCalls.h"
-#include "platform/ThreadPriority.h"
+#include "platform/processes/PostedCalls.h"
+#include "platform/processes/ThreadPriority.h"
 
 // One question on its way to the user and back; answered once, by the user or by a cancel.
 struct WindowWorker::Question {

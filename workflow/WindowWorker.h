@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 
 class PostedCalls;
 

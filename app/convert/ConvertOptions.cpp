@@ -7,7 +7,7 @@
 #include <map>
 
 #include "batch/FolderListing.h"
-#include "platform/Directory.h"
+#include "platform/files/Directory.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "ConvertOptions.h"
 #include "imaging/codecs/ImageThreads.h"
 #include "imaging/codecs/PictureObject.h"
-#include "platform/EndingSignals.h"
-#include "platform/Memory.h"
+#include "platform/processes/EndingSignals.h"
+#include "platform/processes/Memory.h"
 
 // plenmar-convert: the program's conversion, from the command line.
 int main(int argc, char* argv[]) {

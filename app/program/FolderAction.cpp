@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/RegistryWriter.h"
+#include "platform/emulation/RegistryWriter.h"
 #include "workflow/SettingsStore.h"
 
 namespace {

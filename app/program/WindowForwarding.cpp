@@ -8,8 +8,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 
-#include "platform/PeerUser.h"
-#include "platform/PrivateFolder.h"
+#include "platform/files/PrivateFolder.h"
+#include "platform/processes/PeerUser.h"
 
 namespace {
 

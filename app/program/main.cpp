@@ -1,6 +1,6 @@
 #include "MainApp.h"
-#include "platform/EndingSignals.h"
-#include "platform/Memory.h"
+#include "platform/processes/EndingSignals.h"
+#include "platform/processes/Memory.h"
 
 int main(int argc, char* argv[]) {
     // From the very start a signal that ends the program removes its temporary files.

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/DynamicLibrary.h"
+#include "platform/processes/DynamicLibrary.h"
 
 // Hidden: the forwarders below must never stand in for libheif's own functions, not even
 // for the library's calls to itself, should a program export its symbols.

@@ -6,7 +6,7 @@
 #include "HeifPicture.h"
 #include "JpegFrame.h"
 #include "PictureSource.h"
-#include "platform/DynamicLibrary.h"
+#include "platform/processes/DynamicLibrary.h"
 
 QByteArray FormatFromSignature(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xD8\xFF")) {

@@ -18,9 +18,9 @@
 #include "PictureSource.h"
 #include "PngHead.h"
 #include "TiffMessages.h"
-#include "platform/DrawingContext.h"
-#include "platform/FileOps.h"
-#include "platform/MulDiv.h"
+#include "platform/emulation/DrawingContext.h"
+#include "platform/emulation/MulDiv.h"
+#include "platform/files/FileOps.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "JpegFrame.h"
 #include "PictureDefect.h"
 #include "PngHead.h"
-#include "platform/FileOps.h"
+#include "platform/files/FileOps.h"
 
 class CDC;
 class QBuffer;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/EndingSignals.h"
+#include "platform/processes/EndingSignals.h"
 
 namespace {
 

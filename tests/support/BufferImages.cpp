@@ -5,8 +5,8 @@
 #include "TestFiles.h"
 #include "imaging/ImageBuffer.h"
 #include "imaging/Picture.h"
-#include "platform/DibSection.h"
-#include "platform/DrawingContext.h"
+#include "platform/emulation/DibSection.h"
+#include "platform/emulation/DrawingContext.h"
 
 QImage ToImage(const CDC& dc) {
     const DibSection* bitmap = dc.GetCurrentBitmap();

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Prompts.h"
+#include "platform/emulation/Prompts.h"
 
 // Answers the program's questions from a script and records what it was asked. Installed
 // for its lifetime.
