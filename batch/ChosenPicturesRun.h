@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "ChosenPictures.h"
-#include "FolderRun.h"
+#include "batch/ChosenPictures.h"
+#include "batch/FolderRun.h"
 #include "imaging/ConversionParams.h"
 #include "workflow/ConversionExecutor.h"
 
