@@ -3,11 +3,12 @@
 #include <QFileInfo>
 
 #include "FolderListing.h"
+#include "FolderRunTexts.h"
 
 namespace {
 
 FileProblem AlreadyShrunk(const QString& path) {
-    return {path, SkipReasonGerman(SkippedFile::Reason::AlreadyShrunk),
+    return {path, FolderRunTexts::SkipReason(SkippedFile::Reason::AlreadyShrunk),
             SkipReasonText(SkippedFile::Reason::AlreadyShrunk)};
 }
 
@@ -28,7 +29,7 @@ ChosenPictures ExpandChosen(const QStringList& paths) {
         const FolderPictures listing = ListFolderPictures(path);
         if (!listing.error.isEmpty()) {
             chosen.skipped.push_back(
-                {path, QStringLiteral("Das Verzeichnis lässt sich nicht lesen."), listing.error});
+                {path, FolderRunTexts::ChosenFolderUnreadable(), listing.error});
             continue;
         }
         const QString prefix = FolderPrefix(path);
@@ -38,7 +39,7 @@ ChosenPictures ExpandChosen(const QStringList& paths) {
                 chosen.alreadyShrunk.push_back(AlreadyShrunk(prefix + skipped.shownName));
             } else if (skipped.reason != SkippedFile::Reason::Folder) {
                 chosen.skipped.push_back({prefix + skipped.shownName,
-                                          SkipReasonGerman(skipped.reason),
+                                          FolderRunTexts::SkipReason(skipped.reason),
                                           SkipReasonText(skipped.reason)});
             }
         }

@@ -3,73 +3,118 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
-#include <atomic>
-#include <system_error>
-#include <thread>
+#include <memory>
 
 #include "BatchProgressDlg.h"
 #include "platform/processes/Memory.h"
-#include "platform/processes/PostedCalls.h"
+#include "workflow/Conversion.h"
 
-FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const ConversionParams& params,
-                                  const std::function<QString(const QString&)>& destinationOf,
-                                  int jobs, QWidget* parent, int progressDelayMs) {
-    FolderRunReport report;
-    const QStringList& files = chosen.files;
-    const qsizetype total = files.size();
-    std::atomic<bool> cancel{false};
-    QEventLoop loop;
+namespace {
+
+// What the window's thread shows of a run: the progress window, once the run has lasted.
+struct Shown {
+    QStringList files;
+    QTimer delay;
     QPointer<CBatchProgressDlg> progress;
-    qsizetype done = 0;  // on the GUI thread only
-    const auto showProgress = [&] {
+    qsizetype done = 0;
+
+    void Update() {
         if (progress != nullptr) {
+            const qsizetype total = files.size();
             progress->SetProgress(done, total, done < total ? files[done] : QString());
         }
-    };
-    QTimer delay;
-    delay.setSingleShot(true);
-    QObject::connect(&delay, &QTimer::timeout, &loop, [&] {
-        progress = new CBatchProgressDlg(parent, [&cancel] { cancel = true; });
-        progress->setWindowTitle(QStringLiteral("Bilder umwandeln"));
-        progress->setAttribute(Qt::WA_DeleteOnClose);
-        showProgress();
-        progress->show();
-    });
-    delay.start(progressDelayMs);
+    }
+    void Close() {
+        delay.stop();
+        if (progress != nullptr) {
+            progress->hide();
+            delete progress;
+        }
+    }
+};
 
-    // The results are told on the worker's thread; the window hears of them on its own,
-    // through calls whose hand-over ThreadSanitizer can follow.
-    PostedCalls posted(&loop);
-    const auto run = [&] {
-        report = ConvertFilesInParallel(
-            files, params, destinationOf, jobs,
-            [&](const FolderRunFile&) {
-                posted.Post([&] {
-                    ++done;
-                    showProgress();
-                });
-            },
-            &cancel);
-        posted.Post([&] { loop.quit(); });
-    };
-    std::thread worker;
-    try {
-        worker = std::thread(run);
-    } catch (const std::system_error&) {
-        // No thread to spare: the work is done here, without a progress window.
-        run();
-    }
-    loop.exec();
-    if (worker.joinable()) {
-        worker.join();
-    }
-    delay.stop();
-    if (progress != nullptr) {
-        progress->hide();
-        delete progress;
-    }
+FolderRunReport Finished(FolderRunReport report, const ChosenPictures& chosen) {
     ReturnFreedMemory();
     report.failed.insert(report.failed.begin(), chosen.skipped.begin(), chosen.skipped.end());
     report.skipped = chosen.alreadyShrunk;
     return report;
+}
+
+}  // namespace
+
+ConversionExecutor::StartResult StartChosenPictures(
+    ConversionExecutor& executor, const ChosenPictures& chosen, const ConversionParams& params,
+    std::function<QString(const QString&)> destinationOf, int jobs, QWidget* parent,
+    std::function<void(FolderRunReport)> done, int progressDelayMs) {
+    if (executor.Busy() != ConversionExecutor::Work::None) {
+        return ConversionExecutor::StartResult::Busy;
+    }
+    // Lives on the window's thread until the run's end has been told there; the run reaches
+    // it only through calls posted to that thread, which go before the end.
+    auto shown = std::make_shared<Shown>();
+    shown->files = chosen.files;
+    shown->delay.setSingleShot(true);
+    QObject::connect(&shown->delay, &QTimer::timeout, [view = shown.get(), parent, &executor] {
+        view->progress = new CBatchProgressDlg(parent, [&executor] { executor.Cancel(); });
+        view->progress->setWindowTitle(QStringLiteral("Bilder umwandeln"));
+        view->progress->setAttribute(Qt::WA_DeleteOnClose);
+        view->Update();
+        view->progress->show();
+    });
+    shown->delay.start(progressDelayMs);
+
+    const auto convert = [files = chosen.files, params, destinationOf = std::move(destinationOf),
+                          jobs, view = shown.get()](WindowWorker& worker) {
+        return ConvertFilesInParallel(
+            files, params, destinationOf, jobs,
+            [&worker, view](const FolderRunFile&) {
+                worker.Post([view] {
+                    ++view->done;
+                    view->Update();
+                });
+            },
+            &worker.CancelFlag());
+    };
+    const auto started = executor.Start<FolderRunReport>(
+        ConversionExecutor::Work::Pictures, convert,
+        [shown, chosen, done](std::optional<FolderRunReport> report) {
+            shown->Close();
+            if (!report) {
+                // The worker has told what went wrong; the caller says nothing more.
+                report.emplace();
+                report->cancelled = true;
+            }
+            done(Finished(std::move(*report), chosen));
+        });
+    if (started != ConversionExecutor::StartResult::Started) {
+        shown->Close();
+    }
+    return started;
+}
+
+FolderRunReport RunChosenPictures(const ChosenPictures& chosen, const ConversionParams& params,
+                                  const std::function<QString(const QString&)>& destinationOf,
+                                  int jobs, QWidget* parent, int progressDelayMs) {
+    // The program has no window to go on with meanwhile: it waits here, handling the progress
+    // window's events, until the report is there.
+    QEventLoop loop;
+    Conversion unused{QString()};
+    ConversionExecutor executor(&loop, unused);
+    std::optional<FolderRunReport> report;
+    const auto started = StartChosenPictures(
+        executor, chosen, params, destinationOf, jobs, parent,
+        [&](FolderRunReport made) {
+            report = std::move(made);
+            loop.quit();
+        },
+        progressDelayMs);
+    if (started == ConversionExecutor::StartResult::Started && !report) {
+        loop.exec();
+    }
+    if (!report) {
+        // No thread for the run: the worker has said so.
+        report.emplace();
+        report->cancelled = true;
+    }
+    return std::move(*report);
 }

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "imaging/codecs/PictureDefect.h"
 #include "platform/files/Directory.h"
 
 namespace {
@@ -93,7 +94,7 @@ const QStringList& FolderPatterns() {
 QString SkipReasonText(SkippedFile::Reason reason) {
     switch (reason) {
         case SkippedFile::Reason::NameNotUtf8:
-            return QStringLiteral("the name is not valid UTF-8; rename the file to convert it");
+            return DefectText(PictureDefect::NameNotUtf8);
         case SkippedFile::Reason::NotRegularFile:
             return QStringLiteral("not a regular file");
         case SkippedFile::Reason::Folder:
@@ -106,22 +107,6 @@ QString SkipReasonText(SkippedFile::Reason reason) {
 
 bool SkipIsFailure(SkippedFile::Reason reason) {
     return reason != SkippedFile::Reason::Folder && reason != SkippedFile::Reason::AlreadyShrunk;
-}
-
-QString SkipReasonGerman(SkippedFile::Reason reason) {
-    switch (reason) {
-        case SkippedFile::Reason::NameNotUtf8:
-            return QStringLiteral(
-                "Der Dateiname ist kein gültiges UTF-8; benennen Sie die Datei "
-                "um, damit sie umgewandelt wird.");
-        case SkippedFile::Reason::NotRegularFile:
-            return QStringLiteral("Das ist keine gewöhnliche Datei.");
-        case SkippedFile::Reason::Folder:
-            return QStringLiteral("Das ist ein Ordner, keine Bilddatei.");
-        case SkippedFile::Reason::AlreadyShrunk:
-            return QStringLiteral("bereits verkleinert");
-    }
-    return {};
 }
 
 FolderPictures ListFolderPictures(const QString& folder) {

@@ -22,7 +22,6 @@ struct SkippedFile {
 
 // Why a file was skipped: in English for a terminal, in German for the user.
 QString SkipReasonText(SkippedFile::Reason reason);
-QString SkipReasonGerman(SkippedFile::Reason reason);
 // Whether a skip leaves out a picture the user meant to convert. Results of earlier runs and
 // folders named like pictures are no such loss.
 bool SkipIsFailure(SkippedFile::Reason reason);

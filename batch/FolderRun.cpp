@@ -7,12 +7,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
+#include "FolderRunTexts.h"
 #include "platform/files/FileOps.h"
 #include "workflow/Conversion.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/DecodeBudget.h"
+#include "workflow/WorkPool.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void Record(FolderRunReport& report, FolderRunFile file) {
         // A write failure is the destination's, not the picture's.
         QString reason = FailureReason(file.result);
         if (file.result.failure == ConversionFailure::CannotWrite) {
-            reason.prepend(QStringLiteral("Das Ergebnis lässt sich nicht speichern. "));
+            reason.prepend(FolderRunTexts::CannotSaveResult());
         }
         report.failed.push_back({file.source, reason, file.result.error});
     } else {
@@ -33,9 +34,7 @@ void Record(FolderRunReport& report, FolderRunFile file) {
         if (!source.isEmpty()) {
             file.replaced = source;
             report.replacing.push_back(
-                {file.source,
-                 QStringLiteral("gleicher Ergebnisname wie %1; dessen Ergebnis ist ersetzt")
-                     .arg(ConversionTexts::FileName(source)),
+                {file.source, FolderRunTexts::ReplacedResult(ConversionTexts::FileName(source)),
                  ReplacedText(file)});
         }
         source = file.source;
@@ -104,7 +103,7 @@ FolderRunReport RunFolder(const QString& folder, const FolderPictures& listing,
     FolderRunReport report;
     const QString prefix = FolderPrefix(folder);
     for (const SkippedFile& skipped : listing.skipped) {
-        FileProblem problem{prefix + skipped.shownName, SkipReasonGerman(skipped.reason),
+        FileProblem problem{prefix + skipped.shownName, FolderRunTexts::SkipReason(skipped.reason),
                             SkipReasonText(skipped.reason)};
         (skipped.reason == SkippedFile::Reason::AlreadyShrunk ? report.skipped : report.failed)
             .push_back(std::move(problem));
@@ -207,17 +206,21 @@ void ConvertSideBySide(
             }
         }
     };
-    std::vector<std::thread> workers;
-    const std::size_t threads = std::min<std::size_t>(std::max(how.jobs, 1), groups.size());
-    try {
-        for (std::size_t w = 0; w < threads; ++w) {
-            workers.emplace_back(work);
-        }
-    } catch (const std::system_error&) {
-        // Fewer jobs than asked for; with none at all, this thread does the work.
-        if (workers.empty()) {
+    // The program's pool does the work; with no thread to spare, this one does.
+    WorkPool& pool = WorkPool::Program();
+    const std::size_t wanted = std::min<std::size_t>(std::max(how.jobs, 1), groups.size());
+    const std::size_t helpers = std::min(wanted, pool.Reserve(wanted));
+    std::size_t helping = helpers;  // under `lock`: helpers not yet back from `work`
+    for (std::size_t w = 0; w < helpers; ++w) {
+        pool.Give([&] {
             work();
-        }
+            std::lock_guard guard(lock);
+            --helping;
+            done.notify_all();
+        });
+    }
+    if (helpers == 0) {
+        work();
     }
     for (qsizetype i = 0; i < count; ++i) {
         std::unique_lock guard(lock);
@@ -226,7 +229,7 @@ void ConvertSideBySide(
         guard.unlock();
         finished(i, std::move(result));
     }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    // The helpers use what lives here until they are back.
+    std::unique_lock guard(lock);
+    done.wait(guard, [&] { return helping == 0; });
 }

@@ -6,7 +6,7 @@
 #include "FolderRunTexts.h"
 #include "WindowFolderRun.h"
 #include "platform/emulation/Prompts.h"
-#include "workflow/WindowWorker.h"
+#include "workflow/ConversionExecutor.h"
 
 namespace {
 
@@ -18,17 +18,16 @@ void TellBusy() {
 }  // namespace
 
 CFolderRunController::CFolderRunController(QWidget& window, FolderRunHost& host,
-                                           WindowWorker& worker, Conversion& conversion,
-                                           BackgroundConversion& background, CSimpleMapi& mail)
+                                           ConversionExecutor& executor, Conversion& conversion,
+                                           CSimpleMapi& mail)
     : m_window(window),
       m_host(host),
-      m_worker(worker),
+      m_executor(executor),
       m_conversion(conversion),
-      m_background(background),
       m_mail(mail) {}
 
 void CFolderRunController::Start(BatchMailSettings& settings, const QString& picturePath) {
-    if (m_running || m_host.MailPending() || m_worker.Running()) {
+    if (m_executor.Busy() != ConversionExecutor::Work::None) {
         TellBusy();
         return;
     }
@@ -49,11 +48,11 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
         QDir().mkpath(settings.destinationFolder);
     }
     // A mail may have started while the dialog was open.
-    if (m_host.Closing() || m_host.MailPending() || m_worker.Running()) {
+    if (m_host.Closing() || m_executor.Busy() != ConversionExecutor::Work::None) {
         TellBusy();
         return;
     }
-    WindowFolderRun::Window uses{m_conversion, m_background, m_mail,
+    WindowFolderRun::Window uses{m_conversion, m_executor.Background(), m_mail,
                                  [this] { return m_host.CurrentParams(); },
                                  [this](qsizetype done, qsizetype total, const QString& next) {
                                      if (m_progress != nullptr) {
@@ -61,42 +60,35 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
                                      }
                                  }};
     auto run = std::make_shared<WindowFolderRun>(std::move(uses), settings, picturePath);
-    m_running = true;
-    m_progress = new CBatchProgressDlg(&m_window, [this] { m_worker.Cancel(); });
+    m_progress = new CBatchProgressDlg(&m_window, [this] { m_executor.Cancel(); });
     m_progress->show();
     // Centred over the window it belongs to, where the eye is, as dialogs stand. (Where the
     // window system places windows itself, as Wayland's do, this changes nothing.)
     const QRect frame = m_progress->frameGeometry();
     m_progress->move(m_window.frameGeometry().center() -
                      QPoint(frame.width() / 2, frame.height() / 2));
-    const auto started =
-        m_worker.Start([this, run](WindowWorker& worker) { BatchThreadProc(worker, *run); });
-    if (started != WindowWorker::StartResult::Started) {
+    // However the run ends, the window learns of it and shows its picture again: a run that
+    // threw must not leave the program waiting for it for ever.
+    const auto started = m_executor.Start(
+        ConversionExecutor::Work::FolderRun,
+        [run](WindowWorker& worker) { BatchThreadProc(worker, *run); },
+        [this] {
+            End();
+            m_host.FolderRunEnded();
+        });
+    if (started != ConversionExecutor::StartResult::Started) {
         End();
-        if (started == WindowWorker::StartResult::Busy) {
+        if (started == ConversionExecutor::StartResult::Busy) {
             TellBusy();
         }
     }
 }
 
 void CFolderRunController::BatchThreadProc(WindowWorker& worker, WindowFolderRun& run) {
-    // However the run ends, the window learns of it and shows its picture again: a run that
-    // threw must not leave the program waiting for it for ever.
-    struct Ended {
-        CFolderRunController& controller;
-        WindowWorker& worker;
-        ~Ended() {
-            worker.Post([&controller = controller] {
-                controller.End();
-                controller.m_host.FolderRunEnded();
-            });
-        }
-    } ended{*this, worker};
     run.ConvertFolder(worker);
 }
 
 void CFolderRunController::End() {
-    m_running = false;
     if (m_progress != nullptr) {
         m_progress->hide();
         m_progress->deleteLater();

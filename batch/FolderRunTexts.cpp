@@ -5,6 +5,7 @@
 
 #include "FolderRun.h"
 #include "imaging/ConversionParams.h"
+#include "imaging/codecs/PictureDefect.h"
 #include "workflow/ConversionTexts.h"
 
 namespace {
@@ -33,6 +34,68 @@ QString NameList(const QStringList& paths, int shown) {
 }  // namespace
 
 namespace FolderRunTexts {
+
+QString NoSuchFolder(const QString& shownFolder) {
+    return QStringLiteral("Das Verzeichnis „%1“ gibt es nicht.").arg(shownFolder);
+}
+
+QString FolderUnreadable(const QString& shownFolder, const QString& why) {
+    return QStringLiteral("Das Verzeichnis „%1“ lässt sich nicht lesen.\n%2").arg(shownFolder, why);
+}
+
+QString NoReadPermission() {
+    return QStringLiteral("Sie haben keine Leserechte dafür.");
+}
+
+QString NoPictures(const QString& shownFolder, const QStringList& patterns) {
+    return QStringLiteral("Im Verzeichnis „%1“ gibt es keine Bilder (%2).")
+        .arg(shownFolder, patterns.join(QStringLiteral(", ")));
+}
+
+QString NoSuchDestination(const QString& shownFolder) {
+    return QStringLiteral("Das Zielverzeichnis „%1“ gibt es nicht.").arg(shownFolder);
+}
+
+QString DestinationNotWritable(const QString& shownFolder, const QString& why) {
+    return QStringLiteral("In das Zielverzeichnis „%1“ lässt sich nichts schreiben.\n%2")
+        .arg(shownFolder, why);
+}
+
+QString NothingConverted(const QString& obstacle, bool sendByMail) {
+    return obstacle + QStringLiteral("\nEs wurde nichts umgewandelt") +
+           (sendByMail ? QStringLiteral(" und nichts versendet.") : QStringLiteral("."));
+}
+
+QString ChosenFolderUnreadable() {
+    return QStringLiteral("Das Verzeichnis lässt sich nicht lesen.");
+}
+
+QString SkipReason(SkippedFile::Reason reason) {
+    switch (reason) {
+        case SkippedFile::Reason::NameNotUtf8:
+            return DefectGerman(PictureDefect::NameNotUtf8);
+        case SkippedFile::Reason::NotRegularFile:
+            return QStringLiteral("Das ist keine gewöhnliche Datei.");
+        case SkippedFile::Reason::Folder:
+            return QStringLiteral("Das ist ein Ordner, keine Bilddatei.");
+        case SkippedFile::Reason::AlreadyShrunk:
+            return QStringLiteral("bereits verkleinert");
+    }
+    return {};
+}
+
+QString CannotSaveResult() {
+    return QStringLiteral("Das Ergebnis lässt sich nicht speichern. ");
+}
+
+QString ReplacedResult(const QString& earlierName) {
+    return QStringLiteral("gleicher Ergebnisname wie %1; dessen Ergebnis ist ersetzt")
+        .arg(earlierName);
+}
+
+QString AskConvertFile() {
+    return QStringLiteral("Möchten Sie diese Datei umwandeln?");
+}
 
 QString AllConverted() {
     return QStringLiteral("Alle Dateine sind umgewandelt");

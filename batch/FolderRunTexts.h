@@ -1,12 +1,41 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include "FolderListing.h"
 
 struct ConversionParams;
 struct FolderRunReport;
 
-// What the window tells the user at the end of a folder run.
+// The German texts of the folder runs and of pictures converted side by side: what keeps a
+// run from starting, why a file was left out, the question per file, and what the window tells
+// the user at the end of a run.
 namespace FolderRunTexts {
+
+// What keeps the window's run from starting; each ends without a full stop where a reason
+// follows on a line of its own. `shown...` are folders as the user writes them.
+QString NoSuchFolder(const QString& shownFolder);
+// `why` is the system's reason or NoReadPermission().
+QString FolderUnreadable(const QString& shownFolder, const QString& why);
+QString NoReadPermission();
+QString NoPictures(const QString& shownFolder, const QStringList& patterns);
+QString NoSuchDestination(const QString& shownFolder);
+// `why` is the reason a write would fail.
+QString DestinationNotWritable(const QString& shownFolder, const QString& why);
+// The obstacle, and that nothing was converted (nor sent, with a mail).
+QString NothingConverted(const QString& obstacle, bool sendByMail);
+// A folder among chosen pictures whose listing failed.
+QString ChosenFolderUnreadable();
+
+// Why an entry of a folder was skipped, for the user.
+QString SkipReason(SkippedFile::Reason reason);
+// Put before the reason of a result that could not be written: the destination's fault.
+QString CannotSaveResult();
+// A file whose result replaced the result of the earlier file `earlierName`.
+QString ReplacedResult(const QString& earlierName);
+// Asked before each file when the user wants to be asked.
+QString AskConvertFile();
 
 // A run without a failure and without a mail.
 QString AllConverted();

@@ -29,29 +29,27 @@ namespace {
 QString Obstacle(const QString& source, const FolderPictures& listing, const QString& destination) {
     const QString shownSource = QDir::toNativeSeparators(source);
     if (!QFileInfo(source).isDir()) {
-        return QStringLiteral("Das Verzeichnis „%1“ gibt es nicht.").arg(shownSource);
+        return FolderRunTexts::NoSuchFolder(shownSource);
     }
     if (!listing.error.isEmpty()) {
         const QFileInfo folder(source);
-        return QStringLiteral("Das Verzeichnis „%1“ lässt sich nicht lesen.\n%2")
-            .arg(shownSource, folder.isReadable() && folder.isExecutable()
-                                  ? listing.error
-                                  : QStringLiteral("Sie haben keine Leserechte dafür."));
+        return FolderRunTexts::FolderUnreadable(shownSource,
+                                                folder.isReadable() && folder.isExecutable()
+                                                    ? listing.error
+                                                    : FolderRunTexts::NoReadPermission());
     }
     if (listing.pictures.isEmpty() && listing.skipped.empty()) {
-        return QStringLiteral("Im Verzeichnis „%1“ gibt es keine Bilder (%2).")
-            .arg(shownSource, FolderPatterns().join(QStringLiteral(", ")));
+        return FolderRunTexts::NoPictures(shownSource, FolderPatterns());
     }
     const QString shownDestination = QDir::toNativeSeparators(destination);
     if (!QFileInfo(destination).isDir()) {
-        return QStringLiteral("Das Zielverzeichnis „%1“ gibt es nicht.").arg(shownDestination);
+        return FolderRunTexts::NoSuchDestination(shownDestination);
     }
     if (::access(QFile::encodeName(destination).constData(), W_OK | X_OK) != 0) {
         ConversionResult refused;
         refused.failure = ConversionFailure::CannotWrite;
         refused.systemError = errno;
-        return QStringLiteral("In das Zielverzeichnis „%1“ lässt sich nichts schreiben.\n%2")
-            .arg(shownDestination, FailureReason(refused));
+        return FolderRunTexts::DestinationNotWritable(shownDestination, FailureReason(refused));
     }
     return {};
 }
@@ -65,10 +63,8 @@ void WindowFolderRun::ConvertFolder(WindowWorker& worker) {
         !obstacle.isEmpty()) {
         CurrentPrompts().ShowMessage(
             {QStringLiteral("Plenmar"),
-             obstacle + QStringLiteral("\nEs wurde nichts umgewandelt") +
-                 (m_settings.sendByMail ? QStringLiteral(" und nichts versendet.")
-                                        : QStringLiteral(".")),
-             MessageButtons::Ok, MessageIcon::Warning});
+             FolderRunTexts::NothingConverted(obstacle, m_settings.sendByMail), MessageButtons::Ok,
+             MessageIcon::Warning});
         return;
     }
     // Nothing of the window's own previews slips between a file's preview, its question and
@@ -128,8 +124,7 @@ std::optional<ConversionResult> WindowFolderRun::ConvertFolderFile(WindowWorker&
         if (NothingToShow(preview)) {
             return preview;
         }
-        switch (worker.Ask({QStringLiteral("Plenmar"),
-                            QStringLiteral("Möchten Sie diese Datei umwandeln?"),
+        switch (worker.Ask({QStringLiteral("Plenmar"), FolderRunTexts::AskConvertFile(),
                             MessageButtons::YesNoCancel, MessageIcon::Question})) {
             case Answer::Yes:
                 break;

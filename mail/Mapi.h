@@ -2,7 +2,7 @@
 
 // Simple MAPI as published: the structures, flags, result codes and entry-point types that a
 // mail client and a mail provider agree on. Texts are UTF-8 here. Declarations only, so the
-// provider in platform/ shares them without depending on the client.
+// provider (`MailProvider`) shares them without depending on the client.
 
 #include <cstdint>
 

@@ -8,8 +8,8 @@
 #include "platform/emulation/Prompts.h"
 #include "platform/files/FileOps.h"
 #include "platform/files/PrivateFolder.h"
+#include "workflow/ConversionExecutor.h"
 #include "workflow/ConversionTexts.h"
-#include "workflow/WindowWorker.h"
 
 namespace {
 
@@ -46,12 +46,12 @@ void TellNotConverted(const QString& reason) {
 
 }  // namespace
 
-CSendPicture::CSendPicture(PictureMailHost& host, CSimpleMapi& mail, WindowWorker& worker,
+CSendPicture::CSendPicture(PictureMailHost& host, CSimpleMapi& mail, ConversionExecutor& executor,
                            const BatchMailSettings& settings)
-    : m_host(host), m_mail(mail), m_worker(worker), m_settings(settings) {}
+    : m_host(host), m_mail(mail), m_executor(executor), m_settings(settings) {}
 
 void CSendPicture::Send(const QString& picturePath) {
-    if (m_pending || m_worker.Running()) {
+    if (m_executor.Busy() != ConversionExecutor::Work::None) {
         m_host.TellBusy();
         return;
     }
@@ -60,10 +60,10 @@ void CSendPicture::Send(const QString& picturePath) {
         TellNotConverted(QStringLiteral("Im Ordner für Arbeitsdateien lässt sich nichts anlegen."));
         return;
     }
-    m_pending = true;
+    m_executor.Claim(ConversionExecutor::Work::Mail);
     m_host.ConvertForMail(
         picturePath, picture.path, [this, picture](const ConversionResult& result) {
-            m_pending = false;
+            m_executor.Release();
             if (result.target.isEmpty()) {
                 picture.Remove();
                 TellNotConverted(FailureReason(result));
@@ -84,10 +84,10 @@ void CSendPicture::Send(const QString& picturePath) {
             };
             if (m_host.Closing()) {
                 picture.Remove();
-            } else if (const auto started = m_worker.Start(send);
-                       started != WindowWorker::StartResult::Started) {
+            } else if (const auto started = m_executor.Start(ConversionExecutor::Work::Mail, send);
+                       started != ConversionExecutor::StartResult::Started) {
                 picture.Remove();
-                if (started == WindowWorker::StartResult::Busy) {
+                if (started == ConversionExecutor::StartResult::Busy) {
                     m_host.TellBusy();
                 }
             }

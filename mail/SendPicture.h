@@ -7,7 +7,7 @@
 #include "workflow/MainSettings.h"
 
 class CSimpleMapi;
-class WindowWorker;
+class ConversionExecutor;
 
 // What sending the open picture needs of the window that owns the command.
 class PictureMailHost {
@@ -26,22 +26,20 @@ protected:
 };
 
 // "Bild versenden": converts the open picture into "<name>.jpg" in a new private folder (see
-// NewPrivateFolder) and hands it to the mail program from the window's worker, so the window
-// stays usable while the mail program is open. The subject and text are the window's mail
+// NewPrivateFolder) and hands it to the mail program on the window's executor, so the window
+// stays usable while the mail program is open. From the conversion to the mail program's end
+// the executor counts the window busy with a mail. The subject and text are the window's mail
 // settings as they are when the conversion has finished.
 class CSendPicture {
 public:
-    CSendPicture(PictureMailHost& host, CSimpleMapi& mail, WindowWorker& worker,
+    CSendPicture(PictureMailHost& host, CSimpleMapi& mail, ConversionExecutor& executor,
                  const BatchMailSettings& settings);
 
     void Send(const QString& picturePath);
-    // A send waits for its conversion.
-    bool Pending() const { return m_pending; }
 
 private:
     PictureMailHost& m_host;
     CSimpleMapi& m_mail;
-    WindowWorker& m_worker;
+    ConversionExecutor& m_executor;
     const BatchMailSettings& m_settings;
-    bool m_pending = false;
 };

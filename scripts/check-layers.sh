@@ -1,7 +1,8 @@
 #!/bin/bash
 # Fails when a source file includes a header from a layer above its own, or when a file of
 # a widget-free layer includes a Qt Widgets header. The layers, lowest first:
-#   platform     our layer over the system (platform/; its widget helpers may use widgets)
+#   platform     our layer over the system (platform/: processes, files, emulation and widgets;
+#                only its widgets folder may use widgets)
 #   codecs       the picture decoders (imaging/codecs/)
 #   imaging      the picture in memory, scaling, the JPEG writer, loading
 #   workflow     the conversion, its settings and worker (no windows)
@@ -18,7 +19,8 @@ cd "${1:-$(dirname "$0")/..}"
 declare -A rank=([platform]=0 [platformwidgets]=0 [codecs]=1 [imaging]=2 [workflow]=3 [mailclient]=4
                  [engine]=5 [window]=6 [app]=7)
 # Libraries and their layer; the folder's lowest layer comes first.
-libraries="platform:platform platform_widgets:platformwidgets codecs:codecs imaging:imaging workflow:workflow
+libraries="platform_processes:platform platform_files:platform platform_emulation:platform
+  platform_widgets:platformwidgets codecs:codecs imaging:imaging workflow:workflow
   mainwindow:window mail:mailclient mail_command:engine mail_setup:window batch:engine
   batch_dialogs:window ui:window folderpane:window app_shell:app convert_command:app"
 widget_free="platform codecs imaging workflow mailclient engine"
@@ -35,7 +37,8 @@ for entry in $libraries; do
         for s in $sources; do
             layer_of[$dir/$s]=$layer
             layer_of[$dir/${s%.cpp}.h]=$layer
-            [ -n "${folder_layer[$dir]:-}" ] || folder_layer[$dir]=$layer
+            sub=$(dirname "$dir/$s")
+            [ -n "${folder_layer[$sub]:-}" ] || folder_layer[$sub]=$layer
         done
     done
 done

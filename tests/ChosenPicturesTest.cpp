@@ -272,6 +272,9 @@ TEST_F(Chosen, DroppedPicturesOpenAFolderRunsOrAreShrunk) {
     window->Params().TargetSize = 100;
     window->PublishParams();
     Drop(*window, {photo, other, broken});
+    // The drop is taken at once; the pictures are shrunk on the window's executor.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->Executor().Busy() == ConversionExecutor::Work::None; }, 30000));
     EXPECT_EQ(QDir(pictures.Path()).entryList({"*.jpg"}, QDir::Files),
               QStringList({"Eins 100x75.jpg", "Eins.jpg", "Zwei Drei 75x100.jpg"}))
         << "beside each, with the window's settings";

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -100,7 +101,11 @@ TEST_F(Reasons, ShrinkMailAndDropsNameWhatIsWrongWithEachFile) {
     CMainDlg window;
     window.show();
     window.WaitForConversions();
-    const auto drop = [&] { Drop(window, files); };
+    const auto drop = [&] {
+        Drop(window, files);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return window.Executor().Busy() == ConversionExecutor::Work::None; }, 30000));
+    };
     // A mail's pictures go into a folder of root's own, which "nobody" cannot enter.
     const bool root = ::geteuid() == 0;
     const struct {

@@ -43,19 +43,24 @@ void TakeFileDrop(QDropEvent& event, QObject& context,
         &context, [files, take = std::move(take)] { take(files); }, Qt::QueuedConnection);
 }
 
-void ShrinkDroppedPictures(const QStringList& files, const ConversionParams& params,
-                           QWidget* parent) {
+void ShrinkDroppedPictures(ConversionExecutor& executor, const QStringList& files,
+                           const ConversionParams& params, QWidget* parent) {
     ConversionParams shrinking = params;
     shrinking.NeverEnlarge = 1;
-    const FolderRunReport report = RunChosenPictures(
-        ExpandChosen(files), shrinking, FolderOf, std::max(QThread::idealThreadCount(), 1), parent);
-    if (report.cancelled) {
-        return;
-    }
-    const QString summary = FolderRunTexts::ChosenSummary(report, shrinking, false);
-    if (FolderRunTexts::HasProblems(report)) {
-        Warn(summary + QStringLiteral("\n\n") + FolderRunTexts::EndReport(report, false));
-    } else {
-        CurrentPrompts().Notify(FolderRunTexts::ChosenHeading(false), summary);
+    const auto started = StartChosenPictures(
+        executor, ExpandChosen(files), shrinking, FolderOf,
+        std::max(QThread::idealThreadCount(), 1), parent, [shrinking](FolderRunReport report) {
+            if (report.cancelled) {
+                return;
+            }
+            const QString summary = FolderRunTexts::ChosenSummary(report, shrinking, false);
+            if (FolderRunTexts::HasProblems(report)) {
+                Warn(summary + QStringLiteral("\n\n") + FolderRunTexts::EndReport(report, false));
+            } else {
+                CurrentPrompts().Notify(FolderRunTexts::ChosenHeading(false), summary);
+            }
+        });
+    if (started == ConversionExecutor::StartResult::Busy) {
+        Warn(FolderRunTexts::Busy());
     }
 }

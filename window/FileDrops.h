@@ -8,6 +8,7 @@ class QDropEvent;
 class QMimeData;
 class QObject;
 class QWidget;
+class ConversionExecutor;
 struct ConversionParams;
 
 // Files dropped from a file manager on the main window or its panel.
@@ -21,7 +22,8 @@ void AcceptFileDrag(QDragEnterEvent& event);
 void TakeFileDrop(QDropEvent& event, QObject& context,
                   std::function<void(const QStringList&)> take);
 // Several pictures or folders dropped: small copies beside each, with `params`, as a file
-// manager's "Mit Plenmar verkleinern" makes them (never enlarged). The end is told in a
-// notification; what failed, in one message instead.
-void ShrinkDroppedPictures(const QStringList& files, const ConversionParams& params,
-                           QWidget* parent);
+// manager's "Mit Plenmar verkleinern" makes them (never enlarged), as a long task of the
+// window's `executor`: it returns at once. The end is told in a notification; what failed, in
+// one message instead. While the executor is busy with other long work, that is told.
+void ShrinkDroppedPictures(ConversionExecutor& executor, const QStringList& files,
+                           const ConversionParams& params, QWidget* parent);

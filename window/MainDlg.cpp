@@ -17,7 +17,6 @@
 #include "mail/MailSetupDlg.h"
 #include "platform/files/FileOps.h"
 #include "platform/files/TempFolder.h"
-#include "platform/processes/PostedCalls.h"
 #include "platform/widgets/DialogTemplate.h"
 #include "workflow/ConversionTexts.h"
 #include "workflow/WindowTexts.h"
@@ -49,7 +48,6 @@ CMainDlg::CMainDlg(QWidget* parent, const char* mailLibrary)
     : QDialog(parent),
       m_previewPath(PreviewPathIn(PrivateTempFolder())),
       m_hIcon(QStringLiteral(":/ICON/128.png")),
-      m_posted(new PostedCalls(this)),
       m_conversion(m_previewPath, this, ScreenSize()),
       m_mail(mailLibrary) {
     if (const auto dialogTemplate = LoadDialogTemplate(kTemplate)) {
@@ -75,9 +73,7 @@ CMainDlg::~CMainDlg() {
     // The panel's controls write into this window: they go before anything of it does.
     delete m_panel;
     m_panel = nullptr;
-    m_worker.Cancel();
-    m_worker.Wait();
-    m_background.Stop();
+    m_executor.Stop();
 }
 
 void CMainDlg::setVisible(bool visible) {
@@ -137,12 +133,10 @@ bool CMainDlg::DestroyWindow() {
     // A task waiting for an answer is answered with Cancel; named files still queued are
     // written, and their failures told, before the window goes. Nothing may write the preview
     // file after it is gone.
-    m_worker.Cancel();
-    m_worker.Wait();
-    m_background.Stop();
+    m_executor.Stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    m_posted->RunAll();
-    m_worker.RunPosted();
+    m_executor.RunPosted();
+    m_executor.Worker().RunPosted();
     StoreSettings();
     if (m_panel != nullptr) {
         m_panel->Widget().hide();
@@ -178,18 +172,12 @@ void CMainDlg::keyPressEvent(QKeyEvent* event) {
 
 void CMainDlg::Recompute(const QString& picturePath, const QString& outputFolder,
                          const QString& outputName, Completion done) {
-    BackgroundConversion::Completion reply;
-    if (done) {
-        reply = [this, done = std::move(done)](const ConversionResult& result) {
-            m_posted->Post([done, result] { done(result); });
-        };
-    }
-    m_background.Recompute({.params = m_params,
-                            .picture = picturePath,
-                            .outputFolder = outputFolder,
-                            .outputName = outputName,
-                            .currentPicture = m_picturePath},
-                           std::move(reply));
+    m_executor.Recompute({.params = m_params,
+                          .picture = picturePath,
+                          .outputFolder = outputFolder,
+                          .outputName = outputName,
+                          .currentPicture = m_picturePath},
+                         std::move(done));
 }
 
 void CMainDlg::OnParamChange(int value, int kind) {
@@ -210,7 +198,7 @@ void CMainDlg::OnParamChange(int value, int kind) {
             break;
         case kColoursChanged:
         case kPreviewRedrawn:
-            m_background.QuickPreview(m_params);
+            m_executor.QuickPreview(m_params);
             break;
         default:
             break;
@@ -233,13 +221,13 @@ ConversionParams CMainDlg::CurrentParams() const {
 }
 
 void CMainDlg::WaitForConversions() {
-    m_background.WaitIdle();
+    m_executor.WaitIdle();
     QCoreApplication::sendPostedEvents(this);
-    m_posted->RunAll();
+    m_executor.RunPosted();
 }
 
 void CMainDlg::OnOpen() {
-    if (m_folderRun.Running()) {
+    if (FolderRunning()) {
         TellBusy();
         return;
     }
@@ -282,7 +270,7 @@ void CMainDlg::OpenPicture(const QString& path, bool tellFailure) {
 }
 
 void CMainDlg::OnSaveAs() {
-    if (m_folderRun.Running()) {
+    if (FolderRunning()) {
         TellBusy();
         return;
     }
@@ -398,7 +386,7 @@ void CMainDlg::OnDropFiles(const QStringList& files) {
     }
     // Several: small copies beside each, as a file manager's "Mit Plenmar verkleinern" makes
     // them, but with the settings in the panel now.
-    ShrinkDroppedPictures(files, CurrentParams(), this);
+    ShrinkDroppedPictures(m_executor, files, CurrentParams(), this);
 }
 
 void CMainDlg::OnMailSetup() {
@@ -455,18 +443,18 @@ void CMainDlg::OnVScroll(int code, int position, QScrollBar* bar) {
 }
 
 void CMainDlg::InvalidatePreview() {
-    m_posted->Post([this] { m_preview.UpdateScrollBars(); });
+    m_executor.Post([this] { m_preview.UpdateScrollBars(); });
 }
 
 void CMainDlg::Converted(const ConversionRequest& request, const ConversionResult& result) {
     const QString title = WindowTexts::Title(request, result);
-    m_posted->Post([this, title] { setWindowTitle(title); });
+    m_executor.Post([this, title] { setWindowTitle(title); });
     // The information box exists only once the control panel does.
     if (!m_panelShown) {
         return;
     }
     const QString information = WindowTexts::Information(request, result);
-    m_posted->Post([this, information] {
+    m_executor.Post([this, information] {
         if (m_panel != nullptr) {
             m_panel->SetInfoText(information);
         }
@@ -474,7 +462,7 @@ void CMainDlg::Converted(const ConversionRequest& request, const ConversionResul
 }
 
 void CMainDlg::PreviewNotWritten(const ConversionResult& result) {
-    m_posted->Post([this, result] {
+    m_executor.Post([this, result] {
         // Every change would tell it again; once is enough to know what is wrong.
         if (m_previewFailureTold) {
             return;

@@ -16,15 +16,13 @@
 #include "batch/FolderRunController.h"
 #include "mail/SendPicture.h"
 #include "mail/SimpleMapi.h"
-#include "workflow/BackgroundConversion.h"
 #include "workflow/ControlPanel.h"
 #include "workflow/Conversion.h"
+#include "workflow/ConversionExecutor.h"
 #include "workflow/ConversionView.h"
 #include "workflow/MainSettings.h"
 #include "workflow/SettingsStore.h"
-#include "workflow/WindowWorker.h"
 
-class PostedCalls;
 class QScrollBar;
 
 // The main window: shows the converted picture at its real pixel size, scrolled when it is
@@ -84,7 +82,7 @@ public:
     // source folder into the destination on the window's worker, showing each picture and
     // how far the run is. Open, save as, mail and a second run wait until it has ended.
     void OnConvertFolder();
-    bool FolderRunning() const { return m_folderRun.Running(); }
+    bool FolderRunning() { return m_executor.Doing(ConversionExecutor::Work::FolderRun); }
     // The progress window of the run under way, or null.
     CBatchProgressDlg* FolderProgress() const { return m_folderRun.Progress(); }
 
@@ -107,9 +105,11 @@ public:
     const Conversion& Converter() const { return m_conversion; }
     const SettingsStore& Settings() const { return m_settings; }
     // Long tasks of the window (a folder run) and the conversions they share.
-    WindowWorker& Worker() { return m_worker; }
+    WindowWorker& Worker() { return m_executor.Worker(); }
     Conversion& Converter() { return m_conversion; }
-    BackgroundConversion& Background() { return m_background; }
+    BackgroundConversion& Background() { return m_executor.Background(); }
+    // Where the window's work runs, and whether it is busy.
+    ConversionExecutor& Executor() { return m_executor; }
     // The one mail client of the window; see CSimpleMapi for sending from the worker.
     CSimpleMapi& MailClient() { return m_mail; }
     const BatchMailSettings& BatchMail() const { return m_batchMail; }
@@ -151,7 +151,6 @@ private:
     WindowPlacement Placement() const;
 
     // What the folder run and the send-picture command ask of the window.
-    bool MailPending() const override { return m_sendPicture.Pending(); }
     bool Closing() const override { return m_destroyed; }
     void FolderRunEnded() override;
     void ConvertForMail(const QString& picturePath, const QString& target,
@@ -174,10 +173,8 @@ private:
     bool m_destroyed = false;
     mutable std::mutex m_paramsLock;
     ConversionParams m_publishedParams;  // m_params as other threads may see it
-    // What the conversions and their completions tell the window, from their threads.
-    PostedCalls* const m_posted;
     Conversion m_conversion;
-    BackgroundConversion m_background{m_conversion};
+    ConversionExecutor m_executor{this, m_conversion};
     PreviewPane m_preview{m_conversion, m_params};
     CSimpleMapi m_mail;
     bool m_previewFailureTold = false;
@@ -190,7 +187,6 @@ private:
     int m_keptCompanion = 480;
     std::deque<QStringList> m_heldCommandLines;
     QTimer m_heldCommandTimer;
-    WindowWorker m_worker{this};
-    CFolderRunController m_folderRun{*this, *this, m_worker, m_conversion, m_background, m_mail};
-    CSendPicture m_sendPicture{*this, m_mail, m_worker, m_batchMail};
+    CFolderRunController m_folderRun{*this, *this, m_executor, m_conversion, m_mail};
+    CSendPicture m_sendPicture{*this, m_mail, m_executor, m_batchMail};
 };

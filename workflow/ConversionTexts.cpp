@@ -108,6 +108,14 @@ QString CannotEncode() {
     return QStringLiteral("Das Bild lässt sich nicht als JPEG speichern.");
 }
 
+QString TaskFailed(const QString& reason) {
+    return QStringLiteral("Der Vorgang ist gescheitert: %1").arg(reason);
+}
+
+QString NotEnoughMemory() {
+    return QStringLiteral("Es ist nicht genug Arbeitsspeicher frei.");
+}
+
 QString Unexpected(const QString& what) {
     return QStringLiteral("Unerwarteter Fehler: %1").arg(what);
 }

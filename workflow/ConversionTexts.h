@@ -32,4 +32,9 @@ QString CannotEncode();
 // Something the run did not expect, with its own words.
 QString Unexpected(const QString& what);
 
+// A long task of the window (a folder run, a mail) that failed on its way, and why.
+QString TaskFailed(const QString& reason);
+// Why, when the memory ran out.
+QString NotEnoughMemory();
+
 }  // namespace ConversionTexts

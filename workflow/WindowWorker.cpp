@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 
+#include "ConversionTexts.h"
 #include "platform/processes/PostedCalls.h"
 #include "platform/processes/ThreadPriority.h"
 
@@ -32,14 +33,6 @@ WindowWorker::~WindowWorker() {
     Wait();
 }
 
-namespace {
-
-QString Failed(const QString& reason) {
-    return QStringLiteral("Der Vorgang ist gescheitert: %1").arg(reason);
-}
-
-}  // namespace
-
 WindowWorker::StartResult WindowWorker::Start(Task task) {
     if (m_running) {
         return StartResult::Busy;
@@ -55,22 +48,24 @@ WindowWorker::StartResult WindowWorker::Start(Task task) {
             } catch (const std::bad_alloc&) {
                 CurrentPrompts().ShowMessage(
                     {QStringLiteral("Plenmar"),
-                     Failed(QStringLiteral("Es ist nicht genug Arbeitsspeicher frei.")),
+                     ConversionTexts::TaskFailed(ConversionTexts::NotEnoughMemory()),
                      MessageButtons::Ok, MessageIcon::Warning});
             } catch (const std::exception& error) {
                 // A task ends its own work properly on every failure it expects; this one it
                 // did not, and the program goes on without it.
-                CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
-                                              Failed(QString::fromLocal8Bit(error.what())),
-                                              MessageButtons::Ok, MessageIcon::Warning});
+                CurrentPrompts().ShowMessage(
+                    {QStringLiteral("Plenmar"),
+                     ConversionTexts::TaskFailed(QString::fromLocal8Bit(error.what())),
+                     MessageButtons::Ok, MessageIcon::Warning});
             }
             m_running = false;
         });
     } catch (const std::system_error& error) {
         m_running = false;
-        CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"),
-                                      Failed(QString::fromLocal8Bit(error.what())),
-                                      MessageButtons::Ok, MessageIcon::Warning});
+        CurrentPrompts().ShowMessage(
+            {QStringLiteral("Plenmar"),
+             ConversionTexts::TaskFailed(QString::fromLocal8Bit(error.what())), MessageButtons::Ok,
+             MessageIcon::Warning});
         return StartResult::Failed;
     }
     return StartResult::Started;

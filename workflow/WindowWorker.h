@@ -38,6 +38,7 @@ public:
 
     // For the task: whether it was asked to end.
     bool Cancelled() const { return m_cancelled; }
+    const std::atomic<bool>& CancelFlag() const { return m_cancelled; }
     // For the task: shows `message` on the window's thread and waits for the answer;
     // Cancel once cancelled, without showing anything.
     Answer Ask(const Message& message);

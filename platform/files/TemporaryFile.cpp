@@ -6,8 +6,8 @@
 #include <QRandomGenerator>
 #include <cerrno>
 
-#include "EndingSignals.h"
 #include "FileOps.h"
+#include "platform/processes/EndingSignals.h"
 
 namespace {
 

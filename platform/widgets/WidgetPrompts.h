@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "Prompts.h"
+#include "platform/emulation/Prompts.h"
 
 // The real dialogs: message boxes and file dialogs, always shown on the GUI thread; a worker
 // thread that asks waits for the answer. Notices (an OK button only) never wait and never

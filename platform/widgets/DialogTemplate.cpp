@@ -17,7 +17,7 @@
 #include <QSlider>
 
 #include "FramedTextEdit.h"
-#include "MulDiv.h"
+#include "platform/emulation/MulDiv.h"
 
 namespace {
 
