@@ -10,8 +10,8 @@
 
 namespace {
 
-void TellBusy() {
-    CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"), FolderRunTexts::Busy(),
+void TellBusy(ConversionExecutor& executor) {
+    CurrentPrompts().ShowMessage({QStringLiteral("Plenmar"), FolderRunTexts::Busy(executor.Busy()),
                                   MessageButtons::Ok, MessageIcon::Warning});
 }
 
@@ -28,7 +28,7 @@ CFolderRunController::CFolderRunController(QWidget& window, FolderRunHost& host,
 
 void CFolderRunController::Start(BatchMailSettings& settings, const QString& picturePath) {
     if (m_executor.Busy() != ConversionExecutor::Work::None) {
-        TellBusy();
+        TellBusy(m_executor);
         return;
     }
     CConvertDirDlg dialog(&m_window);
@@ -49,7 +49,7 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
     }
     // A mail may have started while the dialog was open.
     if (m_host.Closing() || m_executor.Busy() != ConversionExecutor::Work::None) {
-        TellBusy();
+        TellBusy(m_executor);
         return;
     }
     WindowFolderRun::Window uses{m_conversion, m_executor.Background(), m_mail,
@@ -79,7 +79,7 @@ void CFolderRunController::Start(BatchMailSettings& settings, const QString& pic
     if (started != ConversionExecutor::StartResult::Started) {
         End();
         if (started == ConversionExecutor::StartResult::Busy) {
-            TellBusy();
+            TellBusy(m_executor);
         }
     }
 }

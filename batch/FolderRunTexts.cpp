@@ -148,7 +148,12 @@ bool HasProblems(const FolderRunReport& report) {
     return !report.failed.empty() || !report.warned.empty() || !report.replacing.empty();
 }
 
-QString Busy() {
+QString Busy(ConversionExecutor::Work underWay) {
+    // Dropped pictures are neither a folder nor a mail: naming those would send the user
+    // looking for work that is not there.
+    if (underWay == ConversionExecutor::Work::Pictures) {
+        return QStringLiteral("Bitte warten Sie, bis die Bilder verkleinert sind.");
+    }
     return QStringLiteral(
         "Bitte warten Sie, bis das Umwandeln des Verzeichnisses oder das Versenden per Mail "
         "beendet ist.");

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "FolderListing.h"
+#include "workflow/ConversionExecutor.h"
 
 struct ConversionParams;
 struct FolderRunReport;
@@ -47,7 +48,8 @@ QString EndReport(const FolderRunReport& report, bool mailFollows, int shown = 1
 // Whether a run has more to tell than "Alle Dateine sind umgewandelt" or the mail alone.
 bool HasProblems(const FolderRunReport& report);
 // A command that has to wait for the window's folder run or mail to finish.
-QString Busy();
+// Why long work cannot start now: the work `underWay` must end first.
+QString Busy(ConversionExecutor::Work underWay);
 
 // The heading of the notice at the end of pictures shrunk for a file manager or a drop, or
 // handed to the mail program.

@@ -226,3 +226,35 @@ TEST(DropTest, ADropOfSeveralPicturesReturnsBeforeTheyAreShrunk) {
         << prompts.Notifications()[0].toStdString();
     window.close();
 }
+
+TEST(DropTest, ADropWhileTheWindowIsBusyNamesWhatItWaitsFor) {
+    const QString folderOrMail = QStringLiteral(
+        "Bitte warten Sie, bis das Umwandeln des Verzeichnisses oder das Versenden per Mail "
+        "beendet ist.");
+    const struct {
+        Work underWay;
+        QString expected;
+    } cases[] = {
+        {Work::FolderRun, folderOrMail},
+        {Work::Mail, folderOrMail},
+        {Work::Pictures, QStringLiteral("Bitte warten Sie, bis die Bilder verkleinert sind.")},
+    };
+    for (const auto& c : cases) {
+        RecordingPrompts prompts;
+        TestFolder pictures;
+        const QStringList files{pictures.File("eins.jpg"), pictures.File("zwei.jpg")};
+        for (const QString& file : files) {
+            WriteAll(file, Encode(QuarterPattern(400, 300), "jpeg"));
+        }
+        CMainDlg window;
+        window.WaitForConversions();
+        window.Executor().Claim(c.underWay);
+        window.OnDropFiles(files);
+        const auto messages = prompts.Messages();
+        ASSERT_EQ(messages.size(), 1u) << static_cast<int>(c.underWay);
+        EXPECT_EQ(messages[0].text, c.expected) << static_cast<int>(c.underWay);
+        window.Executor().Release();
+        EXPECT_EQ(QDir(pictures.Path()).entryList(QDir::Files).size(), 2)
+            << "a refused drop converted something";
+    }
+}

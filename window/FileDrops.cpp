@@ -61,6 +61,6 @@ void ShrinkDroppedPictures(ConversionExecutor& executor, const QStringList& file
             }
         });
     if (started == ConversionExecutor::StartResult::Busy) {
-        Warn(FolderRunTexts::Busy());
+        Warn(FolderRunTexts::Busy(executor.Busy()));
     }
 }

@@ -409,7 +409,7 @@ void CMainDlg::ConvertForMail(const QString& picturePath, const QString& target,
 }
 
 void CMainDlg::TellBusy() {
-    Warn(FolderRunTexts::Busy());
+    Warn(FolderRunTexts::Busy(m_executor.Busy()));
 }
 
 void CMainDlg::OnConvertFolder() {
