@@ -517,8 +517,8 @@ TEST_F(FolderWindow, RefusesOtherCommandsDuringARunButTakesNewSizesForLaterFiles
         window->OnSaveAs();
         window->OnSendByMail();
         window->OnConvertFolder();
-        window->OnParamChange(200, 0);
-        window->OnParamChange(window->Params().Quality, 1);  // the panel's countdown
+        window->OnParamChange(200, kSizeChanged);
+        window->OnParamChange(window->Params().Quality, kQualityChanged);  // the panel's countdown
         return Answer::Yes;
     });
     prompts.AnswerNext(Answer::Yes);
@@ -625,9 +625,9 @@ TEST_F(FolderWindow, ARunGoesOnWhileTheParametersChange) {
     window->OnConvertFolder();
     for (int step = 0; window->FolderRunning(); ++step) {
         window->Params().Brightness = step % 40 - 20;
-        window->OnParamChange(step % 2 ? 368 : 100, step % 3 == 0 ? 2 : 0);
+        window->OnParamChange(step % 2 ? 368 : 100, step % 3 == 0 ? kColoursChanged : kSizeChanged);
         if (step % 50 == 0) {
-            window->OnParamChange(window->Params().Quality, 1);
+            window->OnParamChange(window->Params().Quality, kQualityChanged);
         }
         QCoreApplication::processEvents();
     }

@@ -83,7 +83,7 @@ TEST_F(HiDpi, ThePreviewShowsOnePicturePixelPerDevicePixel) {
 TEST_F(HiDpi, ThePreviewScrollsInDevicePixels) {
     auto window = Start();
     window->resize(600 + 36, 400 + 36);
-    window->OnParamChange(1000, 0);  // a box of 1000 by 750 picture pixels
+    window->OnParamChange(1000, kSizeChanged);  // a box of 1000 by 750 picture pixels
     window->WaitForConversions();
     auto* across = qobject_cast<QScrollBar*>(ControlById(*window, 1002));
     auto* down = qobject_cast<QScrollBar*>(ControlById(*window, 1003));

@@ -116,8 +116,8 @@ TEST_F(MainWindow, WithoutTempThePreviewStaysInAFolderOnlyTheUserCanEnter) {
             qputenv("TMPDIR", QFile::encodeName(temp.Path()));
         }
         auto window = Start();
-        window->OnParamChange(300, 0);
-        window->OnParamChange(70, 1);
+        window->OnParamChange(300, kSizeChanged);
+        window->OnParamChange(70, kQualityChanged);
         window->WaitForConversions();
         qunsetenv("TMPDIR");
         const QFileInfo preview(own + "/Temppic.jpg");
@@ -165,7 +165,7 @@ TEST_F(MainWindow, PaintsThePreviewAtItsPixelSizeCentredOnGrey) {
 
 TEST_F(MainWindow, ScrollsALargeBoxAndIgnoresForeignHorizontalMessages) {
     auto window = Start();
-    window->OnParamChange(1000, 0);
+    window->OnParamChange(1000, kSizeChanged);
     SizePreview(*window, {600, 400});
     QScrollBar* horizontal = Bar(*window, 1002);
     QScrollBar* vertical = Bar(*window, 1003);
@@ -419,7 +419,11 @@ TEST_F(MainWindow, ParameterChangesRedrawAtOnceAndOnlyAFullRunWrites) {
     window->Params().Brightness = 50;
     const struct {
         int value, kind, targetSize;
-    } changes[] = {{0, 2, 368}, {0, 3, 368}, {2, 0, 5}, {4000, 0, 3000}, {50, 9, 3000}};
+    } changes[] = {{0, kColoursChanged, 368},
+                   {0, kPreviewRedrawn, 368},
+                   {2, kSizeChanged, 5},
+                   {4000, kSizeChanged, 3000},
+                   {50, 9, 3000}};  // a kind the panel never sends changes nothing
     for (const auto& c : changes) {
         window->OnParamChange(c.value, c.kind);
         window->WaitForConversions();
@@ -430,7 +434,7 @@ TEST_F(MainWindow, ParameterChangesRedrawAtOnceAndOnlyAFullRunWrites) {
     EXPECT_EQ(window->Params().CompanionSize, 2250);
     EXPECT_EQ(window->CurrentParams().TargetSize, 368) << "other threads wait for it to settle";
 
-    window->OnParamChange(35, 1);
+    window->OnParamChange(35, kQualityChanged);
     window->WaitForConversions();
     EXPECT_EQ(window->CurrentParams().TargetSize, 3000);
     EXPECT_EQ(window->Converter().Preview()->pictureWidth, 3000);
@@ -496,7 +500,7 @@ TEST_F(MainWindowWithBoxes, ClosingAnswersAWorkersQuestionWithCancelAndWaitsForI
             {"Plenmar", "Möchten Sie diese Datei umwandeln?", MessageButtons::YesNoCancel}));
     });
     for (int size = 100; sizesSeen < 50; size = size % 3000 + 1) {
-        window->OnParamChange(size, 0);  // the worker reads while the window writes
+        window->OnParamChange(size, kSizeChanged);  // the worker reads while the window writes
     }
     // The question opens in a loop of its own; a timer acts inside it as the person would.
     bool sawQuestion = false;
