@@ -52,14 +52,6 @@ QByteArray JpegWithStrayByte() {
     return jpeg;
 }
 
-// A file type box of HEIF's brand "heic" and nothing more.
-QByteArray HeicSignature() {
-    return QByteArray(
-        "\0\0\0\x18"
-        "ftypheic\0\0\0\0mif1heic",
-        24);
-}
-
 }  // namespace
 
 TEST(DecoderChoice, EachSignatureChoosesItsDecoder) {

@@ -14,6 +14,7 @@
 
 #include "app/program/ChosenCommand.h"
 #include "mail/SimpleMapi.h"
+#include "support/CraftedFiles.h"
 #include "support/Drops.h"
 #include "support/MailStandInTest.h"
 #include "support/TestFiles.h"
@@ -46,12 +47,6 @@ public:
 private:
     int m_before;
 };
-
-// The first bytes of a HEIC file: enough to be taken for one.
-const QByteArray kHeicStart(
-    "\0\0\0\x18"
-    "ftypheic\0\0\0\0mif1heic",
-    24);
 
 }  // namespace
 
@@ -154,7 +149,7 @@ TEST_F(Reasons, AHeicWhileTheHeifLibraryCannotBeLoadedSaysSo) {
         return;
     }
     const QString heic = pictures.File("Handy.heic");
-    WriteAll(heic, kHeicStart + QByteArray(200, '\0'));
+    WriteAll(heic, HeicSignature() + QByteArray(200, '\0'));
     CSimpleMapi mail;
     EXPECT_EQ(RunChosenAction(ChosenAction::Shrink, {heic}, mail), 1);
     EXPECT_TRUE(

@@ -245,6 +245,13 @@ QByteArray WithPngChunkClaiming(const QByteArray& png, const char* type, quint32
     return png.left(kAfterPngHeader) + claim + QByteArray(type, 4);
 }
 
+QByteArray HeicSignature() {
+    return QByteArray(
+        "\0\0\0\x18"
+        "ftypheic\0\0\0\0mif1heic",
+        24);
+}
+
 QByteArray Tga(int width, int height) {
     QByteArray tga(18, '\0');
     tga[2] = 2;  // uncompressed true colour

@@ -36,6 +36,9 @@ QByteArray WithPngChunk(const QByteArray& png, const char* type, const QByteArra
 QByteArray WithPngChunkClaiming(const QByteArray& png, const char* type, quint32 length);
 // An uncompressed 24-bit TGA of width × height, grey.
 QByteArray Tga(int width, int height);
+// The first bytes of a HEIC file, a file type box of the brand "heic": enough to be taken for
+// one, nothing to decode.
+QByteArray HeicSignature();
 
 // A HEIF grid of width × height made of the coded picture of `heic` (one picture, as
 // heif-enc writes it, of `tile` × `tile` coded pixels) repeated.
